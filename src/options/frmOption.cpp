@@ -1,0 +1,6 @@
+#include "frmOption.h"
+
+frmOption::frmOption(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("オプション"));
+    setModal(true);
+}

@@ -1,0 +1,46 @@
+#include "frmCtl.h"
+
+#include "Form1.h"
+#include "ProgramIdentity.h"
+#include "Seams.h"
+#include "SettingsRecord.h"
+#include "Twips.h"
+
+#include <QCloseEvent>
+
+frmCtl::frmCtl(Form1* display, QWidget* parent) : QWidget(parent, Qt::Window), display_(display) {
+    setWindowTitle(QStringLiteral("集中操作盤"));
+    // Fixed like the real panel; its controls arrive with the entry pages.
+    setFixedSize(330, 260);
+}
+
+void frmCtl::Load() {
+    if (display_)
+        display_->setWindowTitle(QStringLiteral("Ferrotab - 型番:") + platform::programIdentity().model);
+}
+
+void frmCtl::GetCtrlDataInfo(settings::SettingsRecord& record) const {
+    const QPoint p = frameGeometry().topLeft();
+    record.CtlLeft = display::pixelsToTwips(p.x());
+    record.CtlTop = display::pixelsToTwips(p.y());
+    record.CtlPageBack = PageBack;
+}
+
+void frmCtl::SetCtrlDataInfo(const settings::SettingsRecord& record) {
+    move(display::twipsToPixels(record.CtlLeft), display::twipsToPixels(record.CtlTop));
+    // Only 0 and 1 name a page; any other stored index leaves the pages as they are.
+    if (record.CtlPageBack == 0 || record.CtlPageBack == 1) PageBack = record.CtlPageBack;
+}
+
+void frmCtl::closeEvent(QCloseEvent* event) {
+    // Asked whatever closes the panel: its close box, the window manager, the
+    // end of the session.
+    const auto answer = platform::MsgBox(QStringLiteral("Ferrotabを終了しますか？"), platform::MsgButtons::YesNo,
+                                         platform::MsgIcon::Question, QStringLiteral("Ferrotabの終了確認"), this);
+    if (answer != platform::MsgAnswer::Yes) {
+        event->ignore();
+        return;
+    }
+    event->ignore(); // the quit procedure ends the program itself
+    if (onQuitConfirmed) onQuitConfirmed();
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The driver's central operation panel (集中操作盤). It drives the fare display;
+// closing it ends the program, after asking.
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+class Form1;
+namespace settings {
+struct SettingsRecord;
+}
+
+class frmCtl : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmCtl(Form1* display, QWidget* parent = nullptr);
+
+    // Run-time state of the panel.
+    QString TicketDateText;     // ticket date captured at the last route setting
+    bool EntryToRoute = false;  // keypad target: true the route display, false the section display
+    std::int16_t PageBack = 0;  // entry page last sent to the back (0 or 1)
+
+    // The panel's load step: runs when the panel is first shown.
+    void Load();
+
+    // Panel state to and from the settings record (position and page; the
+    // other panel fields stay as the record holds them until their controls
+    // exist).
+    void GetCtrlDataInfo(settings::SettingsRecord& record) const;
+    void SetCtrlDataInfo(const settings::SettingsRecord& record);
+
+    // What a confirmed quit runs: the shut-down steps and the end of the
+    // program. Set by the program at start.
+    std::function<void()> onQuitConfirmed;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Form1* display_;
+};

@@ -1,0 +1,139 @@
+#pragma once
+// Recording fakes of the seams, for tests. Each Scoped* object installs its
+// fakes on construction and puts the previous implementations back when it
+// goes out of scope.
+
+#include "Seams.h"
+
+#include <QCoreApplication>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace platform::testing {
+
+// ---- message boxes -------------------------------------------------------------
+
+struct MessageLog {
+    std::vector<MessageRequest> shown;
+    std::deque<MsgAnswer> answers; // given in order; when empty, the first button's answer
+    std::function<void(const MessageRequest&)> onShow; // runs before the answer is returned
+};
+
+class RecordingMessageBoxes final : public MessageBoxes {
+public:
+    explicit RecordingMessageBoxes(std::shared_ptr<MessageLog> log) : log_(std::move(log)) {}
+    MsgAnswer show(const MessageRequest& request) override {
+        log_->shown.push_back(request);
+        if (log_->onShow) log_->onShow(request);
+        if (!log_->answers.empty()) {
+            const MsgAnswer a = log_->answers.front();
+            log_->answers.pop_front();
+            return a;
+        }
+        switch (request.buttons) {
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoCancel: return MsgAnswer::Yes;
+        case MsgButtons::RetryCancel: return MsgAnswer::Retry;
+        default: return MsgAnswer::Ok;
+        }
+    }
+
+private:
+    std::shared_ptr<MessageLog> log_;
+};
+
+class ScopedMessageBoxes {
+public:
+    ScopedMessageBoxes() : log_(std::make_shared<MessageLog>()) {
+        previous_ = install(std::make_unique<RecordingMessageBoxes>(log_));
+    }
+    ~ScopedMessageBoxes() { install(std::move(previous_)); }
+    ScopedMessageBoxes(const ScopedMessageBoxes&) = delete;
+    ScopedMessageBoxes& operator=(const ScopedMessageBoxes&) = delete;
+
+    MessageLog& log() { return *log_; }
+    const std::vector<MessageRequest>& shown() const { return log_->shown; }
+    void answer(MsgAnswer a) { log_->answers.push_back(a); }
+
+private:
+    std::shared_ptr<MessageLog> log_;
+    std::unique_ptr<MessageBoxes> previous_;
+};
+
+// ---- time: waits and the clock together -------------------------------------------
+
+struct FakeTimeState {
+    QDateTime wall = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 0));
+    qint64 monotonicNs = 1'000'000'000;
+    std::vector<int> sleeps;     // every Sleep, in milliseconds
+    int eventRounds = 0;         // DoEvents and WaitForEvents calls
+    bool processRealEvents = false; // also let Qt handle its pending events
+    std::function<void()> onEvents; // runs on every DoEvents / WaitForEvents
+
+    void advance(qint64 ms) {
+        wall = wall.addMSecs(ms);
+        monotonicNs += ms * 1'000'000;
+    }
+};
+
+class FakeWaits final : public Waits {
+public:
+    explicit FakeWaits(std::shared_ptr<FakeTimeState> s) : s_(std::move(s)) {}
+    void Sleep(int ms) override {
+        s_->sleeps.push_back(ms);
+        s_->advance(ms);
+    }
+    void DoEvents() override { events(); }
+    void WaitForEvents(int ms) override {
+        s_->advance(ms);
+        events();
+    }
+
+private:
+    void events() {
+        ++s_->eventRounds;
+        if (s_->processRealEvents) QCoreApplication::processEvents();
+        if (s_->onEvents) {
+            // Copy first: the hook may replace itself.
+            auto hook = s_->onEvents;
+            hook();
+        }
+    }
+    std::shared_ptr<FakeTimeState> s_;
+};
+
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(std::shared_ptr<FakeTimeState> s) : s_(std::move(s)) {}
+    QDateTime now() const override { return s_->wall; }
+    qint64 monotonicNs() const override { return s_->monotonicNs; }
+
+private:
+    std::shared_ptr<FakeTimeState> s_;
+};
+
+class ScopedFakeTime {
+public:
+    ScopedFakeTime() : s_(std::make_shared<FakeTimeState>()) {
+        previousWaits_ = install(std::unique_ptr<Waits>(std::make_unique<FakeWaits>(s_)));
+        previousClock_ = install(std::unique_ptr<Clock>(std::make_unique<FakeClock>(s_)));
+    }
+    ~ScopedFakeTime() {
+        install(std::move(previousWaits_));
+        install(std::move(previousClock_));
+    }
+    ScopedFakeTime(const ScopedFakeTime&) = delete;
+    ScopedFakeTime& operator=(const ScopedFakeTime&) = delete;
+
+    FakeTimeState& state() { return *s_; }
+    FakeTimeState* operator->() { return s_.get(); }
+
+private:
+    std::shared_ptr<FakeTimeState> s_;
+    std::unique_ptr<Waits> previousWaits_;
+    std::unique_ptr<Clock> previousClock_;
+};
+
+} // namespace platform::testing

@@ -1,0 +1,24 @@
+#pragma once
+// Who the program is: its folder and its model number (型番). The model is the
+// executable's file name as it was started, without ".exe": a copy or a link
+// under another name is another device with its own settings file.
+
+#include <QString>
+
+namespace platform {
+
+struct ProgramIdentity {
+    QString folder; // absolute, without a trailing separator
+    QString model;  // e.g. "ferrotab", "LED-84"
+};
+
+// From argv[0] as the program was started. A bare name (found through PATH)
+// falls back to the folder of the running executable. The link itself is not
+// resolved, so a link named LED-84 keeps its own name.
+ProgramIdentity identityFromArgv0(const QString& argv0, const QString& runningExecutablePath);
+
+// The identity of this process; set once at start by main().
+const ProgramIdentity& programIdentity();
+void setProgramIdentity(ProgramIdentity identity);
+
+} // namespace platform

@@ -1,0 +1,111 @@
+#include "mdlIniIo.h"
+
+#include "ProgramIdentity.h"
+#include "Seams.h"
+#include "SettingsCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace mdlIniIo {
+
+namespace {
+
+int codeFor(QFileDevice::FileError error, const QString& path) {
+    switch (error) {
+    case QFileDevice::PermissionsError: return errors::PermissionDenied;
+    case QFileDevice::OpenError:
+        return QFileInfo(QFileInfo(path).absolutePath()).isDir() ? errors::PathFileAccess : errors::PathNotFound;
+    case QFileDevice::ReadError:
+    case QFileDevice::WriteError:
+    case QFileDevice::ResourceError: return errors::DeviceIo;
+    default: return errors::PathFileAccess;
+    }
+}
+
+QString describe(const QFileDevice& file, const QString& path) {
+    QString reason = file.errorString();
+    if (reason.isEmpty()) reason = QStringLiteral("Unknown error");
+    return QStringLiteral("%1 (%2)").arg(reason, QDir::toNativeSeparators(path));
+}
+
+} // namespace
+
+QString settingsPath(const QString& programFolder, const QString& model) {
+    QString folder = programFolder;
+    if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\'))) folder += QLatin1Char('/');
+    return folder + model + QStringLiteral(".in4");
+}
+
+QString settingsPath() {
+    const auto& id = platform::programIdentity();
+    return settingsPath(id.folder, id.model);
+}
+
+settings::SettingsRecord& record() {
+    static settings::SettingsRecord r;
+    return r;
+}
+
+QString loadFailureText(int code, const QString& description) {
+    return QStringLiteral("エラー Code:%1\r\n内容:%2\r\nモジュール:mdlIniIo.LoadIni()").arg(code).arg(description);
+}
+
+QString saveFailureText(int code, const QString& description) {
+    return QStringLiteral("エラー Code:%1\r\n内容:%2").arg(code).arg(description);
+}
+
+bool LoadIni(Exchange& exchange, const QString& path) {
+    // The existence test: a missing file (or a name that is no file at all)
+    // ends loading silently and changes nothing.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir()) return false;
+
+    try {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw SettingsError(codeFor(file.error(), path), describe(file, path));
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw SettingsError(codeFor(file.error(), path), describe(file, path));
+        file.close();
+
+        settings::decodeSettings(bytes, record());
+        exchange.apply(record());
+        return true;
+    } catch (const SettingsError& e) {
+        platform::MsgBox(loadFailureText(e.code, e.description));
+    } catch (const std::exception& e) {
+        platform::MsgBox(loadFailureText(errors::DeviceIo, QString::fromLocal8Bit(e.what())));
+    }
+    return false;
+}
+
+bool SaveIni(Exchange& exchange, const QString& path) {
+    try {
+        exchange.gather(record());
+        const QByteArray bytes = settings::encodeSettings(record());
+
+        // Written beside the old file and renamed over it at the end, so a
+        // failure half-way never costs the settings already saved.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw SettingsError(codeFor(file.error(), path), describe(file, path));
+        if (file.write(bytes) != bytes.size()) {
+            const SettingsError e(codeFor(file.error(), path), describe(file, path));
+            file.cancelWriting();
+            throw e;
+        }
+        if (!file.commit()) throw SettingsError(codeFor(file.error(), path), describe(file, path));
+        return true;
+    } catch (const SettingsError& e) {
+        platform::MsgBox(saveFailureText(e.code, e.description));
+    } catch (const std::exception& e) {
+        platform::MsgBox(saveFailureText(errors::DeviceIo, QString::fromLocal8Bit(e.what())));
+    }
+    return false;
+}
+
+} // namespace mdlIniIo

@@ -1,0 +1,72 @@
+#pragma once
+// The settings file beside the executable: read once at start, written once
+// at the end. The record moves between the file and the windows through an
+// Exchange that the program supplies (the windows own the live values).
+
+#include "SettingsRecord.h"
+
+#include <QString>
+#include <stdexcept>
+
+namespace mdlIniIo {
+
+// Raised by an Exchange when a control refuses a stored value, and used
+// internally for file failures. `code` is the number shown after
+// "エラー Code:", `description` the text after "内容:".
+struct SettingsError : std::runtime_error {
+    SettingsError(int code, const QString& description)
+        : std::runtime_error(description.toStdString()), code(code), description(description) {}
+    int code;
+    QString description;
+};
+
+// Error numbers in the classic run-time's numbering, the ones the message
+// boxes show.
+namespace errors {
+inline constexpr int BadFileName = 52;
+inline constexpr int FileNotFound = 53;
+inline constexpr int DeviceIo = 57;
+inline constexpr int PermissionDenied = 70;
+inline constexpr int PathFileAccess = 75;
+inline constexpr int PathNotFound = 76;
+inline constexpr int InvalidPropertyValue = 380;
+} // namespace errors
+
+class Exchange {
+public:
+    virtual ~Exchange() = default;
+    // Fill the record from the windows (before writing).
+    virtual void gather(settings::SettingsRecord& record) = 0;
+    // Put the record into the windows (after reading), in the program's
+    // order. May throw SettingsError; what was applied before stays.
+    virtual void apply(const settings::SettingsRecord& record) = 0;
+};
+
+// Program folder, a separator, the model and ".in4".
+QString settingsPath(const QString& programFolder, const QString& model);
+// The path for this process.
+QString settingsPath();
+
+// The module's record: the transfer buffer between file and windows. Fields
+// that no window holds yet keep what the file gave them (or their initial
+// values), so a save never loses a setting it did not touch.
+settings::SettingsRecord& record();
+
+// Reads the settings file at `path` into the record and applies it through
+// `exchange`. A missing file is skipped silently. Any other failure shows the
+// load failure message and ends loading. Returns true when the file was read
+// and applied completely.
+bool LoadIni(Exchange& exchange, const QString& path);
+inline bool LoadIni(Exchange& exchange) { return LoadIni(exchange, settingsPath()); }
+
+// Gathers the record through `exchange` and writes it to `path`, replacing the
+// old file only once the new one is complete. A failure shows the save failure
+// message; the previous file stays whole. Returns true on success.
+bool SaveIni(Exchange& exchange, const QString& path);
+inline bool SaveIni(Exchange& exchange) { return SaveIni(exchange, settingsPath()); }
+
+// The message texts, exposed for the tests.
+QString loadFailureText(int code, const QString& description);
+QString saveFailureText(int code, const QString& description);
+
+} // namespace mdlIniIo
