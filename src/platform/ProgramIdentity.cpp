@@ -8,7 +8,9 @@ namespace platform {
 ProgramIdentity identityFromArgv0(const QString& argv0, const QString& runningExecutablePath) {
     const bool hasFolder = argv0.contains(QLatin1Char('/')) || argv0.contains(QLatin1Char('\\'));
     const QString path = hasFolder ? argv0 : runningExecutablePath;
-    QFileInfo info(QDir::fromNativeSeparators(path));
+    QString normalised = path;
+    normalised.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QFileInfo info(normalised);
     ProgramIdentity id;
     // absolutePath() does not follow links, unlike canonicalPath().
     id.folder = QDir::cleanPath(info.absolutePath());

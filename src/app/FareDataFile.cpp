@@ -1,0 +1,225 @@
+#include "FareDataFile.h"
+
+#include "Cp932.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstring>
+
+namespace app {
+
+namespace {
+
+std::int16_t readInt16(const unsigned char* p) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+}
+std::uint16_t readUInt16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+void putInt16(char*& out, std::int16_t v) {
+    const auto u = static_cast<std::uint16_t>(v);
+    *out++ = static_cast<char>(u & 0xFF);
+    *out++ = static_cast<char>(u >> 8);
+}
+
+FareDataError makeError(FareDataError::Kind kind, std::int64_t size) {
+    FareDataError e;
+    e.kind = kind;
+    e.FileSize = size;
+    return e;
+}
+
+} // namespace
+
+FareRow FareRecord::toFareRow() const {
+    FareRow row;
+    row.StopName = cp932::decode(NameBytes);
+    row.TicketNo = TicketNo;
+    row.Cols = Cols;
+    return row;
+}
+
+FareRecord FareRecord::fromFareRow(const FareRow& row) {
+    FareRecord r;
+    r.NameBytes = cp932::encode(row.StopName);
+    r.TicketNo = row.TicketNo;
+    r.Cols = row.Cols;
+    return r;
+}
+
+FareDataResult decodeFareData(std::string_view bytes) {
+    using Kind = FareDataError::Kind;
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (size < 2) return makeError(Kind::NoRowCount, size);
+
+    const int count = readInt16(data);
+    auto fail = [&](Kind kind, int row, std::int64_t offset) {
+        FareDataError e = makeError(kind, size);
+        e.RowCount = count;
+        e.Row = row;
+        e.Offset = offset;
+        return e;
+    };
+    if (count == 0) return fail(Kind::NoRows, 0, 0);
+    if (count < 0) return fail(Kind::NegativeRowCount, 0, 0);
+    if (count > kMaxFareRows) return fail(Kind::TooManyRows, kMaxFareRows + 1, 0);
+
+    FareData out;
+    out.Rows.resize(size_t(count));
+    std::int64_t pos = 2;
+    for (int r = 1; r <= count; ++r) {
+        const std::int64_t rowStart = pos;
+        if (size - pos < 2) return fail(Kind::RowCutOff, r, rowStart);
+        const int nameLength = readUInt16(data + pos);
+        pos += 2;
+        if (size - pos < nameLength) {
+            FareDataError e = fail(Kind::NameRunsPastEnd, r, rowStart);
+            e.NameLength = nameLength;
+            return e;
+        }
+        FareRecord& rec = out.Rows[size_t(r - 1)];
+        rec.NameBytes = QByteArray(bytes.data() + pos, nameLength);
+        pos += nameLength;
+        if (size - pos < 2 + 2 * kFareColumns) return fail(Kind::RowCutOff, r, rowStart);
+        rec.TicketNo = readInt16(data + pos);
+        pos += 2;
+        for (int c = 0; c < kFareColumns; ++c) rec.Cols[size_t(c)] = readInt16(data + pos + 2 * c);
+        pos += 2 * kFareColumns;
+    }
+    return out;
+}
+
+FareDataResult readFareDataFile(const QString& path) {
+    using Kind = FareDataError::Kind;
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir()) {
+        FareDataError e = makeError(Kind::FileMissing, 0);
+        e.Path = path;
+        return e;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        FareDataError e = makeError(Kind::FileUnreadable, 0);
+        e.Path = path;
+        return e;
+    }
+    // Only the rows a file may hold are of interest; a huge file with a small
+    // count is read no further than its rows can reach.
+    constexpr qint64 kLargestFile = 2 + qint64(kMaxFareRows) * (kFareRowFixedBytes + 65535);
+    const QByteArray bytes = file.read(kLargestFile);
+    const qint64 fullSize = file.size();
+    FareDataResult result = decodeFareData(bytes);
+    if (auto* e = std::get_if<FareDataError>(&result)) {
+        e->Path = path;
+        e->FileSize = fullSize;
+    }
+    return result;
+}
+
+QByteArray encodeFareData(const FareData& data) {
+    qsizetype total = 2;
+    for (const FareRecord& r : data.Rows) total += kFareRowFixedBytes + r.NameBytes.size();
+    QByteArray out(total, '\0');
+    char* p = out.data();
+    putInt16(p, static_cast<std::int16_t>(data.Rows.size()));
+    for (const FareRecord& r : data.Rows) {
+        putInt16(p, static_cast<std::int16_t>(static_cast<std::uint16_t>(r.NameBytes.size())));
+        std::memcpy(p, r.NameBytes.constData(), size_t(r.NameBytes.size()));
+        p += r.NameBytes.size();
+        putInt16(p, r.TicketNo);
+        for (std::int16_t v : r.Cols) putInt16(p, v);
+    }
+    return out;
+}
+
+std::optional<QString> checkWritable(const FareData& data) {
+    if (data.Rows.empty()) return QStringLiteral("there are no rows; a route needs at least one stop");
+    if (data.Rows.size() > size_t(kMaxFareRows))
+        return QStringLiteral("%1 rows; a route holds at most %2").arg(data.Rows.size()).arg(kMaxFareRows);
+    for (size_t i = 0; i < data.Rows.size(); ++i)
+        if (data.Rows[i].NameBytes.size() > 0xFFFF)
+            return QStringLiteral("row %1: the stop name is %2 bytes long; at most 65535 fit")
+                .arg(i + 1)
+                .arg(data.Rows[i].NameBytes.size());
+    return std::nullopt;
+}
+
+std::optional<QString> writeFareDataFile(const QString& path, const FareData& data) {
+    if (auto why = checkWritable(data)) return why;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    const QByteArray bytes = encodeFareData(data);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return std::nullopt;
+}
+
+QString FareDataError::message() const {
+    const QString where = Path.isEmpty() ? QStringLiteral("fare data") : Path;
+    switch (kind) {
+    case Kind::FileMissing:
+        return QStringLiteral("%1: no such file").arg(where);
+    case Kind::FileUnreadable:
+        return QStringLiteral("%1: cannot be opened for reading").arg(where);
+    case Kind::NoRowCount:
+        return QStringLiteral("%1: damaged file: %2 bytes, too short to hold the 2-byte row count")
+            .arg(where)
+            .arg(FileSize);
+    case Kind::NoRows:
+        return QStringLiteral("%1: the row count is 0 (the route may not be registered)").arg(where);
+    case Kind::NegativeRowCount:
+        return QStringLiteral("%1: damaged file: the row count at byte 0 is %2, below zero").arg(where).arg(RowCount);
+    case Kind::TooManyRows:
+        return QStringLiteral("%1: the row count at byte 0 is %2; the fare table holds at most %3 rows")
+            .arg(where)
+            .arg(RowCount)
+            .arg(kMaxFareRows);
+    case Kind::RowCutOff:
+        return QStringLiteral("%1: damaged file: row %2 of %3, starting at byte %4, is cut off by the end of the "
+                              "file at byte %5")
+            .arg(where)
+            .arg(Row)
+            .arg(RowCount)
+            .arg(Offset)
+            .arg(FileSize);
+    case Kind::NameRunsPastEnd:
+        return QStringLiteral("%1: damaged file: row %2 of %3, at byte %4, gives a stop name of %5 bytes, which "
+                              "runs past the end of the file at byte %6")
+            .arg(where)
+            .arg(Row)
+            .arg(RowCount)
+            .arg(Offset)
+            .arg(NameLength)
+            .arg(FileSize);
+    }
+    return where;
+}
+
+QString FareDataError::userMessage() const {
+    switch (kind) {
+    case Kind::FileMissing:
+        return QStringLiteral("指定した系統のデータがありません...");
+    case Kind::NoRows:
+        return QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります...");
+    case Kind::FileUnreadable:
+        return QStringLiteral("運賃データファイルを読み込めません。\n%1").arg(Path);
+    case Kind::TooManyRows:
+        return QStringLiteral("運賃データの行数が多すぎます（%1行、最大%2行）。").arg(RowCount).arg(kMaxFareRows);
+    case Kind::NoRowCount:
+    case Kind::NegativeRowCount:
+        return QStringLiteral("運賃データファイルが壊れています（行数が読めません）。");
+    case Kind::RowCutOff:
+        return QStringLiteral("運賃データファイルが壊れています（%1行目の途中でファイルが終わっています：%2バイト目）。")
+            .arg(Row)
+            .arg(Offset);
+    case Kind::NameRunsPastEnd:
+        return QStringLiteral("運賃データファイルが壊れています（%1行目の停留所名の長さ%2バイトがファイルの終わりを越えています：%3バイト目）。")
+            .arg(Row)
+            .arg(NameLength)
+            .arg(Offset);
+    }
+    return {};
+}
+
+} // namespace app

@@ -1,0 +1,139 @@
+#include "FakeSeams.h"
+#include "Form1.h"
+#include "Program.h"
+#include "ProgramIdentity.h"
+#include "QtPrinters.h"
+#include "SettingsCodec.h"
+#include "frmCtl.h"
+#include "frmOption.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using platform::MsgAnswer;
+using platform::testing::ScopedFakeTime;
+using platform::testing::ScopedMessageBoxes;
+
+namespace {
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setProgramIdentity({dir.path(), QStringLiteral("LED-84")});
+        settingsFile = mdlIniIo::settingsPath();
+    }
+    std::unique_ptr<Program> startProgram() {
+        auto p = std::make_unique<Program>(settingsFile);
+        p->endProcess = [this] { ++ended; };
+        p->start();
+        return p;
+    }
+    QTemporaryDir dir;
+    QString settingsFile;
+    ScopedMessageBoxes boxes;
+    ScopedFakeTime time;
+    int ended = 0;
+};
+
+QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
+
+} // namespace
+
+TEST_F(Startup, FirstRunPlacesWindowsInTheCornersWithoutAMessage) {
+    auto program = startProgram();
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_TRUE(program->display().isVisible());
+    EXPECT_TRUE(program->panel().isVisible());
+    EXPECT_FALSE(program->options().isVisible());
+
+    EXPECT_EQ(program->display().pos(), screenRect().topLeft());
+    EXPECT_EQ(program->display().size(), QSize(806, 307));
+    EXPECT_TRUE(program->display().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(program->panel().frameGeometry().bottomRight(), screenRect().bottomRight());
+
+    EXPECT_EQ(program->display().windowTitle(), QStringLiteral("Ferrotab - 型番:LED-84"));
+    EXPECT_EQ(program->panel().windowTitle(), QStringLiteral("集中操作盤"));
+    // The rounded shape leaves out the corner pixels only.
+    const QRegion mask = program->display().mask();
+    EXPECT_FALSE(mask.contains(QPoint(0, 0)));
+    EXPECT_FALSE(mask.contains(QPoint(805, 306)));
+    EXPECT_TRUE(mask.contains(QPoint(1, 0)));
+    EXPECT_TRUE(mask.contains(QPoint(400, 150)));
+}
+
+TEST_F(Startup, QuitQuestionNoKeepsEverythingYesWritesTheSettings) {
+    auto program = startProgram();
+
+    boxes.answer(MsgAnswer::No);
+    EXPECT_FALSE(program->panel().close());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const auto& q = boxes.shown()[0];
+    EXPECT_EQ(q.title, QStringLiteral("Ferrotabの終了確認"));
+    EXPECT_EQ(q.text, QStringLiteral("Ferrotabを終了しますか？"));
+    EXPECT_EQ(q.icon, platform::MsgIcon::Question);
+    EXPECT_EQ(q.buttons, platform::MsgButtons::YesNo);
+    EXPECT_TRUE(program->panel().isVisible());
+    EXPECT_EQ(ended, 0);
+    EXPECT_FALSE(QFile::exists(settingsFile));
+
+    // Yes, with no route ever set: the file is written all the same, with the
+    // day of the start as the fixed ticket date, and the program ends.
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    EXPECT_EQ(ended, 1);
+    QFile f(settingsFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes.size(), 752);
+    const auto saved = settings::decodeSettings(bytes);
+    EXPECT_EQ(saved.TicketFixedDate, QStringLiteral("2026/12/06"));
+    EXPECT_EQ(saved.DisplayLeft, screenRect().left() * 15);
+    EXPECT_EQ(saved.DigitLitColor, 0x72D2F8u);
+    EXPECT_EQ(saved.StopNameFontMode, -1);
+    EXPECT_EQ(boxes.shown().size(), 2u);
+}
+
+TEST_F(Startup, SavedPositionsAndUnknownFieldsSurviveARestart) {
+    auto record = settings::SettingsRecord::initial(QDate(2025, 1, 2));
+    record.DisplayLeft = 150 * 15;
+    record.DisplayTop = 40 * 15;
+    record.CtlLeft = 300 * 15;
+    record.CtlTop = 200 * 15;
+    record.CtlPageBack = 1;
+    record.BroadcastDataDir = QStringLiteral("D:\\放送");
+    {
+        QFile f(settingsFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(settings::encodeSettings(record));
+    }
+    auto program = startProgram();
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(program->display().pos(), QPoint(150, 40));
+    EXPECT_EQ(program->panel().frameGeometry().topLeft(), QPoint(300, 200));
+    EXPECT_EQ(program->panel().PageBack, 1);
+
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    QFile f(settingsFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const auto saved = settings::decodeSettings(f.readAll());
+    // Fields that no control of this build holds come back as they were read.
+    EXPECT_EQ(saved.BroadcastDataDir, QStringLiteral("D:\\放送"));
+    EXPECT_EQ(saved.TicketFixedDate, QStringLiteral("2025/01/02"));
+    EXPECT_EQ(saved.DisplayLeft, 150 * 15);
+    EXPECT_EQ(saved.CtlTop, 200 * 15);
+}
+
+TEST_F(Startup, UnwritableSettingsStillEndTheProgram) {
+    settingsFile = dir.path() + QStringLiteral("/missing-folder/LED-84.in4");
+    auto program = startProgram();
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    EXPECT_EQ(ended, 1);
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_TRUE(boxes.shown()[1].text.startsWith(QStringLiteral("エラー Code:")));
+}
