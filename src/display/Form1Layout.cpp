@@ -1,0 +1,36 @@
+#include "Form1Layout.h"
+
+#include "Twips.h"
+
+namespace display {
+
+namespace {
+constexpr std::array<int, kGridColumns> kCellLeft = {1425, 2295, 3150, 4020, 4890, 5745,
+                                                     6615, 7485, 8340, 9195, 10065, 10935};
+constexpr std::array<int, kGridColumns> kLabelLeft = {1425, 2295, 3150, 4020, 4875, 5745,
+                                                      6600, 7470, 8325, 9195, 10065, 10950};
+constexpr std::array<int, kGridRows> kCellTop = {600, 1170, 1725, 2265, 2835, 3375, 3945};
+// Each label stands 225 twips above its cell's top.
+constexpr int kLabelAboveCell = 225;
+
+constexpr int column(int k) { return (k - 1) % kGridColumns; }
+constexpr int row(int k) { return (k - 1) / kGridColumns; }
+constexpr bool valid(int k) { return k >= 1 && k <= kFareCellCount; }
+} // namespace
+
+QRect fareCellRect(int k) {
+    if (!valid(k)) return {};
+    return twipsRect(kCellLeft[size_t(column(k))], kCellTop[size_t(row(k))], 780, 300);
+}
+
+QRect ticketLabelRect(int k) {
+    if (!valid(k)) return {};
+    return twipsRect(kLabelLeft[size_t(column(k))], kCellTop[size_t(row(k))] - kLabelAboveCell, 780, 240);
+}
+
+QRect stopNameRect() { return twipsRect(480, 885, 525, 2880); }
+QRect hiddenCellRect() { return twipsRect(2100, 30, 780, 300); }
+QRect hiddenLabelRect() { return twipsRect(1185, 45, 780, 240); }
+QRect clockCellRect(int i) { return twipsRect(i == 0 ? 5445 : 5850, 30, 390, 300); }
+
+} // namespace display
