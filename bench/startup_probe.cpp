@@ -1,0 +1,54 @@
+// Starts the program exactly as main() does, waits until both windows are on
+// the screen, then prints the time since the process was started and the
+// resident memory, and leaves. Run by bench/startup.sh several times.
+#include "Form1.h"
+#include "Program.h"
+#include "ProgramIdentity.h"
+#include "frmCtl.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+// Seconds since the process started, from the kernel's start time.
+double secondsSinceProcessStart() {
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    if (!stat.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    const double startTicks = fields.value(19).toDouble(); // field 22 overall
+    QFile uptime(QStringLiteral("/proc/uptime"));
+    if (!uptime.open(QIODevice::ReadOnly)) return -1;
+    const double up = uptime.readAll().split(' ').value(0).toDouble();
+    return up - startTicks / double(sysconf(_SC_CLK_TCK));
+}
+
+long residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    platform::setProgramIdentity({dir.path(), QStringLiteral("probe")});
+    Program program;
+    program.start();
+    if (!QTest::qWaitForWindowExposed(&program.display()) || !QTest::qWaitForWindowExposed(&program.panel()))
+        return 1;
+    QCoreApplication::processEvents();
+    std::printf("shown_after_ms %.1f\nrss_kib %ld\n", secondsSinceProcessStart() * 1000.0, residentKiB());
+    std::fflush(stdout);
+    std::_Exit(0);
+}
