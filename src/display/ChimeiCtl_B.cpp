@@ -1,0 +1,311 @@
+#include "ChimeiCtl_B.h"
+
+#include "ChimeiLayout.h"
+#include "Cp932.h"
+#include "Seams.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+namespace display {
+
+ChimeiCanvas::ChimeiCanvas(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void ChimeiCanvas::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, image);
+}
+
+} // namespace display
+
+namespace {
+
+constexpr int kViewportWidth = 36;
+constexpr int kCanvasWidth = 37;
+constexpr int kGlyphBoxSize = 16;
+
+void setBackground(QWidget* w, const QColor& c) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, c);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+    w->update();
+}
+
+// Canvas top for a scroll position. Kept far inside the range of int so a
+// loop left running with a negative step cannot overflow.
+int topFor(double pos) { return int(std::clamp(std::floor(pos), -1.0e9, 1.0e9)); }
+
+// Nanoseconds between two frames of the screen the strip is on.
+qint64 frameIntervalNs(const QWidget* w) {
+    const QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    double hz = screen ? screen->refreshRate() : 60.0;
+    if (!(hz >= 20.0 && hz <= 240.0)) hz = 60.0;
+    return qint64(1.0e9 / hz);
+}
+
+} // namespace
+
+QColor ChimeiCtl_B::toQColor(std::int32_t color) {
+    const auto v = quint32(color);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+ChimeiCtl_B::ChimeiCtl_B(QWidget* parent) : QWidget(parent) {
+    resize(35, display::chimei::kStripHeight);
+    Picture2 = new QWidget(this);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    Picture2->setGeometry(0, 0, kViewportWidth, display::chimei::kStripHeight);
+    Picture1 = new display::ChimeiCanvas(Picture2);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(0, 0, kCanvasWidth, display::chimei::kStripHeight);
+    Picture1->background = toQColor(kDefaultBackColor);
+    Picture1->image = QImage(kCanvasWidth, display::chimei::kStripHeight, QImage::Format_RGB32);
+    Picture1->image.fill(Picture1->background);
+    // The glyph box: white ground, black print, the Gothic at 16 pixels.
+    Picture3 = QImage(kGlyphBoxSize, kGlyphBoxSize, QImage::Format_RGB32);
+    Picture3.fill(Qt::white);
+    setBackground(Picture2, Picture1->background);
+}
+
+ChimeiCtl_B::~ChimeiCtl_B() { stopFlag_ = true; }
+
+// ---- properties -------------------------------------------------------------------
+
+std::int32_t ChimeiCtl_B::BackColor() const {
+    const QColor c = Picture1->background;
+    return std::int32_t(quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16));
+}
+
+void ChimeiCtl_B::setBackColor(std::int32_t color) {
+    Picture1->background = toQColor(color);
+    clearCanvas();
+    setBackground(Picture2, Picture1->background);
+}
+
+void ChimeiCtl_B::setForeColor(std::int32_t color) { foreColor_ = color; }
+
+void ChimeiCtl_B::Refresh() { Picture1->repaint(); }
+
+void ChimeiCtl_B::setAppearance(std::int16_t appearance) {
+    appearance_ = appearance;
+    setBackColor(BackColor());
+    if (appearance == 0)
+        Picture2->resize(35, 185);
+    else
+        Picture2->resize(37, 195);
+}
+
+int ChimeiCtl_B::canvasTop() const { return Picture1->y(); }
+int ChimeiCtl_B::canvasHeight() const { return Picture1->height(); }
+int ChimeiCtl_B::viewportHeight() const { return Picture2->height(); }
+const QImage& ChimeiCtl_B::canvasImage() const { return Picture1->image; }
+
+void ChimeiCtl_B::clearCanvas() {
+    Picture1->image.fill(Picture1->background);
+    Picture1->update();
+}
+
+void ChimeiCtl_B::setCanvasTop(int top) {
+    if (Picture1->y() != top) Picture1->move(Picture1->x(), top);
+}
+
+// ---- persistence --------------------------------------------------------------------
+
+ChimeiCtl_B::PropertyList ChimeiCtl_B::WriteProperties() const {
+    PropertyList out;
+    auto put = [&out](const char* key, QVariant value, bool isDefault) {
+        if (!isDefault) out.emplace_back(QString::fromLatin1(key), std::move(value));
+    };
+    put("BackColor", QVariant(qint32(BackColor())), BackColor() == kDefaultBackColor);
+    put("ForeColor", QVariant(qint32(foreColor_)), foreColor_ == kDefaultForeColor);
+    put("Speed", QVariant(int(speed_)), speed_ == kDefaultSpeed);
+    put("ScrollStartWait", QVariant(qint32(scrollStartWait_)), scrollStartWait_ == kDefaultScrollStartWait);
+    put("Mode", QVariant(int(mode_)), mode_ == kDefaultMode);
+    put("Appearance", QVariant(int(appearance_)), appearance_ == kDefaultAppearance);
+    put("FontMode", QVariant(int(fontMode_)), fontMode_ == kDefaultFontMode);
+    put("FontBold", QVariant(fontBold_), fontBold_ == kDefaultFontBold);
+    return out;
+}
+
+void ChimeiCtl_B::ReadProperties(const PropertyList& stored) {
+    auto find = [&stored](const char* key) -> const QVariant* {
+        for (const auto& [k, v] : stored)
+            if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0) return &v;
+        return nullptr;
+    };
+    auto int16 = [](const QVariant* v, std::int16_t fallback) {
+        return v ? std::int16_t(v->toInt()) : fallback;
+    };
+    auto int32 = [](const QVariant* v, std::int32_t fallback) {
+        return v ? std::int32_t(v->toLongLong()) : fallback;
+    };
+    // In the saved order: colours to canvas and viewport, the border style
+    // without a resize, the rest as stored.
+    setBackColor(int32(find("BackColor"), kDefaultBackColor));
+    foreColor_ = int32(find("ForeColor"), kDefaultForeColor);
+    speed_ = int16(find("Speed"), kDefaultSpeed);
+    scrollStartWait_ = int32(find("ScrollStartWait"), kDefaultScrollStartWait);
+    mode_ = int16(find("Mode"), kDefaultMode);
+    appearance_ = int16(find("Appearance"), kDefaultAppearance);
+    fontMode_ = int16(find("FontMode"), kDefaultFontMode);
+    const QVariant* bold = find("FontBold");
+    fontBold_ = bold ? bold->toBool() : kDefaultFontBold;
+}
+
+// ---- drawing ------------------------------------------------------------------------
+
+void ChimeiCtl_B::DrawDot16(std::int32_t x, std::int32_t y, const QString& text) {
+    QByteArray unit = cp932::encode(text);
+    DrawDot16(x, y, unit);
+}
+
+void ChimeiCtl_B::DrawDot16(std::int32_t x, std::int32_t y, QByteArray& unit) {
+    Picture3.fill(Qt::white);
+    if (unit.isEmpty()) return;
+    const display::chimei::GlyphPlan plan = display::chimei::planGlyph(unit, fontMode_);
+    if (plan.text == QString::fromUtf8("丨")) unit = cp932::encode(plan.text);
+    const QString& face =
+        plan.typeface == display::chimei::Typeface::Mincho ? display::kMinchoTypeface : display::kGothicTypeface;
+    font_.print(Picture3, plan.offset, plan.text, face, fontBold_);
+
+    // Every pure black pixel of the box lights one dot; dots sit two pixels
+    // apart, so a 16-dot character covers 32 x 32 pixels of the canvas.
+    QImage& canvas = Picture1->image;
+    const QRgb lit = toQColor(foreColor_).rgb();
+    const QRgb black = qRgb(0, 0, 0);
+    for (int gx = 0; gx < kGlyphBoxSize; ++gx) {
+        for (int gy = 0; gy < kGlyphBoxSize; ++gy) {
+            if ((Picture3.pixel(gx, gy) & 0xFFFFFF) != (black & 0xFFFFFF)) continue;
+            // Turned signs are mirrored across the diagonal: a horizontal
+            // bracket or arrow becomes its vertical form.
+            const qint64 cx = qint64(x) + 2 * (plan.turned ? gy : gx);
+            const qint64 cy = qint64(y) + 2 * (plan.turned ? gx : gy);
+            if (cx < 0 || cy < 0 || cx >= canvas.width() || cy >= canvas.height()) continue;
+            canvas.setPixel(int(cx), int(cy), lit);
+        }
+    }
+    Picture1->update();
+}
+
+// ---- showing a name -----------------------------------------------------------------
+
+void ChimeiCtl_B::SetChimei(const QString& strText) {
+    QPointer<ChimeiCtl_B> self(this);
+    platform::waits().DoEvents();
+    if (!self) return;
+    clearCanvas();
+    setBackground(Picture2, Picture1->background);
+    if (strText.isEmpty()) {
+        // The strip goes blank; a loop still running keeps going with it.
+        setCanvasTop(0);
+        return;
+    }
+    const quint64 generation = ++nameGeneration_;
+    const display::chimei::NameLayout layout = display::chimei::layoutName(cp932::encode(strText), mode_);
+
+    Picture1->image = QImage(kCanvasWidth, layout.canvasHeight, QImage::Format_RGB32);
+    Picture1->image.fill(Picture1->background);
+    Picture1->resize(kCanvasWidth, layout.canvasHeight);
+    // A scrolling name starts below the strip; a short one stands in it.
+    setCanvasTop(layout.scrolls ? viewportHeight() : 0);
+    for (const auto& placed : layout.units) {
+        QByteArray unit = placed.bytes;
+        DrawDot16(display::chimei::kUnitLeft, placed.top, unit);
+    }
+    Picture1->update();
+
+    platform::waits().DoEvents();
+    if (!self) return;
+    // A handler that ran just now may already have set a newer name; that one
+    // owns the strip and its loop.
+    if (generation != nameGeneration_) return;
+    stopFlag_ = true; // ends the loop of an earlier name, if one runs
+    if (layout.scrolls) {
+        stopFlag_ = false;
+        runScrollLoop();
+    }
+}
+
+// The loop runs on the user-interface thread and hands the event loop every
+// moment it does not need, so the panel stays usable and a scrolling name
+// costs little. Position advances by elapsed time at the nominal pass rate;
+// the canvas is moved at most once per display frame.
+void ChimeiCtl_B::runScrollLoop() {
+    QPointer<ChimeiCtl_B> self(this);
+    platform::Waits& waits = platform::waits();
+    const platform::Clock& clock = platform::clock();
+    struct Depth {
+        ChimeiCtl_B* owner;
+        QPointer<ChimeiCtl_B> alive;
+        ~Depth() {
+            if (alive) --owner->loopDepth_;
+        }
+    } depth{this, self};
+    ++loopDepth_;
+
+    // The name waits below the strip: show the blank strip for the start wait.
+    Picture2->repaint();
+    waits.Sleep(scrollStartWait_);
+    if (speed_ == 0) speed_ = 1;
+    waits.DoEvents();
+    if (!self || stopFlag_) return;
+
+    const int vh = viewportHeight();
+    double pos = vh;
+    setCanvasTop(vh);
+    const qint64 frameNs = frameIntervalNs(this);
+    qint64 last = clock.monotonicNs();
+    qint64 nextFrame = last;
+    double owedPasses = 0.0;
+
+    while (!stopFlag_) {
+        const qint64 now = clock.monotonicNs();
+        if (now >= nextFrame) {
+            owedPasses += double(now - last) * kScrollPassesPerSecond / 1.0e9;
+            last = now;
+            bool wrapped = false;
+            while (owedPasses >= 1.0) {
+                owedPasses -= 1.0;
+                pos -= speed_ / 200.0;
+                if (topFor(pos) + canvasHeight() <= -vh) {
+                    // The name has gone one strip height past the top: start
+                    // the next cycle below the strip after the start wait.
+                    pos = vh;
+                    setCanvasTop(vh);
+                    Picture2->repaint();
+                    waits.DoEvents();
+                    if (!self) return;
+                    if (stopFlag_) break;
+                    waits.Sleep(scrollStartWait_);
+                    owedPasses = 0.0;
+                    last = clock.monotonicNs();
+                    wrapped = true;
+                    break;
+                }
+                // Nothing moves without a positive step: do not count out the
+                // passes of a long stall one by one.
+                if (speed_ <= 0 && owedPasses >= 1.0) {
+                    const double rest = std::floor(owedPasses);
+                    pos -= rest * (speed_ / 200.0);
+                    owedPasses -= rest;
+                }
+            }
+            if (stopFlag_) break;
+            if (!wrapped) setCanvasTop(topFor(pos));
+            const qint64 done = clock.monotonicNs();
+            nextFrame += frameNs;
+            if (nextFrame <= done) nextFrame = done + frameNs; // fell behind: no catching up in bursts
+        }
+        const qint64 remainingNs = nextFrame - clock.monotonicNs();
+        waits.WaitForEvents(std::max(1, int((remainingNs + 999'999) / 1'000'000)));
+        if (!self) return;
+    }
+}

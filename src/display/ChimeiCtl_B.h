@@ -1,0 +1,157 @@
+#pragma once
+// The vertical LED dot-matrix strip of the fare display, on which the name of
+// the next stop is written top to bottom. A name of up to six characters is
+// spread over the strip and stands still; a longer one scrolls up through it,
+// cycle after cycle, until the next name is set.
+//
+// Three surfaces make it up:
+//   Picture2  the viewport: the visible strip, clipping the canvas;
+//   Picture1  the canvas: holds the dots of the whole name and is moved up
+//             inside the viewport to scroll;
+//   Picture3  the glyph box: a 16 x 16 scratch image into which one character
+//             unit is printed and then sampled dot by dot.
+//
+// Colours are 0x00BBGGRR values (red in the low byte).
+
+#include "DotFont.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace display {
+
+// The canvas: a child widget that shows its persistent image.
+class ChimeiCanvas final : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChimeiCanvas(QWidget* parent);
+    QImage image;
+    QColor background;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace display
+
+class ChimeiCtl_B : public QWidget {
+    Q_OBJECT
+public:
+    // Nominal pass rate of the scroll loop. Each pass moves the canvas up by
+    // Speed / 200 pixels; the passes are counted from the clock, so a name
+    // scrolls at the same speed on every machine (Speed 5: 62.5 pixels a
+    // second) while the canvas is moved and repainted at most once a frame.
+    static constexpr double kScrollPassesPerSecond = 2500.0;
+
+    static constexpr std::int32_t kDefaultBackColor = 0x808080;
+    static constexpr std::int32_t kDefaultForeColor = 0x00BEFF;
+    static constexpr std::int16_t kDefaultSpeed = 5;
+    static constexpr std::int32_t kDefaultScrollStartWait = 1500;
+    static constexpr std::int16_t kDefaultMode = 2;
+    static constexpr std::int16_t kDefaultAppearance = 1;
+    static constexpr std::int16_t kDefaultFontMode = 0;
+    static constexpr bool kDefaultFontBold = false;
+
+    explicit ChimeiCtl_B(QWidget* parent = nullptr);
+    ~ChimeiCtl_B() override;
+
+    // Background of the canvas. Writing it clears the canvas (the name is
+    // gone until the next SetChimei) and gives the viewport the same colour.
+    std::int32_t BackColor() const;
+    void setBackColor(std::int32_t color);
+    // Colour of lit dots; only dots drawn after the write take it.
+    std::int32_t ForeColor() const { return foreColor_; }
+    void setForeColor(std::int32_t color);
+
+    // Repaints the canvas.
+    void Refresh();
+
+    // Scroll step: the canvas moves up Speed / 200 pixels a pass.
+    std::int16_t Speed() const { return speed_; }
+    void setSpeed(std::int16_t speed) { speed_ = speed; }
+    // Pause in milliseconds before each scroll cycle, a plain blocking wait.
+    std::int32_t ScrollStartWait() const { return scrollStartWait_; }
+    void setScrollStartWait(std::int32_t ms) { scrollStartWait_ = ms; }
+
+    // Draws one character unit (one or two CP932 bytes) as dots with its
+    // top-left dot at canvas position x, y. The long-vowel mark is replaced
+    // by a vertical stroke in `unit`.
+    void DrawDot16(std::int32_t x, std::int32_t y, QByteArray& unit);
+    void DrawDot16(std::int32_t x, std::int32_t y, const QString& text);
+
+    // Shows a stop name. Returns once it is drawn; a name of seven or more
+    // units scrolls, and the call returns only when its scroll loop ends,
+    // which the next non-empty name set (from a handler running inside the
+    // loop) brings about. The empty text clears the strip but leaves a
+    // running loop alone.
+    void SetChimei(const QString& strText);
+
+    // Spacing of a two-unit name: 2 close together, anything else wider.
+    std::int16_t Mode() const { return mode_; }
+    void setMode(std::int16_t mode) { mode_ = mode; }
+    // Border style of the viewport: 0 flat, anything else three-dimensional
+    // (the viewport is drawn without a border, so this shows only through
+    // the size). Writing it resizes the viewport: flat 35 x 185, else
+    // 37 x 195. A container that wants a flat strip of its own size restores
+    // the setting with ReadProperties, which does not resize.
+    std::int16_t Appearance() const { return appearance_; }
+    void setAppearance(std::int16_t appearance);
+    // Typeface per character: 0 Gothic, 1 Mincho, 2 kanji Gothic and the rest
+    // Mincho, 3 kanji Mincho and the rest Gothic, 4 full-width letters and
+    // digits Gothic and the rest Mincho; other values Gothic.
+    std::int16_t FontMode() const { return fontMode_; }
+    void setFontMode(std::int16_t mode) { fontMode_ = mode; }
+    bool FontBold() const { return fontBold_; }
+    void setFontBold(bool bold) { fontBold_ = bold; }
+
+    // Saved settings of an instance as (key, value) pairs in their fixed
+    // order; values equal to their defaults are left out.
+    using PropertyList = std::vector<std::pair<QString, QVariant>>;
+    PropertyList WriteProperties() const;
+    // Restores saved settings. Keys are matched without regard to case;
+    // missing keys keep the defaults. "Appearance" sets the border only (the
+    // container restores the size).
+    void ReadProperties(const PropertyList& stored);
+
+    // True while a scroll loop of this strip is running.
+    bool isScrolling() const { return loopDepth_ > 0; }
+    // Top of the canvas inside the viewport, in pixels.
+    int canvasTop() const;
+    int canvasHeight() const;
+    int viewportHeight() const;
+    // What the canvas holds (the whole name, also the part outside the strip).
+    const QImage& canvasImage() const;
+    // The 16 x 16 glyph box as the last DrawDot16 left it.
+    const QImage& glyphBox() const { return Picture3; }
+    display::DotFont& dotFont() { return font_; }
+
+    static QColor toQColor(std::int32_t color);
+
+private:
+    void clearCanvas();
+    void setCanvasTop(int top);
+    void runScrollLoop();
+
+    QWidget* Picture2 = nullptr;               // viewport
+    display::ChimeiCanvas* Picture1 = nullptr; // canvas
+    QImage Picture3;                           // glyph box
+
+    display::DotFont font_;
+    std::int32_t foreColor_ = kDefaultForeColor;
+    std::int16_t speed_ = kDefaultSpeed;
+    std::int32_t scrollStartWait_ = kDefaultScrollStartWait;
+    std::int16_t mode_ = kDefaultMode;
+    std::int16_t appearance_ = kDefaultAppearance;
+    std::int16_t fontMode_ = kDefaultFontMode;
+    bool fontBold_ = kDefaultFontBold;
+
+    bool stopFlag_ = false; // asks a running scroll loop to end
+    int loopDepth_ = 0;
+    quint64 nameGeneration_ = 0; // counts non-empty names set
+};

@@ -1,0 +1,214 @@
+#include "DotFont.h"
+
+#include "Cp932.h"
+
+#include <QFont>
+#include <QPainter>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+namespace display {
+
+// ---- typeface names to glyph sources ------------------------------------------
+
+#ifdef Q_OS_WIN
+TypefaceSource resolveTypeface(const QString& typefaceName) {
+    // The system's own Japanese fonts are drawn by name; Windows renders them
+    // from their embedded 16-pixel bitmaps when smoothing is off.
+    TypefaceSource s;
+    s.outlineFamily = typefaceName.isEmpty() ? kGothicTypeface : typefaceName;
+    return s;
+}
+#else
+TypefaceSource resolveTypeface(const QString& typefaceName) {
+    const QString dir = QStringLiteral("/usr/share/fonts/X11/misc/");
+    TypefaceSource s;
+    if (typefaceName == kMinchoTypeface) {
+        s.fullWidth = dir + QStringLiteral("shnmk16min.pcf.gz");
+        s.fullWidthBold = dir + QStringLiteral("shnmk16minb.pcf.gz");
+        // Shinonome has no half-width Mincho: those come from the outline face.
+        s.outlineFamily = QStringLiteral("IPAMincho");
+    } else {
+        s.fullWidth = dir + QStringLiteral("shnmk16.pcf.gz");
+        s.fullWidthBold = dir + QStringLiteral("shnmk16b.pcf.gz");
+        s.halfWidth = dir + QStringLiteral("shnm8x16a.pcf.gz");
+        s.halfWidthBold = dir + QStringLiteral("shnm8x16ab.pcf.gz");
+        s.halfKana = dir + QStringLiteral("shnm8x16r.pcf.gz");
+        s.halfKanaBold = dir + QStringLiteral("shnm8x16rb.pcf.gz");
+        s.outlineFamily = QStringLiteral("IPAGothic");
+    }
+    return s;
+}
+#endif
+
+unsigned sjisToJis(unsigned sjis) {
+    unsigned lead = (sjis >> 8) & 0xFF;
+    const unsigned trail = sjis & 0xFF;
+    const bool leadOk = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEF);
+    if (!leadOk || trail < 0x40 || trail > 0xFC || trail == 0x7F) return 0;
+    if (lead >= 0xE0) lead -= 0x40;
+    unsigned row = (lead - 0x81) * 2 + 0x21;
+    unsigned cell;
+    if (trail >= 0x9F) {
+        ++row;
+        cell = trail - 0x7E;
+    } else {
+        cell = trail - (trail >= 0x80 ? 0x20 : 0x1F);
+    }
+    return (row << 8) | cell;
+}
+
+// ---- FreeType faces --------------------------------------------------------------
+
+struct DotFont::Library {
+    FT_Library ft = nullptr;
+    Library() {
+        if (FT_Init_FreeType(&ft) != 0) ft = nullptr;
+    }
+    ~Library() {
+        if (ft) FT_Done_FreeType(ft);
+    }
+};
+
+struct DotFont::Face {
+    FT_Face ft = nullptr;
+    int ascent = 14;
+    ~Face() {
+        if (ft) FT_Done_Face(ft);
+    }
+};
+
+DotFont::DotFont() : library_(std::make_unique<Library>()) {}
+DotFont::~DotFont() {
+    faces_.clear(); // faces before the library that owns them
+}
+
+DotFont::Face* DotFont::face(const QString& path) {
+    if (path.isEmpty() || !library_->ft) return nullptr;
+    auto it = faces_.find(path);
+    if (it == faces_.end()) {
+        auto f = std::make_unique<Face>();
+        const QByteArray file = path.toLocal8Bit();
+        if (FT_New_Face(library_->ft, file.constData(), 0, &f->ft) != 0) {
+            f->ft = nullptr;
+        } else if (f->ft->num_fixed_sizes < 1 || FT_Select_Size(f->ft, 0) != 0 || f->ft->num_charmaps < 1) {
+            FT_Done_Face(f->ft);
+            f->ft = nullptr;
+        } else {
+            // The PCF files carry their native encoding (JIS X 0208, ISO 8859-1
+            // or JIS X 0201) as the first map; FreeType does not pick it by
+            // itself for the JIS ones.
+            FT_Set_Charmap(f->ft, f->ft->charmaps[0]);
+            f->ascent = int(f->ft->size->metrics.ascender >> 6);
+            if (f->ascent <= 0) f->ascent = 14;
+        }
+        it = faces_.emplace(path, std::move(f)).first;
+    }
+    return it->second->ft ? it->second.get() : nullptr;
+}
+
+bool DotFont::printBitmap(QImage& box, QPoint at, Face* f, unsigned code) {
+    if (!f || code == 0) return false;
+    const FT_UInt index = FT_Get_Char_Index(f->ft, code);
+    if (index == 0) return false;
+    if (FT_Load_Glyph(f->ft, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return false;
+    const FT_GlyphSlot slot = f->ft->glyph;
+    const FT_Bitmap& bm = slot->bitmap;
+    if (bm.pixel_mode != FT_PIXEL_MODE_MONO) return false;
+    const int left = at.x() + slot->bitmap_left;
+    const int top = at.y() + f->ascent - slot->bitmap_top;
+    const QRgb black = qRgb(0, 0, 0);
+    for (unsigned row = 0; row < bm.rows; ++row) {
+        const unsigned char* line = bm.buffer + qsizetype(row) * bm.pitch;
+        const int y = top + int(row);
+        if (y < 0 || y >= box.height()) continue;
+        for (unsigned col = 0; col < bm.width; ++col) {
+            if (!(line[col >> 3] & (0x80 >> (col & 7)))) continue;
+            const int x = left + int(col);
+            if (x < 0 || x >= box.width()) continue;
+            box.setPixel(x, y, black);
+        }
+    }
+    return true;
+}
+
+void DotFont::printOutline(QImage& box, QPoint at, const QString& ch, const QString& family, bool bold,
+                           int cellWidth) {
+    if (family.isEmpty()) return;
+    QFont font(family);
+    font.setPixelSize(16);
+    font.setBold(bold);
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
+    font.setHintingPreference(QFont::PreferFullHinting);
+    QPainter p(&box);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    // The outline faces are taller than 16 pixels; put the baseline where the
+    // bitmap faces have it so both kinds of glyph line up in a cell.
+    p.setClipRect(QRect(at.x(), at.y(), cellWidth, 16).intersected(box.rect()));
+    p.drawText(QPoint(at.x(), at.y() + 14), ch);
+}
+
+void DotFont::print(QImage& box, QPoint topLeft, const QString& text, const QString& typefaceName, bool bold) {
+    if (box.isNull() || text.isEmpty()) return;
+    if (box.format() != QImage::Format_RGB32 && box.format() != QImage::Format_ARGB32)
+        box = box.convertToFormat(QImage::Format_RGB32);
+    const TypefaceSource src = resolveTypeface(typefaceName);
+    QPoint at = topLeft;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString ch = text.mid(i, 1);
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size()) ch = text.mid(i++, 2);
+        if (ch == QStringLiteral("\uFFFD")) {
+            at.rx() += 8;
+            continue;
+        }
+        const QByteArray bytes = cp932::encode(ch);
+        const bool doubleByte = bytes.size() == 2;
+        const int width = doubleByte ? 16 : 8;
+        bool drawn = false;
+        if (doubleByte && cp932::canEncode(ch)) {
+            const unsigned sjis = (unsigned(quint8(bytes[0])) << 8) | quint8(bytes[1]);
+            drawn = printBitmap(box, at, face(bold ? src.fullWidthBold : src.fullWidth), sjisToJis(sjis));
+        } else if (bytes.size() == 1 && cp932::canEncode(ch)) {
+            const unsigned b = quint8(bytes[0]);
+            if (b >= 0xA1 && b <= 0xDF)
+                drawn = printBitmap(box, at, face(bold ? src.halfKanaBold : src.halfKana), b);
+            else if (b >= 0x20 && b < 0x7F)
+                drawn = printBitmap(box, at, face(bold ? src.halfWidthBold : src.halfWidth), b);
+        }
+        if (!drawn) printOutline(box, at, ch, src.outlineFamily, bold, width);
+        at.rx() += width;
+    }
+}
+
+QImage DotFont::glyphBox(const QString& text, const QString& typefaceName, bool bold) {
+    QImage box(16, 16, QImage::Format_RGB32);
+    box.fill(Qt::white);
+    print(box, QPoint(0, 0), text, typefaceName, bold);
+    return box;
+}
+
+bool DotFont::hasBitmapGlyph(QChar ch, const QString& typefaceName, bool bold) {
+    const TypefaceSource src = resolveTypeface(typefaceName);
+    const QString s(ch);
+    if (!cp932::canEncode(s)) return false;
+    const QByteArray bytes = cp932::encode(s);
+    Face* f = nullptr;
+    unsigned code = 0;
+    if (bytes.size() == 2) {
+        f = face(bold ? src.fullWidthBold : src.fullWidth);
+        code = sjisToJis((unsigned(quint8(bytes[0])) << 8) | quint8(bytes[1]));
+    } else {
+        const unsigned b = quint8(bytes[0]);
+        f = face(b >= 0xA1 ? (bold ? src.halfKanaBold : src.halfKana) : (bold ? src.halfWidthBold : src.halfWidth));
+        code = b;
+    }
+    return f && code && FT_Get_Char_Index(f->ft, code) != 0;
+}
+
+bool DotFont::bitmapFacesAvailable() { return face(resolveTypeface(kGothicTypeface).fullWidth) != nullptr; }
+
+} // namespace display
