@@ -1,0 +1,181 @@
+#include "FareDataFile.h"
+#include "HandMadeFare.h"
+#include "QtPrinters.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <random>
+
+using app::FareDataError;
+using Kind = app::FareDataError::Kind;
+
+namespace {
+
+FareDataError errorOf(const QByteArray& bytes) {
+    auto r = app::decodeFareData(bytes);
+    EXPECT_TRUE(std::holds_alternative<FareDataError>(r)) << "decoded without error";
+    return std::holds_alternative<FareDataError>(r) ? std::get<FareDataError>(r) : FareDataError{};
+}
+
+app::FareData dataOf(const QByteArray& bytes) {
+    auto r = app::decodeFareData(bytes);
+    if (auto* e = std::get_if<FareDataError>(&r)) ADD_FAILURE() << e->message().toStdString();
+    return std::holds_alternative<app::FareData>(r) ? std::get<app::FareData>(r) : app::FareData{};
+}
+
+QByteArray manyRows(int count) {
+    HandMadeFare f;
+    f.i16(count);
+    for (int r = 1; r <= count; ++r) f.row("A", r, {r, -r});
+    return f.bytes;
+}
+
+} // namespace
+
+TEST(FareDataFile, ReadsRowsFieldByFieldAndIgnoresTrailingBytes) {
+    HandMadeFare f;
+    // 駅前 in CP932, then an empty name; a trailing garbage tail.
+    f.i16(2).row("\x89\x77\x91\x4F", 1, {-1, 170, 32767, -32768}).row("", -5, {}).raw("tail bytes");
+    const app::FareData d = dataOf(f.bytes);
+    ASSERT_EQ(d.Rows.size(), 2u);
+    EXPECT_EQ(d.Rows[0].NameBytes, QByteArray("\x89\x77\x91\x4F"));
+    EXPECT_EQ(d.Rows[0].TicketNo, 1);
+    EXPECT_EQ(d.Rows[0].Cols[0], -1);
+    EXPECT_EQ(d.Rows[0].Cols[1], 170);
+    EXPECT_EQ(d.Rows[0].Cols[2], 32767);
+    EXPECT_EQ(d.Rows[0].Cols[3], -32768);
+    EXPECT_EQ(d.Rows[0].Cols[149], -1);
+    EXPECT_EQ(d.Rows[0].toFareRow().StopName, QStringLiteral("駅前"));
+    EXPECT_TRUE(d.Rows[1].NameBytes.isEmpty());
+    EXPECT_EQ(d.Rows[1].TicketNo, -5);
+    // Written back: the same bytes up to the end of the last row.
+    EXPECT_EQ(app::encodeFareData(d), f.bytes.chopped(10));
+}
+
+TEST(FareDataFile, KeepsNameBytesThatDoNotDecodeCleanly) {
+    // Windows-only characters (①, Ⅰ, ㈱, ～, ＼, 髙), the NEC-selected IBM
+    // row (0xED40, which decodes to the same character as 0xFA5C), a lone
+    // lead byte and bytes that are not CP932 at all.
+    const QByteArray names[] = {"\x87\x40\x87\x54\x87\x8A\x81\x60\x81\x5F\xFB\xFC", "\xED\x40\xFA\x5C", "\x82",
+                                QByteArray("\x85\x40\xFF\x00", 4)};
+    HandMadeFare f;
+    f.i16(4);
+    for (const QByteArray& n : names) f.row(n, 7);
+    const app::FareData d = dataOf(f.bytes);
+    ASSERT_EQ(d.Rows.size(), 4u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(d.Rows[size_t(i)].NameBytes, names[i]);
+    EXPECT_EQ(app::encodeFareData(d), f.bytes);
+    EXPECT_EQ(d.Rows[0].toFareRow().StopName, QStringLiteral("①Ⅰ㈱～＼髙"));
+    EXPECT_TRUE(d.Rows[3].toFareRow().StopName.contains(QChar(0xFFFD)));
+}
+
+TEST(FareDataFile, RowCountLimits) {
+    EXPECT_EQ(dataOf(manyRows(1)).Rows.size(), 1u);
+    const app::FareData full = dataOf(manyRows(301));
+    ASSERT_EQ(full.Rows.size(), 301u);
+    EXPECT_EQ(full.Rows[300].Cols[1], -301);
+
+    const FareDataError tooMany = errorOf(manyRows(302));
+    EXPECT_EQ(tooMany.kind, Kind::TooManyRows);
+    EXPECT_EQ(tooMany.RowCount, 302);
+    EXPECT_EQ(tooMany.Row, 302);
+
+    EXPECT_EQ(errorOf(HandMadeFare().i16(0).bytes).kind, Kind::NoRows);
+    EXPECT_EQ(errorOf(HandMadeFare().i16(-1).row("A", 1).bytes).kind, Kind::NegativeRowCount);
+    const FareDataError minCount = errorOf(HandMadeFare().i16(-32768).bytes);
+    EXPECT_EQ(minCount.kind, Kind::NegativeRowCount);
+    EXPECT_EQ(minCount.RowCount, -32768);
+    EXPECT_EQ(errorOf(QByteArray()).kind, Kind::NoRowCount);
+    EXPECT_EQ(errorOf(QByteArray("\x01", 1)).kind, Kind::NoRowCount);
+}
+
+TEST(FareDataFile, DamagedFilesNameTheRowAndTheByte) {
+    // Three rows announced, two present: row 3 starts where the file ends.
+    HandMadeFare two;
+    two.i16(3).row("AB", 1).row("C", 2);
+    FareDataError e = errorOf(two.bytes);
+    EXPECT_EQ(e.kind, Kind::RowCutOff);
+    EXPECT_EQ(e.Row, 3);
+    EXPECT_EQ(e.Offset, 2 + 306 + 305);
+    EXPECT_EQ(e.FileSize, two.bytes.size());
+    EXPECT_TRUE(e.message().contains(QStringLiteral("row 3 of 3"))) << e.message().toStdString();
+
+    // Cut in the middle of row 2's columns.
+    e = errorOf(two.bytes.left(2 + 306 + 100).prepend(QByteArray()));
+    EXPECT_EQ(e.kind, Kind::RowCutOff);
+    EXPECT_EQ(e.Row, 2);
+    EXPECT_EQ(e.Offset, 2 + 306);
+
+    // A name length of 65535 with a few bytes behind it.
+    HandMadeFare longName;
+    longName.i16(2).row("A", 1).i16(65535).raw("xyz");
+    e = errorOf(longName.bytes);
+    EXPECT_EQ(e.kind, Kind::NameRunsPastEnd);
+    EXPECT_EQ(e.Row, 2);
+    EXPECT_EQ(e.NameLength, 65535);
+    EXPECT_EQ(e.Offset, 2 + 305);
+    EXPECT_TRUE(e.message().contains(QStringLiteral("65535"))) << e.message().toStdString();
+
+    // Only one byte of row 1's name length.
+    e = errorOf(HandMadeFare().i16(1).raw("\x05").bytes);
+    EXPECT_EQ(e.kind, Kind::RowCutOff);
+    EXPECT_EQ(e.Row, 1);
+}
+
+TEST(FareDataFile, RandomBytesNeverCrashAndAlwaysSayWhy) {
+    std::mt19937 rng(20240601);
+    int decoded = 0;
+    for (int n = 0; n < 3000; ++n) {
+        // Small plausible counts half of the time so the row walk gets exercised.
+        QByteArray bytes(int(rng() % 1400), '\0');
+        for (char& b : bytes) b = char(rng());
+        if (n % 2 && bytes.size() >= 2) {
+            bytes[0] = char(rng() % 4);
+            bytes[1] = 0;
+        }
+        auto r = app::decodeFareData(bytes);
+        if (auto* e = std::get_if<FareDataError>(&r)) {
+            EXPECT_FALSE(e->message().isEmpty());
+            EXPECT_FALSE(e->userMessage().isEmpty());
+        } else {
+            // What was read writes back as exactly the bytes it came from.
+            const QByteArray again = app::encodeFareData(std::get<app::FareData>(r));
+            EXPECT_EQ(again, bytes.left(again.size()));
+            ++decoded;
+        }
+    }
+    EXPECT_GT(decoded, 0);
+}
+
+TEST(FareDataFile, FilesOnDisk) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("12.hy3"));
+    auto r = app::readFareDataFile(missing);
+    ASSERT_TRUE(std::holds_alternative<FareDataError>(r));
+    EXPECT_EQ(std::get<FareDataError>(r).kind, Kind::FileMissing);
+    EXPECT_EQ(std::get<FareDataError>(r).userMessage(), QStringLiteral("指定した系統のデータがありません..."));
+    EXPECT_EQ(std::get<FareDataError>(app::readFareDataFile(dir.path())).kind, Kind::FileMissing);
+
+    app::FareData d;
+    d.Rows.push_back(app::FareRecord::fromFareRow({QStringLiteral("市役所前"), 3, {}}));
+    d.Rows.push_back(app::FareRecord{"\xFF", -1, {}});
+    ASSERT_FALSE(app::writeFareDataFile(missing, d).has_value());
+    r = app::readFareDataFile(missing);
+    ASSERT_TRUE(std::holds_alternative<app::FareData>(r));
+    EXPECT_EQ(std::get<app::FareData>(r), d);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1); // no temporary left behind
+
+    app::FareData tooMany;
+    tooMany.Rows.resize(302);
+    EXPECT_TRUE(app::writeFareDataFile(missing, tooMany).has_value());
+    EXPECT_EQ(std::get<app::FareData>(app::readFareDataFile(missing)), d); // old file untouched
+
+    QFile zero(dir.filePath(QStringLiteral("0.hy3")));
+    ASSERT_TRUE(zero.open(QIODevice::WriteOnly));
+    zero.write(QByteArray(2, '\0'));
+    zero.close();
+    EXPECT_EQ(std::get<FareDataError>(app::readFareDataFile(zero.fileName())).userMessage(),
+              QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります..."));
+}

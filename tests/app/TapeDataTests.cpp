@@ -1,0 +1,78 @@
+#include "Cp932.h"
+#include "QtPrinters.h"
+#include "TapeData.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using app::TapeDataError;
+using app::TapeEntry;
+using Kind = app::TapeDataError::Kind;
+
+namespace {
+std::vector<TapeEntry> entriesOf(const QString& text) {
+    auto r = app::decodeTapeData(cp932::encode(text));
+    if (auto* e = std::get_if<TapeDataError>(&r)) ADD_FAILURE() << e->message().toStdString();
+    return std::holds_alternative<TapeDataError>(r) ? std::vector<TapeEntry>{} : std::get<std::vector<TapeEntry>>(r);
+}
+TapeDataError errorOf(const QString& text) {
+    auto r = app::decodeTapeData(cp932::encode(text));
+    EXPECT_TRUE(std::holds_alternative<TapeDataError>(r)) << "read without error";
+    return std::holds_alternative<TapeDataError>(r) ? std::get<TapeDataError>(r) : TapeDataError{};
+}
+} // namespace
+
+TEST(TapeData, DelimitedTextRules) {
+    const auto e = entriesOf(QStringLiteral("次は、本町です。,1,0\r\n"
+                                            "\"次は、東です。Next stop, Higashi.\",0,2\r\n"
+                                            "   終点です。 ,  1,   3\n"           // spaces before fields, LF only
+                                            "\"say \"\"hi\"\"\",-1,32767\r\n"
+                                            "無音,,\r\n"));
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_EQ(e[0], (TapeEntry{QStringLiteral("次は、本町です。"), 1, 0}));
+    EXPECT_EQ(e[1], (TapeEntry{QStringLiteral("次は、東です。Next stop, Higashi."), 0, 2}));
+    EXPECT_EQ(e[2], (TapeEntry{QStringLiteral("終点です。"), 1, 3}));
+    EXPECT_EQ(e[3], (TapeEntry{QStringLiteral("say \"hi\""), -1, 32767}));
+    EXPECT_EQ(e[4], (TapeEntry{QStringLiteral("無音"), 0, 0}));
+    // No terminator after the last line is the same file.
+    EXPECT_EQ(entriesOf(QStringLiteral("a,1,2")), (std::vector<TapeEntry>{{QStringLiteral("a"), 1, 2}}));
+}
+
+TEST(TapeData, BadLinesAreNamed) {
+    TapeDataError e = errorOf(QStringLiteral("a,1,0\r\nb,x,0\r\n"));
+    EXPECT_EQ(e.kind, Kind::BadFlag);
+    EXPECT_EQ(e.Line, 2);
+    EXPECT_EQ(e.Field, 2);
+    EXPECT_EQ(e.Value, QStringLiteral("x"));
+    EXPECT_TRUE(e.message().contains(QStringLiteral("line 2"))) << e.message().toStdString();
+
+    e = errorOf(QStringLiteral("a,1,0\r\nb,1,0\r\nc,1\r\n"));
+    EXPECT_EQ(e.kind, Kind::TooFewFields);
+    EXPECT_EQ(e.Line, 3);
+    EXPECT_EQ(e.FieldCount, 2);
+
+    EXPECT_EQ(errorOf(QStringLiteral("次は、本町,東です。,1,0\r\n")).kind, Kind::TooManyFields);
+    EXPECT_EQ(errorOf(QStringLiteral("a,1,32768\r\n")).kind, Kind::BadFlag);
+    EXPECT_EQ(errorOf(QStringLiteral("a,1,1.5\r\n")).kind, Kind::BadFlag);
+    EXPECT_EQ(errorOf(QStringLiteral("a,1,0\r\n\r\nb,1,0\r\n")).Line, 2); // a blank line inside the file
+    e = errorOf(QStringLiteral("a,1,0\r\n\"open,1,0\r\n"));
+    EXPECT_EQ(e.kind, Kind::OpenQuote);
+    EXPECT_EQ(e.Line, 2);
+    EXPECT_EQ(errorOf(QString()).kind, Kind::NoLines);
+    EXPECT_EQ(errorOf(QStringLiteral("\r\n")).kind, Kind::NoLines);
+}
+
+TEST(TapeData, WritesWhatItReads) {
+    const std::vector<TapeEntry> entries{{QStringLiteral("次は、本町です。"), 1, 0},
+                                         {QStringLiteral("Next, \"Honmachi\""), 0, 3},
+                                         {QStringLiteral(" ①番乗り場 "), -7, 1}};
+    const QByteArray bytes = app::encodeTapeData(entries);
+    EXPECT_TRUE(bytes.startsWith(cp932::encode(QStringLiteral("次は、本町です。,1,0\r\n"))));
+    auto r = app::decodeTapeData(bytes);
+    ASSERT_TRUE(std::holds_alternative<std::vector<TapeEntry>>(r));
+    EXPECT_EQ(std::get<std::vector<TapeEntry>>(r), entries);
+
+    QTemporaryDir dir;
+    EXPECT_EQ(std::get<TapeDataError>(app::readTapeDataFile(dir.filePath(QStringLiteral("3tp.csv")))).kind,
+              Kind::FileMissing);
+}

@@ -1,0 +1,108 @@
+#include "FareCsv.h"
+#include "QtPrinters.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using faretool::CsvError;
+
+namespace {
+const QString kSampleFares = QStringLiteral(FERROTAB_TEST_DATA "/../../data/sample/route1_fares.csv");
+
+QByteArray header() {
+    QByteArray h = "stop_name,ticket_no";
+    for (int c = 1; c <= 150; ++c) h += ",c" + QByteArray::number(c);
+    return h + "\n";
+}
+
+app::FareData fromCsv(const QByteArray& csv) {
+    auto r = faretool::fareDataFromCsv(csv);
+    if (auto* e = std::get_if<CsvError>(&r)) ADD_FAILURE() << e->message().toStdString();
+    return std::holds_alternative<CsvError>(r) ? app::FareData{} : std::get<app::FareData>(r);
+}
+CsvError errorOf(const QByteArray& csv) {
+    auto r = faretool::fareDataFromCsv(csv);
+    EXPECT_TRUE(std::holds_alternative<CsvError>(r)) << "read without error";
+    return std::holds_alternative<CsvError>(r) ? std::get<CsvError>(r) : CsvError{};
+}
+} // namespace
+
+TEST(FareCsv, FareFileToCsvAndBackIsByteIdentical) {
+    app::FareData d;
+    const QByteArray names[] = {
+        "\x89\x77\x91\x4F",                                      // 駅前
+        "\x87\x40\x87\x54\x87\x8A\x81\x60\x81\x5F\xFB\xFC",       // ①Ⅰ㈱～＼髙
+        "\xED\x40\x87\x90",                                      // NEC-selected IBM 纊, NEC ≒: each has a second code
+        "\x82",                                                  // a lead byte alone
+        QByteArray("\xFF\x85\x40\x00", 4),                       // not CP932 at all
+        "A, \"B\"\r\nC ",                                        // CSV's own characters
+        "",
+    };
+    std::int16_t ticket = 1;
+    for (const QByteArray& n : names) {
+        app::FareRecord r{n, ticket++, {}};
+        r.Cols.fill(-1);
+        d.Rows.push_back(r);
+    }
+    d.Rows[0].Cols[0] = 170;
+    d.Rows[1].Cols[3] = 0;       // a free ride is not "no fare"
+    d.Rows[2].Cols[149] = -32768;
+    d.Rows[3].Cols.fill(32767);
+    const QByteArray hy3 = app::encodeFareData(d);
+    const QByteArray csv = faretool::fareDataToCsv(d);
+    const app::FareData back = fromCsv(csv);
+    EXPECT_EQ(app::encodeFareData(back), hy3);
+    EXPECT_EQ(faretool::fareDataToCsv(back), csv);
+
+    const QString text = QString::fromUtf8(csv);
+    EXPECT_TRUE(text.contains(QStringLiteral("\n①Ⅰ㈱～＼髙,2,,,,0\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\n\uFFFDED\uFFFD40\uFFFD87\uFFFD90,3,"))); // the pairs kept as bytes
+}
+
+TEST(FareCsv, SampleCsvToFareFileAndBackIsByteIdentical) {
+    QFile f(kSampleFares);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << kSampleFares.toStdString();
+    const QByteArray csv = f.readAll();
+    EXPECT_EQ(faretool::fareDataToCsv(fromCsv(csv)), csv);
+}
+
+TEST(FareCsv, CellsAndLayoutsAUserMayWrite) {
+    // BOM, CR LF, a quoted name, explicit -1, spaces, trailing empty cells past c150.
+    QByteArray csv = "\xEF\xBB\xBF" + header();
+    csv.replace("\n", "\r\n");
+    csv += "\"本町\", 2 ,170, -1 ,,180";
+    csv += QByteArray(160, ',') + "\r\n";
+    csv += "\n東,3\n"; // a blank line is skipped
+    const app::FareData d = fromCsv(csv);
+    ASSERT_EQ(d.Rows.size(), 2u);
+    EXPECT_EQ(d.Rows[0].toFareRow().StopName, QStringLiteral("本町"));
+    EXPECT_EQ(d.Rows[0].TicketNo, 2);
+    EXPECT_EQ(d.Rows[0].Cols[0], 170);
+    EXPECT_EQ(d.Rows[0].Cols[1], -1);
+    EXPECT_EQ(d.Rows[0].Cols[2], -1);
+    EXPECT_EQ(d.Rows[0].Cols[3], 180);
+    EXPECT_EQ(d.Rows[0].Cols[149], -1);
+    EXPECT_EQ(d.Rows[1].Cols[0], -1);
+}
+
+TEST(FareCsv, MistakesAreReportedWithTheirLine) {
+    EXPECT_EQ(errorOf("name,ticket\nA,1\n").Line, 1);
+    CsvError e = errorOf(header() + "A,1,170\nB,2,1O0\n");
+    EXPECT_EQ(e.Line, 3);
+    EXPECT_TRUE(e.What.contains(QStringLiteral("c1 \"1O0\""))) << e.message().toStdString();
+    EXPECT_EQ(errorOf(header() + "A,1,40000\n").Line, 2);
+    EXPECT_EQ(errorOf(header() + "A,x\n").Line, 2);
+    EXPECT_EQ(errorOf(header() + "A\n").Line, 2);
+    EXPECT_EQ(errorOf(header() + "A,1" + QByteArray(151, ',') + "5\n").Line, 2); // c151
+    e = errorOf(header() + "A,1\n\"B\nC,2\n");
+    EXPECT_EQ(e.Line, 3);
+    EXPECT_TRUE(e.What.contains(QStringLiteral("quote")));
+    e = errorOf(header() + "Bus stop \xF0\x9F\x9A\x8F,1\n");
+    EXPECT_TRUE(e.What.contains(QStringLiteral("U+1F68F"))) << e.message().toStdString();
+    EXPECT_TRUE(errorOf(header() + "\xEF\xBF\xBDZZ,1\n").What.contains(QStringLiteral("hex")));
+    EXPECT_FALSE(errorOf("\xFF\xFE" + header()).What.isEmpty()); // not UTF-8
+    EXPECT_FALSE(errorOf(header()).What.isEmpty());                // no stops
+    QByteArray tooMany = header();
+    for (int r = 0; r < 302; ++r) tooMany += "A,1\n";
+    EXPECT_EQ(errorOf(tooMany).Line, 303);
+}
