@@ -1,0 +1,169 @@
+// The strip's rules without a window: unit split, placement, the signs turned
+// or moved for vertical writing, and the typeface chosen per character.
+#include "ChimeiLayout.h"
+#include "Cp932.h"
+
+#include <gtest/gtest.h>
+
+using namespace display::chimei;
+
+namespace {
+
+QByteArray sj(const char* utf8) { return cp932::encode(QString::fromUtf8(utf8)); }
+
+std::vector<int> topsOf(const NameLayout& l) {
+    std::vector<int> tops;
+    for (const auto& u : l.units) tops.push_back(u.top);
+    return tops;
+}
+
+} // namespace
+
+TEST(ChimeiLayout, ShortNamesAreSpreadOverTheStrip) {
+    EXPECT_EQ(topsOf(layoutName(sj("駅"), 2)), std::vector<int>({80}));
+    EXPECT_EQ(topsOf(layoutName(sj("中央"), 2)), std::vector<int>({48, 112}));
+    EXPECT_EQ(topsOf(layoutName(sj("中央"), 0)), std::vector<int>({32, 128}));
+    EXPECT_EQ(topsOf(layoutName(sj("中央"), 7)), std::vector<int>({32, 128}));
+    EXPECT_EQ(topsOf(layoutName(sj("市役所"), 2)), std::vector<int>({16, 80, 144}));
+    EXPECT_EQ(topsOf(layoutName(sj("市役所前"), 2)), std::vector<int>({8, 56, 104, 152}));
+    EXPECT_EQ(topsOf(layoutName(sj("中央病院前"), 2)), std::vector<int>({4, 42, 80, 118, 156}));
+
+    const NameLayout six = layoutName(sj("中央病院前駅"), 2);
+    EXPECT_EQ(topsOf(six), std::vector<int>({0, 32, 64, 96, 128, 160}));
+    EXPECT_FALSE(six.scrolls);
+    EXPECT_EQ(six.canvasHeight, 192);
+    // The last unit's bottom dot row (15) lands on canvas row 160 + 30.
+    EXPECT_EQ(six.units.back().top + 2 * 15, 190);
+}
+
+TEST(ChimeiLayout, SevenUnitsAndMoreScrollOnACanvasAsTallAsTheName) {
+    const NameLayout seven = layoutName(sj("中央病院前駅北"), 2);
+    EXPECT_TRUE(seven.scrolls);
+    EXPECT_EQ(seven.canvasHeight, 224);
+    EXPECT_EQ(seven.units.size(), 7u);
+    EXPECT_EQ(seven.units.back().top, 192);
+
+    QString longName;
+    for (int i = 0; i < 300; ++i) longName += QString::fromUtf8("駅");
+    const NameLayout l = layoutName(cp932::encode(longName), 2);
+    EXPECT_EQ(l.canvasHeight, 300 * 32);
+    EXPECT_EQ(l.units.size(), 300u);
+}
+
+TEST(ChimeiLayout, BytesArePairedWithoutRegardToCharacterBoundaries) {
+    // Two half-width characters share a unit.
+    NameLayout l = layoutName(sj("AB駅"), 2);
+    ASSERT_EQ(l.units.size(), 2u);
+    EXPECT_EQ(l.units[0].bytes, QByteArray("AB"));
+    EXPECT_EQ(l.units[1].bytes, sj("駅"));
+
+    // An odd number of one-byte characters in front splits the next
+    // double-byte character across two units.
+    const QByteArray eki = sj("駅");
+    l = layoutName(sj("A駅"), 2);
+    ASSERT_EQ(l.units.size(), 2u);
+    EXPECT_EQ(l.units[0].bytes, QByteArray("A") + eki.left(1));
+    EXPECT_EQ(l.units[1].bytes, eki.mid(1));
+}
+
+TEST(ChimeiLayout, AnOddLastByteGetsAPlaceOfItsOwn) {
+    // "ABC" is two units: "AB" and "C", not "C" printed over "AB".
+    NameLayout l = layoutName("ABC", 2);
+    EXPECT_EQ(topsOf(l), std::vector<int>({48, 112}));
+    EXPECT_EQ(l.units[1].bytes, QByteArray("C"));
+    // A single one-byte character stands in the middle like any one-unit name.
+    EXPECT_EQ(topsOf(layoutName("A", 2)), std::vector<int>({80}));
+    // Thirteen bytes: the seventh unit would fall off a standing strip, so
+    // the name scrolls and keeps it.
+    l = layoutName("ABCDEFGHIJKLM", 2);
+    EXPECT_TRUE(l.scrolls);
+    EXPECT_EQ(l.canvasHeight, 224);
+    EXPECT_EQ(l.units.back().bytes, QByteArray("M"));
+    EXPECT_TRUE(layoutName(QByteArray(), 2).units.empty());
+}
+
+TEST(ChimeiLayout, AbsurdlyLongTextIsCutToABoundedCanvas) {
+    const NameLayout l = layoutName(QByteArray(1'000'000, 'A'), 2);
+    EXPECT_EQ(l.unitCount, kMaxUnits);
+    EXPECT_EQ(l.canvasHeight, kMaxUnits * kUnitHeight);
+}
+
+TEST(ChimeiLayout, SignsAreTurnedMovedOrReplacedForVerticalWriting) {
+    GlyphPlan p = planGlyph(sj("ー"), 0);
+    EXPECT_EQ(p.text, QString::fromUtf8("丨"));
+    EXPECT_FALSE(p.turned);
+
+    ASSERT_EQ(turnedSigns().size(), 26u);
+    for (const QString& s : turnedSigns()) {
+        p = planGlyph(cp932::encode(s), 0);
+        EXPECT_TRUE(p.turned) << s.toStdString();
+        EXPECT_EQ(p.offset, QPoint(0, 0));
+        EXPECT_EQ(p.text, cp932::decode(cp932::encode(s)));
+    }
+    // The wave dash in either of its Unicode spellings is the same CP932 code.
+    EXPECT_TRUE(planGlyph(cp932::encode(QString(QChar(0x301C))), 0).turned);
+
+    for (const char* s : {"。", "、"}) {
+        p = planGlyph(sj(s), 1);
+        EXPECT_EQ(p.offset, QPoint(10, -10)) << s;
+        EXPECT_FALSE(p.turned);
+    }
+    for (const char* s : {"駅", "A", "AB", "丸", "・"}) {
+        p = planGlyph(sj(s), 0);
+        EXPECT_EQ(p.offset, QPoint(0, 0)) << s;
+        EXPECT_FALSE(p.turned) << s;
+    }
+}
+
+TEST(ChimeiLayout, ShinAndYamaMoveOneDotRightOnlyWhenTheyComeInGothic) {
+    for (const char* s : {"申", "山"}) {
+        EXPECT_EQ(planGlyph(sj(s), 0).offset, QPoint(1, 0)) << s;
+        EXPECT_EQ(planGlyph(sj(s), 2).offset, QPoint(1, 0)) << s;
+        EXPECT_EQ(planGlyph(sj(s), 1).offset, QPoint(0, 0)) << s;
+        EXPECT_EQ(planGlyph(sj(s), 3).offset, QPoint(0, 0)) << s;
+        EXPECT_EQ(planGlyph(sj(s), 4).offset, QPoint(0, 0)) << s;
+    }
+}
+
+TEST(ChimeiLayout, CharacterCodeIsTheSignedShiftJisCodeOfTheFirstCharacter) {
+    EXPECT_EQ(characterCode(sj("駅")), std::int16_t(quint16(0x8977)));
+    EXPECT_LT(characterCode(sj("駅")), 0);
+    EXPECT_EQ(characterCode("AB"), 0x41);
+    EXPECT_EQ(characterCode(sj("ｱ")), 0xB1);
+    EXPECT_EQ(characterCode(QByteArray()), 0);
+    // A lone lead byte at the end of a name is a one-byte character.
+    EXPECT_EQ(characterCode(sj("駅").left(1)), 0x89);
+}
+
+TEST(ChimeiLayout, TypefacePerCharacterFollowsFontMode) {
+    const auto G = Typeface::Gothic;
+    const auto M = Typeface::Mincho;
+    auto face = [](int mode, const char* s) { return typefaceFor(std::int16_t(mode), characterCode(sj(s))); };
+    for (int mode : {0, -1, 5, 100}) EXPECT_EQ(face(mode, "あ"), G) << mode;
+    EXPECT_EQ(face(1, "駅"), M);
+    EXPECT_EQ(face(1, "A"), M);
+
+    // Mode 2: kanji of both levels in Gothic, kana and signs in Mincho, and
+    // every one-byte character counts as kanji.
+    EXPECT_EQ(face(2, "駅"), G);
+    EXPECT_EQ(face(2, "亜"), G); // 0x889F, the first level-1 kanji
+    EXPECT_EQ(face(2, "腕"), G); // last level-1 kanji
+    EXPECT_EQ(face(2, "弌"), G); // first level-2 kanji
+    EXPECT_EQ(face(2, "あ"), M);
+    EXPECT_EQ(face(2, "Ａ"), M);
+    EXPECT_EQ(face(2, "A"), G);
+    EXPECT_EQ(face(2, "ｱ"), G);
+    // Mode 3 is the other way round.
+    EXPECT_EQ(face(3, "駅"), M);
+    EXPECT_EQ(face(3, "あ"), G);
+    EXPECT_EQ(face(3, "A"), M);
+
+    // Mode 4: full-width letters and digits in Gothic, everything else Mincho.
+    EXPECT_EQ(face(4, "Ａ"), G);
+    EXPECT_EQ(face(4, "０"), G);
+    EXPECT_EQ(face(4, "ｚ"), G);
+    EXPECT_EQ(face(4, "A"), M);
+    EXPECT_EQ(face(4, "1"), M);
+    EXPECT_EQ(face(4, "駅"), M);
+    EXPECT_EQ(face(4, "ぁ"), M); // 0x829F, just past "ｚ"
+}

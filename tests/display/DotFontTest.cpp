@@ -1,0 +1,128 @@
+// The glyph source of the dot strip: real 16-dot bitmap faces, unsmoothed,
+// with an outline fallback for characters they lack.
+#include "Cp932.h"
+#include "DotFont.h"
+
+#include <gtest/gtest.h>
+
+using display::DotFont;
+using display::kGothicTypeface;
+using display::kMinchoTypeface;
+
+namespace {
+
+int blackCount(const QImage& box) {
+    int n = 0;
+    for (int y = 0; y < box.height(); ++y)
+        for (int x = 0; x < box.width(); ++x) n += (box.pixel(x, y) & 0xFFFFFF) == 0;
+    return n;
+}
+
+// True when every pixel is pure black or pure white: the dot strip lights
+// exactly the black ones, so grey would lose parts of a glyph.
+bool onlyBlackAndWhite(const QImage& box) {
+    for (int y = 0; y < box.height(); ++y)
+        for (int x = 0; x < box.width(); ++x) {
+            const QRgb c = box.pixel(x, y) & 0xFFFFFF;
+            if (c != 0 && c != 0xFFFFFF) return false;
+        }
+    return true;
+}
+
+QRect inkBounds(const QImage& box) {
+    QRect r;
+    for (int y = 0; y < box.height(); ++y)
+        for (int x = 0; x < box.width(); ++x)
+            if ((box.pixel(x, y) & 0xFFFFFF) == 0) r |= QRect(x, y, 1, 1);
+    return r;
+}
+
+} // namespace
+
+TEST(DotFont, ShiftJisToJisCodes) {
+    EXPECT_EQ(display::sjisToJis(0x8977), 0x3158u); // 駅
+    EXPECT_EQ(display::sjisToJis(0x8140), 0x2121u); // ideographic space
+    EXPECT_EQ(display::sjisToJis(0x889F), 0x3021u); // 亜
+    EXPECT_EQ(display::sjisToJis(0xE040), 0x5F21u);
+    EXPECT_EQ(display::sjisToJis(0xEAA4), 0x7426u); // 熙, the last JIS X 0208 kanji
+    EXPECT_EQ(display::sjisToJis(0x817F), 0u);      // 0x7F is no trail byte
+    EXPECT_EQ(display::sjisToJis(0x0041), 0u);
+    EXPECT_EQ(display::sjisToJis(0xF040), 0u); // user-defined area
+}
+
+TEST(DotFont, BitmapFacesServeTheJisCharactersAndTheOutlinesTheRest) {
+    DotFont font;
+    ASSERT_TRUE(font.bitmapFacesAvailable()) << "xfonts-shinonome is not installed";
+    for (const char* s : {"駅", "あ", "ア", "Ａ", "（", "。"}) {
+        const QChar ch = QString::fromUtf8(s).at(0);
+        EXPECT_TRUE(font.hasBitmapGlyph(ch, kGothicTypeface)) << s;
+        EXPECT_TRUE(font.hasBitmapGlyph(ch, kMinchoTypeface)) << s;
+        EXPECT_TRUE(font.hasBitmapGlyph(ch, kGothicTypeface, true)) << s;
+    }
+    EXPECT_TRUE(font.hasBitmapGlyph(QLatin1Char('A'), kGothicTypeface));
+    EXPECT_TRUE(font.hasBitmapGlyph(QString::fromUtf8("ｱ").at(0), kGothicTypeface));
+    // NEC extension row and a JIS X 0212 kanji: not in the bitmap faces, yet
+    // drawn (from the outline fallback), still without smoothing.
+    for (const char* s : {"①", "丨", "㈱"}) {
+        const QChar ch = QString::fromUtf8(s).at(0);
+        EXPECT_FALSE(font.hasBitmapGlyph(ch, kGothicTypeface)) << s;
+        const QImage box = font.glyphBox(QString(ch), kGothicTypeface);
+        EXPECT_GT(blackCount(box), 8) << s;
+        EXPECT_TRUE(onlyBlackAndWhite(box)) << s;
+    }
+}
+
+TEST(DotFont, GlyphsArePureBlackOnWhiteAndStayInTheirCell) {
+    DotFont font;
+    for (const QString& face : {kGothicTypeface, kMinchoTypeface})
+        for (bool bold : {false, true})
+            for (const char* s : {"駅", "あ", "A", "g", "ｱ", "ー"}) {
+                const QImage box = font.glyphBox(QString::fromUtf8(s), face, bold);
+                EXPECT_TRUE(onlyBlackAndWhite(box)) << s;
+                EXPECT_GT(blackCount(box), 4) << s;
+            }
+    // Half-width characters take the left 8 columns.
+    EXPECT_LT(inkBounds(font.glyphBox(QStringLiteral("A"), kGothicTypeface)).right(), 8);
+    EXPECT_LT(inkBounds(font.glyphBox(QString::fromUtf8("ｱ"), kGothicTypeface)).right(), 8);
+    EXPECT_LT(inkBounds(font.glyphBox(QStringLiteral("A"), kMinchoTypeface)).right(), 8);
+    // Two half-width characters fill the cell side by side.
+    const QImage pair = font.glyphBox(QStringLiteral("AB"), kGothicTypeface);
+    EXPECT_GE(inkBounds(pair).right(), 8);
+    EXPECT_EQ(pair.copy(0, 0, 8, 16), font.glyphBox(QStringLiteral("A"), kGothicTypeface).copy(0, 0, 8, 16));
+}
+
+TEST(DotFont, GothicMinchoAndBoldAreDifferentFaces) {
+    DotFont font;
+    const QString eki = QString::fromUtf8("あ");
+    EXPECT_NE(font.glyphBox(eki, kGothicTypeface), font.glyphBox(eki, kMinchoTypeface));
+    EXPECT_NE(font.glyphBox(QStringLiteral("A"), kGothicTypeface), font.glyphBox(QStringLiteral("A"), kMinchoTypeface));
+    const QImage regular = font.glyphBox(QString::fromUtf8("駅"), kGothicTypeface);
+    const QImage bold = font.glyphBox(QString::fromUtf8("駅"), kGothicTypeface, true);
+    EXPECT_GT(blackCount(bold), blackCount(regular));
+}
+
+TEST(DotFont, PrintingAtAnOffsetShiftsTheGlyphAndClipsAtTheBox) {
+    DotFont font;
+    const QImage plain = font.glyphBox(QString::fromUtf8("。"), kGothicTypeface);
+    QImage moved(16, 16, QImage::Format_RGB32);
+    moved.fill(Qt::white);
+    font.print(moved, QPoint(10, -10), QString::fromUtf8("。"), kGothicTypeface, false);
+    const QRect a = inkBounds(plain);
+    const QRect b = inkBounds(moved);
+    ASSERT_FALSE(a.isEmpty());
+    EXPECT_EQ(b.topLeft(), a.topLeft() + QPoint(10, -10));
+    EXPECT_EQ(moved.copy(10, 0, 6, 6), plain.copy(0, 10, 6, 6));
+
+    // Far outside: nothing drawn, nothing broken.
+    QImage off(16, 16, QImage::Format_RGB32);
+    off.fill(Qt::white);
+    font.print(off, QPoint(-1000, 5000), QString::fromUtf8("駅①"), kGothicTypeface, false);
+    EXPECT_EQ(blackCount(off), 0);
+}
+
+TEST(DotFont, ABrokenHalfOfADoubleByteCodePrintsNothing) {
+    DotFont font;
+    const QString broken = cp932::decode(cp932::encode(QString::fromUtf8("駅")).left(1));
+    EXPECT_EQ(blackCount(font.glyphBox(broken, kGothicTypeface)), 0);
+    EXPECT_EQ(blackCount(font.glyphBox(QString(), kGothicTypeface)), 0);
+}
