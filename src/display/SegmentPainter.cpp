@@ -23,7 +23,7 @@ struct Shape {
 
 Shape shapeOf(Style style) {
     switch (style) {
-    case Style::Bevelled: return {0.215, 0.42, 0.13, 0.075, 0.0};
+    case Style::Bevelled: return {0.20, 0.42, 0.13, 0.075, 0.0};
     case Style::Slanted: return {0.165, 0.40, 0.12, 0.075, 0.16};
     case Style::Slim:
     default: return {0.135, 0.38, 0.17, 0.075, 0.0};
@@ -72,7 +72,7 @@ std::uint8_t segmentsFor(QChar c) {
     case '4': return b | cc | f | g;
     case '5': return a | cc | d | f | g;
     case '6': return a | cc | d | e | f | g;
-    case '7': return a | b | cc | f;
+    case '7': return a | b | cc;
     case '8': return kAllSegments;
     case '9': return a | b | cc | d | f | g;
     case '-': return g;

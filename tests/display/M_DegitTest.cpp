@@ -1,0 +1,334 @@
+// The digit cell as a person sees it: grabbed faces sampled pixel by pixel,
+// the write rules, the settings dialog round trip and the kept settings.
+#include "M_Degit.h"
+
+#include "FakeResourceLibrary.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using ZelP4Res::testing::ScopedResourceLibrary;
+
+QRgb rgbOf(std::int32_t bgr) {
+    const auto v = static_cast<std::uint32_t>(bgr);
+    return qRgb(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+// Colours far apart so every pixel can be told: background, unlit, lit.
+constexpr std::int32_t kBack = 0x000000;   // black
+constexpr std::int32_t kUnlit = 0x00FF00;  // green
+constexpr std::int32_t kLit = 0x0000FF;    // red
+
+struct PositionCount {
+    int lit = 0;   // pixels close to the lit colour
+    int unlit = 0; // pixels close to the unlit colour
+};
+
+bool near(QRgb a, QRgb b, int tolerance = 40) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// Counts lit and unlit pixels per digit position of a grabbed face.
+std::vector<PositionCount> countPositions(const QImage& image, int digitWidth, int keta) {
+    std::vector<PositionCount> counts(static_cast<std::size_t>(keta));
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < std::min(image.width(), digitWidth * keta); ++x) {
+            const QRgb c = image.pixel(x, y);
+            auto& bucket = counts[std::size_t(x / digitWidth)];
+            if (near(c, rgbOf(kLit))) ++bucket.lit;
+            else if (near(c, rgbOf(kUnlit))) ++bucket.unlit;
+        }
+    }
+    return counts;
+}
+
+class CellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cell.setBackColor(kBack);
+        cell.setBaseForeColor(kUnlit);
+        cell.setDegitForeColor(kLit);
+    }
+    std::vector<PositionCount> grabbed() {
+        return countPositions(cell.grab().toImage(), M_Degit::digitPixelSize(cell.DegitSize()).width(), cell.Keta());
+    }
+    std::vector<bool> litPositions() {
+        std::vector<bool> lit;
+        for (const auto& c : grabbed()) lit.push_back(c.lit > 0);
+        return lit;
+    }
+    M_Degit cell;
+};
+
+} // namespace
+
+TEST_F(CellTest, ShiftedValueLightsOnlyItsPositionsOverTheUnlitPattern) {
+    cell.setShift(1);
+    cell.setValue(12);
+    const auto counts = grabbed();
+    ASSERT_EQ(counts.size(), 4u);
+    EXPECT_EQ(counts[0].lit, 0);
+    EXPECT_GT(counts[1].lit, 10);
+    EXPECT_GT(counts[2].lit, 10);
+    EXPECT_EQ(counts[3].lit, 0);
+    // Every position shows the painted pattern: the unlit positions whole,
+    // the lit ones in the segments the value leaves dark ("1" leaves five).
+    for (const auto& c : counts) EXPECT_GT(c.unlit, 5);
+    EXPECT_GT(counts[0].unlit, counts[1].unlit);
+}
+
+TEST_F(CellTest, DigitsLightDifferentSegmentsAndMinusOnlyTheMiddle) {
+    cell.setKeta(1);
+    std::vector<int> litCounts;
+    for (const char* text : {"8", "1", "7", "-", " ", "?"}) {
+        cell.setValue(QString::fromLatin1(text));
+        litCounts.push_back(grabbed()[0].lit);
+    }
+    EXPECT_GT(litCounts[0], litCounts[2]); // 8 > 7
+    EXPECT_GT(litCounts[2], litCounts[1]); // 7 > 1
+    EXPECT_GT(litCounts[3], 0);
+    EXPECT_LT(litCounts[3], litCounts[1] + 5); // one bar, about one segment
+    EXPECT_EQ(litCounts[4], 0);                // blank: unlit position
+    EXPECT_EQ(litCounts[5], 0);                // unknown character: unlit position
+
+    // The middle bar of "-" sits in the middle row band of the position.
+    cell.setValue(QStringLiteral("-"));
+    const QImage face = cell.grab().toImage();
+    for (int y = 0; y < face.height(); ++y) {
+        for (int x = 0; x < face.width(); ++x) {
+            if (near(face.pixel(x, y), rgbOf(kLit))) {
+                EXPECT_GT(y, face.height() / 3);
+                EXPECT_LT(y, face.height() * 2 / 3);
+            }
+        }
+    }
+}
+
+TEST_F(CellTest, ZeroHandlingAsSeen) {
+    cell.setValue(0); // mode 0: nothing lit
+    for (const bool lit : litPositions()) EXPECT_FALSE(lit);
+
+    cell.setZeroMode(-1); // kept; shows 0 as "0"
+    EXPECT_EQ(cell.ZeroMode(), -1);
+    cell.setValue(0);
+    EXPECT_EQ(litPositions(), (std::vector<bool>{false, false, false, true}));
+
+    cell.setZeroMode(7);
+    EXPECT_EQ(cell.ZeroMode(), 0);
+
+    cell.setZeroMode(0);
+    cell.setFillZero(3);
+    cell.setValue(7);
+    EXPECT_EQ(cell.shownText(), QStringLiteral("007"));
+    EXPECT_EQ(litPositions(), (std::vector<bool>{false, true, true, true}));
+    cell.setValue(0); // became the empty text before the fill
+    for (const bool lit : litPositions()) EXPECT_FALSE(lit);
+}
+
+TEST_F(CellTest, EachSizeClassHasItsPixelSizeAndKetaResizes) {
+    struct Expect {
+        int sizeClass, width, height;
+    };
+    for (const Expect e : {Expect{0, 13, 20}, Expect{1, 17, 26}, Expect{2, 19, 29}, Expect{3, 11, 15}, Expect{9, 13, 20}}) {
+        cell.setDegitSize(std::int16_t(e.sizeClass));
+        cell.setKeta(3);
+        EXPECT_EQ(cell.size(), QSize(3 * e.width, e.height)) << "size class " << e.sizeClass;
+        EXPECT_EQ(cell.grab().toImage().size(), cell.size());
+    }
+    EXPECT_EQ(cell.DegitSize(), 0); // 9 is stored as 0
+
+    cell.setKeta(16);
+    EXPECT_EQ(cell.Keta(), 4);
+    EXPECT_EQ(cell.width(), 4 * 13);
+    cell.setKeta(15);
+    EXPECT_EQ(cell.width(), 15 * 13);
+    cell.setKeta(0);
+    EXPECT_EQ(cell.Keta(), 4);
+    EXPECT_EQ(cell.width(), 4 * 13);
+}
+
+TEST_F(CellTest, WriteRulesOfTheFormattingProperties) {
+    cell.setFillZero(9);
+    EXPECT_EQ(cell.FillZero(), 4);
+    cell.setFillZero(-2); // no lower bound
+    EXPECT_EQ(cell.FillZero(), -2);
+    cell.setShift(5);
+    EXPECT_EQ(cell.Shift(), 3);
+    cell.setShift(-1);
+    EXPECT_EQ(cell.Shift(), 0);
+    cell.setDegitStyle(-7);
+    EXPECT_EQ(cell.DegitStyle(), -7);
+
+    cell.setFillZero(0);
+    cell.setValue(123456);
+    EXPECT_EQ(cell.shownText(), QStringLiteral("3456"));
+    EXPECT_EQ(cell.Value(), QVariant(123456)); // stored as assigned
+    cell.setValue(QStringLiteral("12"));
+    EXPECT_EQ(cell.Value().typeId(), QMetaType::QString);
+}
+
+TEST_F(CellTest, ShiftAloneDoesNotRedrawButTheNextValueDoes) {
+    cell.setValue(12);
+    const QImage before = cell.grab().toImage();
+    cell.setShift(1);
+    EXPECT_EQ(cell.grab().toImage(), before);
+    cell.setValue(cell.Value());
+    EXPECT_NE(cell.grab().toImage(), before);
+    EXPECT_EQ(litPositions(), (std::vector<bool>{false, true, true, false}));
+}
+
+TEST_F(CellTest, LampTestAndBlankIgnoreTheFormattingAndKeepIt) {
+    cell.setKeta(3);
+    cell.setShift(1);
+    cell.setZeroMode(3);
+    cell.setFillZero(2);
+    cell.ResetDegit(true);
+    EXPECT_EQ(litPositions(), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(cell.Value(), QVariant(QStringLiteral("888")));
+    EXPECT_EQ(cell.Shift(), 1);
+    EXPECT_EQ(cell.ZeroMode(), 3);
+    EXPECT_EQ(cell.FillZero(), 2);
+
+    cell.ResetDegit(false);
+    EXPECT_EQ(litPositions(), (std::vector<bool>{false, false, false}));
+    for (const auto& c : grabbed()) EXPECT_GT(c.unlit, 20);
+    EXPECT_EQ(cell.Value(), QVariant(QString()));
+}
+
+TEST_F(CellTest, FaceIsKeptAndRepaintedWithoutARedraw) {
+    cell.setValue(88);
+    const QImage drawn = cell.face().copy();
+    // A repaint of an uncovered face draws the kept image.
+    QImage target(cell.size(), QImage::Format_RGB32);
+    target.fill(Qt::white);
+    cell.render(&target);
+    EXPECT_EQ(target.convertToFormat(QImage::Format_RGB32), drawn.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(CellTest, SettingsDialogResultAndValuesComeBackAsTheDialogLeftThem) {
+    ScopedResourceLibrary library;
+    library->onDlg100 = [](std::int16_t, std::int16_t& zeroMode, std::int16_t& shift, std::int16_t& fillZero) {
+        zeroMode = 2;
+        shift = 9; // beyond the digit count: kept as returned
+        fillZero = 3;
+        return 7;
+    };
+    cell.setZeroMode(1);
+    cell.setShift(2);
+    cell.setFillZero(1);
+    cell.setValue(5);
+    EXPECT_EQ(cell.ShowSetDlg(), 7);
+    ASSERT_EQ(library->dlg100.size(), 1u);
+    const auto& call = library->dlg100.front();
+    EXPECT_EQ(call.owner, cell.hwnd());
+    EXPECT_EQ(call.keta, 4);
+    EXPECT_EQ(call.zeroMode, 1);
+    EXPECT_EQ(call.shift, 2);
+    EXPECT_EQ(call.fillZero, 1);
+    EXPECT_EQ(cell.ZeroMode(), 2);
+    EXPECT_EQ(cell.Shift(), 9);
+    EXPECT_EQ(cell.FillZero(), 3);
+    // Redrawn with the stored value: "005" moved out past the left edge.
+    EXPECT_EQ(cell.shownText(), QStringLiteral("    "));
+
+    // Cancel leaves the values as they were and says so.
+    library->onDlg100 = nullptr;
+    EXPECT_EQ(cell.ShowSetDlg(), 0);
+    EXPECT_EQ(cell.Shift(), 9);
+}
+
+TEST_F(CellTest, DoubleClickRaisesDblClickOnly) {
+    int raised = 0;
+    QObject::connect(&cell, &M_Degit::DblClick, [&] { ++raised; });
+    const QImage before = cell.grab().toImage();
+    QTest::mouseDClick(&cell, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(cell.grab().toImage(), before);
+}
+
+TEST(M_DegitProperties, KeptSettingsSkipDefaultsKeepOrderAndIgnoreCase) {
+    M_Degit cell;
+    M_Degit::PropertyBag empty;
+    cell.WriteProperties(empty);
+    EXPECT_TRUE(empty.entries().empty());
+
+    cell.setKeta(3);
+    cell.setDegitStyle(1);
+    cell.setValue(QStringLiteral("12"));
+    cell.setUserSet(false);
+    cell.setBackColor(0x123456);
+    M_Degit::PropertyBag bag;
+    cell.WriteProperties(bag);
+    QStringList keys;
+    for (const auto& [k, v] : bag.entries()) keys << k;
+    EXPECT_EQ(keys, (QStringList{"Keta", "DegitStyle", "Value", "UserSet", "BackColor"}));
+
+    // Layout data in lower case, with values outside the write rules: they
+    // are taken as they stand, the size is the container's, no redraw.
+    M_Degit::PropertyBag layout;
+    layout.set("keta", 0);
+    layout.set("shift", 12);
+    layout.set("zeromode", 9);
+    layout.set("value", QStringLiteral(""));
+    layout.set("backcolor", 0x0000FF);
+    M_Degit restored;
+    restored.resize(52, 20);
+    restored.ReadProperties(layout);
+    EXPECT_EQ(layout.readOrder(), (QStringList{"BaseForeColor", "DegitForeColor", "FillZero", "ZeroMode", "Shift", "Keta",
+                                               "DegitSize", "DegitStyle", "Value", "UserSet", "BackColor"}));
+    EXPECT_EQ(restored.Keta(), 0);
+    EXPECT_EQ(restored.Shift(), 12);
+    EXPECT_EQ(restored.ZeroMode(), 9);
+    EXPECT_EQ(restored.Value(), QVariant(QString()));
+    EXPECT_EQ(restored.BaseForeColor(), M_Degit::kDefaultBaseForeColor);
+    EXPECT_TRUE(restored.UserSet());
+    EXPECT_EQ(restored.size(), QSize(52, 20));
+    const QImage face = restored.grab().toImage();
+    EXPECT_EQ(face.pixel(10, 10), qRgb(255, 0, 0)); // plain background, red
+    EXPECT_EQ(face.pixel(40, 5), qRgb(255, 0, 0));
+}
+
+// Writes a picture of every style in every size to the build folder, for
+// looking at the lamps by eye (build-*/degit-gallery.png).
+TEST(M_DegitGallery, WritesARowOfCellsInEachStyleAndSize) {
+    constexpr int kGap = 8;
+    const std::vector<QVariant> values = {QStringLiteral("8888"), 1234, 567, 90, -1, QStringLiteral(" -  ")};
+    int width = 0, height = kGap;
+    for (int size = 0; size < 4; ++size) {
+        const QSize d = M_Degit::digitPixelSize(size);
+        width = std::max<int>(width, kGap + int(values.size()) * (d.width() * 4 + kGap));
+        height += 3 * (d.height() + kGap);
+    }
+    QImage gallery(width, height, QImage::Format_RGB32);
+    gallery.fill(qRgb(24, 24, 24));
+    QPainter p(&gallery);
+    int y = kGap;
+    for (int size = 0; size < 4; ++size) {
+        for (int style = 0; style < 3; ++style) {
+            int x = kGap;
+            for (const QVariant& v : values) {
+                M_Degit cell;
+                cell.setDegitSize(std::int16_t(size));
+                cell.setDegitStyle(std::int16_t(style));
+                cell.setZeroMode(1);
+                cell.setValue(v);
+                EXPECT_EQ(cell.height(), M_Degit::digitPixelSize(size).height());
+                p.drawImage(x, y, cell.grab().toImage());
+                x += cell.width() + kGap;
+            }
+            y += M_Degit::digitPixelSize(size).height() + kGap;
+        }
+    }
+    p.end();
+    const QString path = QDir(QStringLiteral(FERROTAB_BUILD_DIR)).filePath(QStringLiteral("degit-gallery.png"));
+    EXPECT_TRUE(gallery.save(path));
+    // Enlarged copy for looking at single pixels.
+    EXPECT_TRUE(gallery.scaled(gallery.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                    .save(QDir(QStringLiteral(FERROTAB_BUILD_DIR)).filePath(QStringLiteral("degit-gallery-x4.png"))));
+}
