@@ -26,12 +26,12 @@ namespace ZelP4Res {
 // ---- filters and colours -------------------------------------------------------------
 
 QStringList qtFileFilters(const QByteArray& nulSeparatedPairs) {
-    // Parts end at the first empty part (the double NUL), or at the end of the
-    // bytes if the terminator is missing.
+    // Parts end at the first empty part (the double NUL, also where a pattern
+    // is due), or at the end of the bytes if the terminator is missing.
     QList<QByteArray> parts = nulSeparatedPairs.split('\0');
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty()) break;
+        if (parts[i].isEmpty() || parts[i + 1].isEmpty()) break;
         const QString description = cp932::decode(parts[i]).trimmed();
         QStringList patterns;
         for (const QString& p : cp932::decode(parts[i + 1]).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
