@@ -1,6 +1,8 @@
 #include "Program.h"
 
+#include "ChimeiCtl_B.h"
 #include "Form1.h"
+#include "M_Degit.h"
 #include "Seams.h"
 #include "SettingsRecord.h"
 #include "frmCtl.h"
@@ -21,14 +23,44 @@ public:
     explicit Exchange(Program& p) : p_(p) {}
 
     void gather(settings::SettingsRecord& r) override {
+        Form1& f = *p_.form1_;
+        for (int i = 1; i <= settings::kCellCount; ++i) {
+            const M_Degit& cell = *f.Degit[size_t(i)];
+            r.CellFormat[size_t(i - 1)] = {cell.Shift(), cell.ZeroMode(), cell.FillZero()};
+        }
         p_.ctl_->GetCtrlDataInfo(r);
-        p_.form1_->GetFormInfo(r);
+        f.GetFormInfo(r);
     }
 
     void apply(const settings::SettingsRecord& r) override {
+        Form1& f = *p_.form1_;
+        // The fare cells: formatting first, then colours, then a blank value
+        // so every cell is redrawn in its new form.
+        for (int i = 1; i <= settings::kCellCount; ++i) {
+            M_Degit& cell = *f.Degit[size_t(i)];
+            const settings::CellFormatEntry& e = r.CellFormat[size_t(i - 1)];
+            cell.setZeroMode(e.ZeroMode);
+            cell.setShift(e.Shift);
+            cell.setFillZero(e.FillZero);
+            paintCell(cell, r);
+            cell.setValue(QStringLiteral(" "));
+        }
+        for (M_Degit* clockCell : f.TimeDegit) paintCell(*clockCell, r);
+        f.ChimeiCtl->setBackColor(std::int32_t(r.StopNameBackColor));
+        f.ChimeiCtl->setForeColor(std::int32_t(r.StopNameForeColor));
+
         p_.ctl_->SetCtrlDataInfo(r);
-        p_.form1_->SetFormInfo(r);
+        f.SetFormInfo(r);
     }
+
+private:
+    static void paintCell(M_Degit& cell, const settings::SettingsRecord& r) {
+        cell.setBackColor(std::int32_t(r.DigitBackColor));
+        cell.setBaseForeColor(std::int32_t(r.DigitBaseColor));
+        cell.setDegitForeColor(std::int32_t(r.DigitLitColor));
+    }
+
+public:
 
 private:
     Program& p_;
@@ -47,8 +79,19 @@ Program::Program(QString settingsFile)
 Program::~Program() = default;
 
 void Program::start() {
-    // 1-2. Cells and factory defaults. The record starts as the options
-    // dialog's design values; the fixed ticket date is the day it is created.
+    // 1. Every fare cell in the bevelled lamp style, blank.
+    for (int k = 1; k <= settings::kCellCount; ++k) {
+        form1_->Degit[size_t(k)]->setDegitStyle(1);
+        form1_->Degit[size_t(k)]->ResetDegit(false);
+    }
+
+    // 2. Factory defaults. The built-in panel picture is the face in every
+    // backlight mode until the user chooses others. The record starts as the
+    // options dialog's design values; the fixed ticket date is the day it is
+    // created.
+    form1_->setPicture(form1_->imgRes[0]);
+    form1_->imgRes[1] = form1_->imgRes[0];
+    form1_->imgRes[2] = form1_->imgRes[0];
     mdlIniIo::record() = settings::SettingsRecord::initial(platform::clock().now().date());
 
     // 3. The options dialog, loaded but not shown.
@@ -59,6 +102,7 @@ void Program::start() {
     // as it comes up.
     ctl_ = std::make_unique<frmCtl>(form1_.get());
     ctl_->onQuitConfirmed = [this] { shutDown(); };
+    form1_->setOperationPanel(ctl_.get());
     ctl_->Load();
     ctl_->show();
     ctl_->raise();
@@ -80,6 +124,8 @@ void Program::start() {
 }
 
 void Program::shutDown() {
+    // The strip is emptied first; a running scroll loop ends with the process.
+    form1_->ChimeiCtl->SetChimei(QString());
     mdlIniIo::SaveIni(*exchange_, settingsFile_);
     if (endProcess) endProcess();
 }

@@ -1,23 +1,95 @@
 #include "Form1.h"
 
+#include "ChimeiCtl_B.h"
+#include "Form1Layout.h"
+#include "M_Degit.h"
+#include "PanelPicture.h"
+#include "Seams.h"
 #include "SettingsRecord.h"
 #include "Twips.h"
+#include "Typefaces.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRegion>
 #include <QWindow>
-#include <cmath>
+
+namespace {
+
+QLabel* makeTicketLabel(QWidget* parent, const QRect& where) {
+    auto* label = new QLabel(parent);
+    label->setGeometry(where);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFont(display::layoutFont(QStringLiteral("ＭＳ Ｐゴシック"), 11.25, true));
+    // Transparent: the panel picture's label strip shows through.
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setAutoFillBackground(false);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setFixedSize(kClientWidth, kClientHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
+
+    // The hidden cell and label of the layout first, so that the visible
+    // ones lie above them.
+    Degit[0] = new M_Degit(this);
+    Degit[0]->move(display::hiddenCellRect().topLeft());
+    Degit[0]->hide();
+    lblSeiriNum[0] = makeTicketLabel(this, display::hiddenLabelRect());
+    lblSeiriNum[0]->hide();
+
+    for (int k = 1; k <= display::kFareCellCount; ++k) {
+        auto* cell = new M_Degit(this);
+        cell->setKeta(4);
+        cell->setGeometry(display::fareCellRect(k));
+        connect(cell, &M_Degit::DblClick, this, [this, k] { Degit_DblClick(k); });
+        Degit[size_t(k)] = cell;
+        lblSeiriNum[size_t(k)] = makeTicketLabel(this, display::ticketLabelRect(k));
+    }
+
+    for (int i = 0; i < 2; ++i) {
+        auto* clockCell = new M_Degit(this);
+        clockCell->setKeta(2);
+        clockCell->setGeometry(display::clockCellRect(i));
+        clockCell->hide();
+        TimeDegit[size_t(i)] = clockCell;
+    }
+
+    ChimeiCtl = new ChimeiCtl_B(this);
+    ChimeiCtl->setGeometry(display::stopNameRect());
+    // A flat strip of the layout's own size: the saved setting, not the
+    // property write, which would resize it.
+    ChimeiCtl->ReadProperties({{QStringLiteral("Appearance"), 0}});
+
+    imgRes[0] = display::builtInPanelPicture();
+    picture_ = imgRes[0];
+
+    startDrag = [this] {
+        if (QWindow* w = windowHandle()) w->startSystemMove();
+    };
+
+    Timer1.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1.start();
+}
+
+Form1::~Form1() = default;
+
+void Form1::setPicture(const QImage& picture) {
+    picture_ = picture;
+    update();
 }
 
 void Form1::applyRoundRegion() {
-    // A rounded rectangle with 2 x 2 corner ellipses: only the very corner
-    // pixel of each corner falls outside.
+    // A rounded rectangle with 2 x 2 corner ellipses over the client area:
+    // only the very corner pixel of each corner falls outside.
     const QRect r = rect();
     QRegion region(r);
     region -= QRegion(r.left(), r.top(), 1, 1);
@@ -37,18 +109,51 @@ void Form1::SetFormInfo(const settings::SettingsRecord& record) {
     move(display::twipsToPixels(record.DisplayLeft), display::twipsToPixels(record.DisplayTop));
 }
 
+void Form1::Degit_DblClick(int k) {
+    if (k < 1 || k > display::kFareCellCount) return;
+    M_Degit* clicked = Degit[size_t(k)];
+    if (!clicked->UserSet()) return;
+
+    if (operationPanel_) operationPanel_->setEnabled(false);
+    if (clicked->ShowSetDlg() == 1) {
+        // The three settings are made equal on every fare cell, each through
+        // the cell's own write rules, and each cell redrawn with its value.
+        const std::int16_t zeroMode = clicked->ZeroMode();
+        const std::int16_t shift = clicked->Shift();
+        const std::int16_t fillZero = clicked->FillZero();
+        for (int i = 1; i <= display::kFareCellCount; ++i) {
+            M_Degit* cell = Degit[size_t(i)];
+            const QVariant value = cell->Value();
+            cell->setShift(shift);
+            cell->setFillZero(fillZero);
+            cell->setZeroMode(zeroMode);
+            cell->setValue(value);
+        }
+    }
+    if (operationPanel_) operationPanel_->setEnabled(true);
+}
+
+void Form1::Timer1_Timer() {
+    const QString now = platform::clock().now().time().toString(QStringLiteral("HH:mm:ss"));
+    TimeDegit[0]->setValue(now.mid(0, 2).toInt());
+    TimeDegit[1]->setValue(now.mid(3, 2).toInt());
+}
+
 void Form1::mousePressEvent(QMouseEvent* event) {
     // The whole face is the handle: a left press lets the window system move
-    // the window with the mouse, as a press on a caption would.
-    if (event->button() == Qt::LeftButton) {
-        if (QWindow* w = windowHandle()) w->startSystemMove();
+    // the window with the mouse, as a press on a caption would. A press on a
+    // cell, a label or the strip does not.
+    if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint())) {
+        if (startDrag) startDrag();
         event->accept();
         return;
     }
     QWidget::mousePressEvent(event);
 }
 
-void Form1::paintEvent(QPaintEvent*) {
+void Form1::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
+    // Beyond a smaller user picture the window's own ground shows.
+    p.fillRect(event->rect(), palette().color(QPalette::Window));
+    p.drawImage(0, 0, picture_);
 }

@@ -1,10 +1,21 @@
 #pragma once
 // The fare display: the device that hangs at the front of the bus. A
-// borderless window whose face is the panel picture, moved by dragging it.
+// borderless window whose face is the panel picture, carrying 84 fare cells
+// in 7 rows of 12 with a numbered-ticket label above each, the vertical
+// stop-name strip at the left and a two-cell clock the layout keeps hidden.
+// Dragging the face moves the window; a double-click on a fare cell sets how
+// all fare cells format zeros.
 
+#include <QImage>
+#include <QTimer>
 #include <QWidget>
+#include <array>
 #include <cstdint>
+#include <functional>
 
+class M_Degit;
+class ChimeiCtl_B;
+class QLabel;
 namespace settings {
 struct SettingsRecord;
 }
@@ -16,16 +27,53 @@ public:
     static constexpr int kClientHeight = 307; // 4605 twips
 
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Fare cells: Degit[k] is the cell of numbered ticket k (1..84); Degit[0]
+    // is a hidden cell of the layout that nothing addresses.
+    std::array<M_Degit*, 85> Degit{};
+    // Numbered-ticket labels above the cells, same numbering; [0] hidden.
+    std::array<QLabel*, 85> lblSeiriNum{};
+    // The clock: hours (0) and minutes (1); hidden in the layout.
+    std::array<M_Degit*, 2> TimeDegit{};
+    // The stop-name dot-matrix strip.
+    ChimeiCtl_B* ChimeiCtl = nullptr;
+    // Panel pictures of the backlight modes OFF (0), ON1 (1), ON2 (2).
+    std::array<QImage, 3> imgRes;
+    // Ticks the clock once a second.
+    QTimer Timer1;
+
+    // The window's face. The picture is drawn at the top-left corner.
+    const QImage& picture() const { return picture_; }
+    void setPicture(const QImage& picture);
+
+    // The window that is disabled while a cell's settings dialog is open (the
+    // operation panel).
+    void setOperationPanel(QWidget* panel) { operationPanel_ = panel; }
 
     // Shapes the window to a rounded rectangle over its client area (corner
-    // ellipse 2 x 2 pixels) and repaints it.
+    // ellipses 2 x 2 pixels) and repaints it.
     void applyRoundRegion();
 
     // Window position in twips, to and from the settings record.
     void GetFormInfo(settings::SettingsRecord& record) const;
     void SetFormInfo(const settings::SettingsRecord& record);
 
+    // The double-click on fare cell k: the cell's settings dialog, and on
+    // confirmation its zero handling, shift and zero fill on all 84 cells.
+    void Degit_DblClick(int k);
+
+    // One clock tick: hours and minutes into the clock cells.
+    void Timer1_Timer();
+
+    // Hands the window to the window system to be moved with the mouse.
+    std::function<void()> startDrag;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+    QWidget* operationPanel_ = nullptr;
 };

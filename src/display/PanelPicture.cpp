@@ -1,6 +1,7 @@
 #include "PanelPicture.h"
 
 #include "Form1Layout.h"
+#include "SegmentPainter.h"
 #include "Typefaces.h"
 
 #include <QPainter>
@@ -25,22 +26,16 @@ const QColor kCaption(0xE8, 0xE8, 0xE8);
 // Faint outlines of four seven-segment digits, as the unlit lamps show
 // through the window's glass when a cell is dark.
 void paintSegmentOutlines(QPainter& p, const QRect& cell) {
-    const int digits = 4;
-    const double pitch = cell.width() / double(digits);
-    const double h = cell.height() - 4.0;
-    const double w = pitch * 0.55;
+    constexpr int kDigits = 4;
+    const QSize digit(cell.width() / kDigits, cell.height());
+    const auto outlines = segments::segmentOutlines(segments::Style::Bevelled, digit, true);
     p.setPen(QPen(kSegmentOutline, 1.0));
     p.setBrush(Qt::NoBrush);
-    for (int d = 0; d < digits; ++d) {
-        const double left = cell.left() + d * pitch + (pitch - w) / 2.0 + 0.5;
-        const double top = cell.top() + 2.5;
-        const double slant = 1.5; // a slight italic like the lamps
-        const QPointF a(left + slant, top), b(left + w + slant, top);
-        const QPointF c(left + slant / 2, top + h / 2), e(left + w + slant / 2, top + h / 2);
-        const QPointF f(left, top + h), g(left + w, top + h);
-        const QPointF pts[] = {a, b, e, g, f, c, a};
-        p.drawPolyline(pts, 7);
-        p.drawLine(c, e);
+    for (int d = 0; d < kDigits; ++d) {
+        p.save();
+        p.translate(cell.left() + d * digit.width(), cell.top());
+        for (const QPainterPath& segment : outlines) p.drawPath(segment);
+        p.restore();
     }
 }
 

@@ -1,0 +1,186 @@
+#include "ChimeiCtl_B.h"
+#include "FakeResourceLibrary.h"
+#include "FakeSeams.h"
+#include "Form1.h"
+#include "Form1Layout.h"
+#include "M_Degit.h"
+#include "PanelPicture.h"
+#include "QtPrinters.h"
+#include "SettingsRecord.h"
+
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using ZelP4Res::testing::ScopedResourceLibrary;
+
+namespace {
+
+// The layout's grid in twips, as the device's drawings give it.
+constexpr int kCellLeftTwips[12] = {1425, 2295, 3150, 4020, 4890, 5745, 6615, 7485, 8340, 9195, 10065, 10935};
+constexpr int kLabelLeftTwips[12] = {1425, 2295, 3150, 4020, 4875, 5745, 6600, 7470, 8325, 9195, 10065, 10950};
+constexpr int kCellTopTwips[7] = {600, 1170, 1725, 2265, 2835, 3375, 3945};
+
+} // namespace
+
+TEST(Form1Layout, CellsLabelsAndStripSitOnTheGrid) {
+    Form1 form;
+    for (int k = 1; k <= 84; ++k) {
+        const int r = (k - 1) / 12, c = (k - 1) % 12;
+        const QRect cell = form.Degit[size_t(k)]->geometry();
+        EXPECT_EQ(cell, QRect(kCellLeftTwips[c] / 15, kCellTopTwips[r] / 15, 52, 20)) << "cell " << k;
+        EXPECT_EQ(form.Degit[size_t(k)]->Keta(), 4);
+        const QRect label = form.lblSeiriNum[size_t(k)]->geometry();
+        EXPECT_EQ(label, QRect(kLabelLeftTwips[c] / 15, (kCellTopTwips[r] - 225) / 15, 52, 16)) << "label " << k;
+        EXPECT_TRUE(form.lblSeiriNum[size_t(k)]->font().bold());
+        EXPECT_EQ(form.lblSeiriNum[size_t(k)]->alignment(), Qt::AlignCenter);
+    }
+    EXPECT_EQ(form.ChimeiCtl->geometry(), QRect(32, 59, 35, 192));
+    EXPECT_EQ(form.ChimeiCtl->Appearance(), 0);
+    EXPECT_TRUE(form.Degit[0]->isHidden());
+    EXPECT_TRUE(form.lblSeiriNum[0]->isHidden());
+    EXPECT_TRUE(form.TimeDegit[0]->isHidden());
+    EXPECT_EQ(form.TimeDegit[1]->Keta(), 2);
+    EXPECT_EQ(form.size(), QSize(806, 307));
+}
+
+TEST(Form1Layout, PanelPictureLinesUpWithTheCells) {
+    const QImage picture = display::builtInPanelPicture();
+    ASSERT_EQ(picture.size(), QSize(806, 307));
+    const QRgb digitWindow = qRgb(0x80, 0x80, 0x80);
+    // The frame is light, the panel black.
+    EXPECT_GT(qGray(picture.pixel(1, 150)), 150);
+    EXPECT_LT(qGray(picture.pixel(20, 40)), 30);
+    for (int k = 1; k <= 84; ++k) {
+        const QRect cell = display::fareCellRect(k);
+        const QRect label = display::ticketLabelRect(k);
+        // Every corner of the cell lies on its grey window, so no black
+        // panel shows between the picture's window and the cell laid on it.
+        for (QPoint corner : {cell.topLeft(), cell.topRight(), cell.bottomLeft(), cell.bottomRight()})
+            EXPECT_EQ(picture.pixel(corner), digitWindow) << "cell " << k;
+        // The label's middle lies on the dark strip, darker than the window
+        // and brighter than the panel.
+        const int strip = qGray(picture.pixel(label.center()));
+        EXPECT_GT(strip, 20) << k;
+        EXPECT_LT(strip, 80) << k;
+    }
+    // The stop-name strip sits in its tall grey window.
+    const QRect strip = display::stopNameRect();
+    for (QPoint corner : {strip.topLeft(), strip.bottomRight()}) EXPECT_EQ(picture.pixel(corner), digitWindow);
+    // Captions: light text above and below the strip's window.
+    auto hasCaption = [&](QRect area) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(picture.pixel(x, y)) > 180) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasCaption(QRect(strip.left(), 22, strip.width(), strip.top() - 26)));  // 運賃は
+    EXPECT_TRUE(hasCaption(QRect(strip.left(), strip.bottom() + 5, strip.width(), 40))); // まで
+    EXPECT_TRUE(hasCaption(QRect(10, 6, 80, 15)));                                      // 整理券番号→
+}
+
+TEST(Form1DoubleClick, UserSetFalseOpensNothing) {
+    ScopedResourceLibrary library;
+    Form1 form;
+    QWidget panel;
+    form.setOperationPanel(&panel);
+    form.Degit[5]->setUserSet(false);
+    form.Degit_DblClick(5);
+    EXPECT_TRUE(library->dlg100.empty());
+    EXPECT_TRUE(panel.isEnabled());
+}
+
+TEST(Form1DoubleClick, ConfirmedSettingsGoToEveryCellAndRedrawThem) {
+    ScopedResourceLibrary library;
+    Form1 form;
+    QWidget panel;
+    form.setOperationPanel(&panel);
+    for (int k = 1; k <= 84; ++k) form.Degit[size_t(k)]->setValue(k == 84 ? 0 : k * 10);
+    bool panelDisabledDuringDialog = false;
+    library->onDlg100 = [&](std::int16_t keta, std::int16_t& zeroMode, std::int16_t& shift, std::int16_t& fillZero) {
+        EXPECT_EQ(keta, 4);
+        panelDisabledDuringDialog = !panel.isEnabled();
+        zeroMode = 2;
+        shift = 1;
+        fillZero = 3;
+        return 1;
+    };
+    form.Degit_DblClick(37);
+    ASSERT_EQ(library->dlg100.size(), 1u);
+    EXPECT_TRUE(panelDisabledDuringDialog);
+    EXPECT_TRUE(panel.isEnabled());
+    for (int k = 1; k <= 84; ++k) {
+        const M_Degit& cell = *form.Degit[size_t(k)];
+        EXPECT_EQ(cell.ZeroMode(), 2) << k;
+        EXPECT_EQ(cell.Shift(), 1) << k;
+        EXPECT_EQ(cell.FillZero(), 3) << k;
+        EXPECT_EQ(cell.Value(), QVariant(k == 84 ? 0 : k * 10)) << k;
+    }
+    // Redrawn in the new form: zero fill 3 and one blank at the right.
+    EXPECT_EQ(form.Degit[1]->shownText(), QStringLiteral("010 "));
+    EXPECT_EQ(form.Degit[37]->shownText(), QStringLiteral("370 "));
+}
+
+TEST(Form1DoubleClick, CancelledDialogChangesNoOtherCell) {
+    ScopedResourceLibrary library;
+    Form1 form;
+    QWidget panel;
+    form.setOperationPanel(&panel);
+    library->onDlg100 = [&](std::int16_t, std::int16_t& zeroMode, std::int16_t& shift, std::int16_t& fillZero) {
+        zeroMode = 3;
+        shift = 2;
+        fillZero = 1;
+        return 0;
+    };
+    form.Degit_DblClick(37);
+    // The clicked cell keeps what the dialog left; the others are untouched.
+    EXPECT_EQ(form.Degit[37]->ZeroMode(), 3);
+    EXPECT_EQ(form.Degit[37]->Shift(), 2);
+    for (int k : {1, 36, 38, 84}) {
+        EXPECT_EQ(form.Degit[size_t(k)]->ZeroMode(), 0) << k;
+        EXPECT_EQ(form.Degit[size_t(k)]->Shift(), 0) << k;
+        EXPECT_EQ(form.Degit[size_t(k)]->FillZero(), 0) << k;
+    }
+    EXPECT_TRUE(panel.isEnabled());
+}
+
+TEST(Form1Clock, TickPutsHoursAndMinutesIntoTheClockCells) {
+    platform::testing::ScopedFakeTime time;
+    time->wall = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 42));
+    Form1 form;
+    form.Timer1_Timer();
+    EXPECT_EQ(form.TimeDegit[0]->Value().toInt(), 9);
+    EXPECT_EQ(form.TimeDegit[1]->Value().toInt(), 5);
+    EXPECT_EQ(form.Timer1.interval(), 1000);
+}
+
+TEST(Form1Window, PositionInTwipsAndRoundedShape) {
+    Form1 form;
+    settings::SettingsRecord r;
+    r.DisplayLeft = 1500;
+    r.DisplayTop = 600;
+    form.SetFormInfo(r);
+    EXPECT_EQ(form.pos(), QPoint(100, 40));
+    settings::SettingsRecord back;
+    form.GetFormInfo(back);
+    EXPECT_EQ(back.DisplayLeft, 1500);
+    EXPECT_EQ(back.DisplayTop, 600);
+
+    form.applyRoundRegion();
+    EXPECT_FALSE(form.mask().contains(QPoint(0, 306)));
+    EXPECT_TRUE(form.mask().contains(QPoint(0, 1)));
+}
+
+TEST(Form1Window, LeftPressOnTheFaceDragsOthersDoNot) {
+    Form1 form;
+    int drags = 0;
+    form.startDrag = [&] { ++drags; };
+    form.show();
+    QTest::mousePress(&form, Qt::RightButton, {}, QPoint(400, 5));
+    EXPECT_EQ(drags, 0);
+    // On a fare cell: the cell takes the press.
+    QTest::mousePress(&form, Qt::LeftButton, {}, display::fareCellRect(20).center());
+    EXPECT_EQ(drags, 0);
+    QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(400, 5));
+    EXPECT_EQ(drags, 1);
+}
