@@ -1,5 +1,7 @@
 #include "FakeSeams.h"
+#include "ChimeiCtl_B.h"
 #include "Form1.h"
+#include "M_Degit.h"
 #include "Program.h"
 #include "ProgramIdentity.h"
 #include "QtPrinters.h"
@@ -136,4 +138,43 @@ TEST_F(Startup, UnwritableSettingsStillEndTheProgram) {
     EXPECT_EQ(ended, 1);
     ASSERT_EQ(boxes.shown().size(), 2u);
     EXPECT_TRUE(boxes.shown()[1].text.startsWith(QStringLiteral("エラー Code:")));
+}
+
+TEST_F(Startup, CellFormatsAndColoursComeFromTheFileAndGoBackToIt) {
+    auto record = settings::SettingsRecord::initial(QDate(2026, 12, 6));
+    for (int i = 0; i < 84; ++i) record.CellFormat[size_t(i)] = {std::int16_t(i % 4), std::int16_t(i % 3), std::int16_t(1 + i % 3)};
+    record.CellFormat[83] = {9, 7, 9}; // out of range: the cell's write rules correct them
+    record.DigitLitColor = 0x0000FF;
+    record.StopNameForeColor = 0x00FF00;
+    {
+        QFile f(settingsFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(settings::encodeSettings(record));
+    }
+    auto program = startProgram();
+    Form1& form = program->display();
+    for (int k = 1; k <= 83; ++k) {
+        const auto& e = record.CellFormat[size_t(k - 1)];
+        EXPECT_EQ(form.Degit[size_t(k)]->Shift(), e.Shift) << k;
+        EXPECT_EQ(form.Degit[size_t(k)]->ZeroMode(), e.ZeroMode) << k;
+        EXPECT_EQ(form.Degit[size_t(k)]->FillZero(), e.FillZero) << k;
+        // Every cell holds a single blank after the settings are applied.
+        EXPECT_EQ(form.Degit[size_t(k)]->Value(), QVariant(QStringLiteral(" "))) << k;
+        EXPECT_EQ(form.Degit[size_t(k)]->DegitForeColor(), 0x0000FF);
+        EXPECT_EQ(form.Degit[size_t(k)]->DegitStyle(), 1);
+    }
+    EXPECT_EQ(form.Degit[84]->ZeroMode(), 0);
+    EXPECT_EQ(form.Degit[84]->Shift(), 3);
+    EXPECT_EQ(form.Degit[84]->FillZero(), 4);
+    EXPECT_EQ(form.TimeDegit[1]->DegitForeColor(), 0x0000FF);
+    EXPECT_EQ(form.ChimeiCtl->ForeColor(), 0x00FF00);
+
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    QFile f(settingsFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const auto saved = settings::decodeSettings(f.readAll());
+    EXPECT_EQ(saved.CellFormat[5], record.CellFormat[5]);
+    EXPECT_EQ(saved.CellFormat[83], (settings::CellFormatEntry{3, 0, 4}));
+    EXPECT_EQ(saved.DigitLitColor, 0x0000FFu);
 }
