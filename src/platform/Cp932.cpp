@@ -126,7 +126,7 @@ QString decode(std::string_view bytes) {
     if (!conv.ok()) return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
     iconv_t cd = conv.get();
     QByteArray utf8;
-    utf8.reserve(qsizetype(bytes.size() * 3));
+    utf8.reserve(qsizetype(bytes.size()) * 3);
     char buffer[4096];
     char* in = const_cast<char*>(bytes.data());
     size_t inLeft = bytes.size();
