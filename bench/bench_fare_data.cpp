@@ -32,6 +32,23 @@ void BM_DecodeFareData(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeFareData)->Unit(benchmark::kMicrosecond);
 
+// Opening and reading the file and decoding it.
+void BM_ReadFareDataFile(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("1.hy3"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(fullFile()) < 0) {
+        state.SkipWithError("cannot write the test file");
+        return;
+    }
+    f.close();
+    for (auto _ : state) {
+        auto result = app::readFareDataFile(path);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_ReadFareDataFile)->Unit(benchmark::kMicrosecond);
+
 // From the file on disk into the fare table, names decoded from CP932: all of
 // route setting's reading.
 void BM_ReadFileIntoTable(benchmark::State& state) {

@@ -11,23 +11,22 @@ namespace {
 constexpr int kColumnCount = 2 + app::kFareColumns; // 152
 
 std::string rangeText(int row, int column) {
-    // The same words whatever went wrong: the caller only needs to know that
-    // the data did not fit the table, and where.
     return "運賃テーブルの範囲外です（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）";
 }
-} // namespace
 
-void SetTableData(int row, int column, const QVariant& value) {
+app::FareRow& rowFor(int row, int column) {
     if (row < 1 || row > app::kMaxFareRows || column < 1 || column > kColumnCount)
         throw RangeError(row, column, rangeText(row, column));
-    app::FareRow& target = mdlOrv_000::state().FareTable[size_t(row - 1)];
+    return mdlOrv_000::state().FareTable[size_t(row - 1)];
+}
+
+void storeNumber(int row, int column, long long number) {
+    app::FareRow& target = rowFor(row, column);
     if (column == 1) {
-        target.StopName = value.toString();
+        target.StopName = QString::number(number);
         return;
     }
-    bool ok = false;
-    const qlonglong number = value.toLongLong(&ok);
-    if (!ok || number < std::numeric_limits<std::int16_t>::min() || number > std::numeric_limits<std::int16_t>::max())
+    if (number < std::numeric_limits<std::int16_t>::min() || number > std::numeric_limits<std::int16_t>::max())
         throw RangeError(row, column,
                          "値が16ビットの範囲外です（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）");
     const auto v = static_cast<std::int16_t>(number);
@@ -35,6 +34,34 @@ void SetTableData(int row, int column, const QVariant& value) {
         target.TicketNo = v;
     else
         target.Cols[size_t(column - 3)] = v;
+}
+
+} // namespace
+
+void SetTableData(int row, int column, int value) { storeNumber(row, column, value); }
+
+void SetTableData(int row, int column, const QString& value) {
+    app::FareRow& target = rowFor(row, column);
+    if (column == 1) {
+        target.StopName = value;
+        return;
+    }
+    bool ok = false;
+    const long long number = value.trimmed().toLongLong(&ok);
+    if (!ok) throw RangeError(row, column, "数値ではありません（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）");
+    storeNumber(row, column, number);
+}
+
+void SetTableData(int row, int column, const QVariant& value) {
+    if (value.typeId() == QMetaType::QString) return SetTableData(row, column, value.toString());
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    if (!ok) {
+        rowFor(row, column); // a bad place is reported as such first
+        if (column == 1) return SetTableData(row, column, value.toString());
+        throw RangeError(row, column, "数値ではありません（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）");
+    }
+    storeNumber(row, column, number);
 }
 
 void ClearTableData() {

@@ -27,6 +27,10 @@ private:
 // number that fits in 16 bits; anything else is refused with RangeError and
 // the table is left as it was.
 void SetTableData(int row, int column, const QVariant& value);
+// The same for a number or a text already in hand (route setting stores some
+// 45,000 fields, so these skip the QVariant).
+void SetTableData(int row, int column, int value);
+void SetTableData(int row, int column, const QString& value);
 
 // Every row back to an empty name and zeros.
 void ClearTableData();

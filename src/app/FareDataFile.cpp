@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstring>
 
 namespace app {
@@ -99,7 +100,7 @@ FareDataResult readFareDataFile(const QString& path) {
         return e;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         FareDataError e = makeError(Kind::FileUnreadable, 0);
         e.Path = path;
         return e;
@@ -107,8 +108,8 @@ FareDataResult readFareDataFile(const QString& path) {
     // Only the rows a file may hold are of interest; a huge file with a small
     // count is read no further than its rows can reach.
     constexpr qint64 kLargestFile = 2 + qint64(kMaxFareRows) * (kFareRowFixedBytes + 65535);
-    const QByteArray bytes = file.read(kLargestFile);
     const qint64 fullSize = file.size();
+    const QByteArray bytes = file.read(std::min(fullSize, kLargestFile));
     FareDataResult result = decodeFareData(bytes);
     if (auto* e = std::get_if<FareDataError>(&result)) {
         e->Path = path;

@@ -20,11 +20,15 @@ TEST_F(DataIoTest, ColumnsMapToNameTicketAndFares) {
     DataIo::SetTableData(1, 3, 170);
     DataIo::SetTableData(301, 152, -1);
     DataIo::SetTableData(301, 152 - 1, QStringLiteral("250"));
+    DataIo::SetTableData(2, 1, QVariant(QStringLiteral("東")));
+    DataIo::SetTableData(2, 4, QVariant(qint64(-1)));
     EXPECT_EQ(tableRow(1).StopName, QStringLiteral("本町"));
     EXPECT_EQ(tableRow(1).TicketNo, 7);
     EXPECT_EQ(tableRow(1).Cols[0], 170);
     EXPECT_EQ(tableRow(301).Cols[149], -1);
     EXPECT_EQ(tableRow(301).Cols[148], 250);
+    EXPECT_EQ(tableRow(2).StopName, QStringLiteral("東"));
+    EXPECT_EQ(tableRow(2).Cols[1], -1);
 }
 
 TEST_F(DataIoTest, OutOfRangeIsRefusedAndChangesNothing) {
@@ -42,6 +46,8 @@ TEST_F(DataIoTest, OutOfRangeIsRefusedAndChangesNothing) {
     }
     EXPECT_THROW(DataIo::SetTableData(5, 4, 32768), DataIo::RangeError);
     EXPECT_THROW(DataIo::SetTableData(5, 2, QStringLiteral("abc")), DataIo::RangeError);
+    EXPECT_THROW(DataIo::SetTableData(5, 3, QVariant(-40000)), DataIo::RangeError);
+    EXPECT_THROW(DataIo::SetTableData(5, 3, QVariant()), DataIo::RangeError);
     EXPECT_EQ(mdlOrv_000::state().FareTable, before);
 }
 
