@@ -119,45 +119,34 @@ void ChimeiCtl_B::setCanvasTop(int top) {
 
 // ---- persistence --------------------------------------------------------------------
 
-ChimeiCtl_B::PropertyList ChimeiCtl_B::WriteProperties() const {
-    PropertyList out;
-    auto put = [&out](const char* key, QVariant value, bool isDefault) {
-        if (!isDefault) out.emplace_back(QString::fromLatin1(key), std::move(value));
-    };
-    put("BackColor", QVariant(qint32(BackColor())), BackColor() == kDefaultBackColor);
-    put("ForeColor", QVariant(qint32(foreColor_)), foreColor_ == kDefaultForeColor);
-    put("Speed", QVariant(int(speed_)), speed_ == kDefaultSpeed);
-    put("ScrollStartWait", QVariant(qint32(scrollStartWait_)), scrollStartWait_ == kDefaultScrollStartWait);
-    put("Mode", QVariant(int(mode_)), mode_ == kDefaultMode);
-    put("Appearance", QVariant(int(appearance_)), appearance_ == kDefaultAppearance);
-    put("FontMode", QVariant(int(fontMode_)), fontMode_ == kDefaultFontMode);
-    put("FontBold", QVariant(fontBold_), fontBold_ == kDefaultFontBold);
-    return out;
+void ChimeiCtl_B::WriteProperties(display::PropertyBag& bag) const {
+    bag.WriteProperty(QStringLiteral("BackColor"), qint32(BackColor()), kDefaultBackColor);
+    bag.WriteProperty(QStringLiteral("ForeColor"), qint32(foreColor_), kDefaultForeColor);
+    bag.WriteProperty(QStringLiteral("Speed"), int(speed_), int(kDefaultSpeed));
+    bag.WriteProperty(QStringLiteral("ScrollStartWait"), qint32(scrollStartWait_), kDefaultScrollStartWait);
+    bag.WriteProperty(QStringLiteral("Mode"), int(mode_), int(kDefaultMode));
+    bag.WriteProperty(QStringLiteral("Appearance"), int(appearance_), int(kDefaultAppearance));
+    bag.WriteProperty(QStringLiteral("FontMode"), int(fontMode_), int(kDefaultFontMode));
+    bag.WriteProperty(QStringLiteral("FontBold"), fontBold_, kDefaultFontBold);
 }
 
-void ChimeiCtl_B::ReadProperties(const PropertyList& stored) {
-    auto find = [&stored](const char* key) -> const QVariant* {
-        for (const auto& [k, v] : stored)
-            if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0) return &v;
-        return nullptr;
+void ChimeiCtl_B::ReadProperties(const display::PropertyBag& bag) {
+    auto int16 = [&bag](const QString& key, std::int16_t fallback) {
+        return std::int16_t(bag.ReadProperty(key, int(fallback)).toInt());
     };
-    auto int16 = [](const QVariant* v, std::int16_t fallback) {
-        return v ? std::int16_t(v->toInt()) : fallback;
-    };
-    auto int32 = [](const QVariant* v, std::int32_t fallback) {
-        return v ? std::int32_t(v->toLongLong()) : fallback;
+    auto int32 = [&bag](const QString& key, std::int32_t fallback) {
+        return std::int32_t(bag.ReadProperty(key, qint32(fallback)).toLongLong());
     };
     // In the saved order: colours to canvas and viewport, the border style
     // without a resize, the rest as stored.
-    setBackColor(int32(find("BackColor"), kDefaultBackColor));
-    foreColor_ = int32(find("ForeColor"), kDefaultForeColor);
-    speed_ = int16(find("Speed"), kDefaultSpeed);
-    scrollStartWait_ = int32(find("ScrollStartWait"), kDefaultScrollStartWait);
-    mode_ = int16(find("Mode"), kDefaultMode);
-    appearance_ = int16(find("Appearance"), kDefaultAppearance);
-    fontMode_ = int16(find("FontMode"), kDefaultFontMode);
-    const QVariant* bold = find("FontBold");
-    fontBold_ = bold ? bold->toBool() : kDefaultFontBold;
+    setBackColor(int32(QStringLiteral("BackColor"), kDefaultBackColor));
+    foreColor_ = int32(QStringLiteral("ForeColor"), kDefaultForeColor);
+    speed_ = int16(QStringLiteral("Speed"), kDefaultSpeed);
+    scrollStartWait_ = int32(QStringLiteral("ScrollStartWait"), kDefaultScrollStartWait);
+    mode_ = int16(QStringLiteral("Mode"), kDefaultMode);
+    appearance_ = int16(QStringLiteral("Appearance"), kDefaultAppearance);
+    fontMode_ = int16(QStringLiteral("FontMode"), kDefaultFontMode);
+    fontBold_ = bag.ReadProperty(QStringLiteral("FontBold"), kDefaultFontBold).toBool();
 }
 
 // ---- drawing ------------------------------------------------------------------------

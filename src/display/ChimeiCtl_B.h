@@ -14,6 +14,7 @@
 // Colours are 0x00BBGGRR values (red in the low byte).
 
 #include "DotFont.h"
+#include "PropertyBag.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -112,12 +113,11 @@ public:
 
     // Saved settings of an instance as (key, value) pairs in their fixed
     // order; values equal to their defaults are left out.
-    using PropertyList = std::vector<std::pair<QString, QVariant>>;
-    PropertyList WriteProperties() const;
+    void WriteProperties(display::PropertyBag& bag) const;
     // Restores saved settings. Keys are matched without regard to case;
     // missing keys keep the defaults. "Appearance" sets the border only (the
     // container restores the size).
-    void ReadProperties(const PropertyList& stored);
+    void ReadProperties(const display::PropertyBag& bag);
 
     // True while a scroll loop of this strip is running.
     bool isScrolling() const { return loopDepth_ > 0; }

@@ -66,7 +66,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindow
     ChimeiCtl->setGeometry(display::stopNameRect());
     // A flat strip of the layout's own size: the saved setting, not the
     // property write, which would resize it.
-    ChimeiCtl->ReadProperties({{QStringLiteral("Appearance"), 0}});
+    display::PropertyBag layout;
+    layout.set(QStringLiteral("appearance"), 0);
+    ChimeiCtl->ReadProperties(layout);
 
     imgRes[0] = display::builtInPanelPicture();
     picture_ = imgRes[0];

@@ -14,14 +14,6 @@ QRgb rgbOf(std::int32_t bgr) {
     return qRgb(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
-bool sameValue(const QVariant& a, const QVariant& b) {
-    double x = 0, y = 0;
-    const bool aText = a.typeId() == QMetaType::QString, bText = b.typeId() == QMetaType::QString;
-    if (aText || bText) return aText && bText && a.toString() == b.toString();
-    if (display::degitValueIsNumeric(a, &x) && display::degitValueIsNumeric(b, &y)) return x == y;
-    return a == b;
-}
-
 std::int16_t toInt16(const QVariant& v) {
     return static_cast<std::int16_t>(std::clamp<qlonglong>(v.toLongLong(), INT16_MIN, INT16_MAX));
 }
@@ -31,36 +23,6 @@ std::int32_t toInt32(const QVariant& v) {
 }
 
 } // namespace
-
-// ---- the property bag ------------------------------------------------------------------
-
-void M_Degit::PropertyBag::WriteProperty(const QString& name, const QVariant& value, const QVariant& defaultValue) {
-    if (sameValue(value, defaultValue)) return;
-    set(name, value);
-}
-
-QVariant M_Degit::PropertyBag::ReadProperty(const QString& name, const QVariant& defaultValue) const {
-    reads_ << name;
-    for (const auto& [key, value] : entries_) {
-        if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
-    }
-    return defaultValue;
-}
-
-void M_Degit::PropertyBag::set(const QString& name, const QVariant& value) {
-    for (auto& [key, stored] : entries_) {
-        if (key.compare(name, Qt::CaseInsensitive) == 0) {
-            stored = value;
-            return;
-        }
-    }
-    entries_.emplace_back(name, value);
-}
-
-bool M_Degit::PropertyBag::contains(const QString& name) const {
-    return std::any_of(entries_.begin(), entries_.end(),
-                       [&](const auto& e) { return e.first.compare(name, Qt::CaseInsensitive) == 0; });
-}
 
 // ---- the cell ----------------------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 // Colours are 0x00BBGGRR values (red in the low byte).
 
 #include "DegitText.h"
+#include "PropertyBag.h"
 #include "SegmentPainter.h"
 
 #include <QImage>
@@ -22,26 +23,8 @@
 class M_Degit : public QWidget {
     Q_OBJECT
 public:
-    // The container's store of a cell's settings: named values in the order
-    // written. Names are compared without regard to case (the display
-    // window's layout keeps them in lower case).
-    class PropertyBag {
-    public:
-        // Stores the value unless it equals the default.
-        void WriteProperty(const QString& name, const QVariant& value, const QVariant& defaultValue);
-        // The stored value, or the default when the name is not there.
-        QVariant ReadProperty(const QString& name, const QVariant& defaultValue) const;
-
-        void set(const QString& name, const QVariant& value); // store as it is (layout data)
-        bool contains(const QString& name) const;
-        const std::vector<std::pair<QString, QVariant>>& entries() const { return entries_; }
-        // Names asked for by ReadProperty, in order.
-        const QStringList& readOrder() const { return reads_; }
-
-    private:
-        std::vector<std::pair<QString, QVariant>> entries_;
-        mutable QStringList reads_;
-    };
+    // The container's store of the cell's settings.
+    using PropertyBag = display::PropertyBag;
 
     // Per-digit pixel size and cell height of a size class (`DegitSize`).
     static QSize digitPixelSize(int degitSize);

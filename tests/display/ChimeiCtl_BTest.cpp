@@ -257,13 +257,17 @@ TEST(ChimeiCtl_B, ColoursApplyAsTheDeviceDoes) {
 
 TEST(ChimeiCtl_B, SettingsAreSavedInOrderWithoutDefaultsAndRestored) {
     ChimeiCtl_B ctl;
-    EXPECT_TRUE(ctl.WriteProperties().empty());
+    display::PropertyBag untouched;
+    ctl.WriteProperties(untouched);
+    EXPECT_TRUE(untouched.entries().empty());
 
     ctl.setForeColor(0x00FFFF);
     ctl.setSpeed(40);
     ctl.setFontMode(3);
     ctl.setFontBold(true);
-    const auto saved = ctl.WriteProperties();
+    display::PropertyBag bag;
+    ctl.WriteProperties(bag);
+    const auto& saved = bag.entries();
     ASSERT_EQ(saved.size(), 4u);
     EXPECT_EQ(saved[0].first, "ForeColor");
     EXPECT_EQ(saved[0].second.toInt(), 0x00FFFF);
@@ -272,8 +276,11 @@ TEST(ChimeiCtl_B, SettingsAreSavedInOrderWithoutDefaultsAndRestored) {
     EXPECT_EQ(saved[3].first, "FontBold");
 
     ChimeiCtl_B restored;
-    restored.ReadProperties({{"backcolor", 0x112233}, {"speed", 40}, {"appearance", 0}, {"FONTMODE", 3},
-                             {"scrollstartwait", 0}});
+    display::PropertyBag layout;
+    for (const auto& [key, value] : std::initializer_list<std::pair<const char*, int>>{
+             {"backcolor", 0x112233}, {"speed", 40}, {"appearance", 0}, {"FONTMODE", 3}, {"scrollstartwait", 0}})
+        layout.set(QString::fromLatin1(key), value);
+    restored.ReadProperties(layout);
     EXPECT_EQ(restored.BackColor(), 0x112233);
     EXPECT_EQ(restored.Speed(), 40);
     EXPECT_EQ(restored.ScrollStartWait(), 0);
