@@ -59,8 +59,10 @@ int main(int argc, char** argv) {
     layout->setSpacing(12);
     auto* standing = new ChimeiCtl_B;
     auto* strip = new ChimeiCtl_B;
+    display::PropertyBag flat;
+    flat.set(QStringLiteral("appearance"), 0);
     for (ChimeiCtl_B* s : {standing, strip}) {
-        s->ReadProperties({{"appearance", 0}});
+        s->ReadProperties(flat);
         s->setFixedSize(35, 192);
         layout->addWidget(s);
     }
