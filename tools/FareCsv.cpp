@@ -39,7 +39,7 @@ std::optional<std::int16_t> parseCell(const QString& cell) {
 } // namespace
 
 QString nameToText(const QByteArray& bytes) {
-    const QString whole = cp932::decode(bytes);
+    QString whole = cp932::decode(bytes);
     if (roundTrips(bytes, whole)) return whole;
     // Character by character: keep what comes back exactly, mark the rest.
     QString out;

@@ -85,8 +85,8 @@ FareDataResult decodeFareData(std::string_view bytes) {
         if (size - pos < 2 + 2 * kFareColumns) return fail(Kind::RowCutOff, r, rowStart);
         rec.TicketNo = readInt16(data + pos);
         pos += 2;
-        for (int c = 0; c < kFareColumns; ++c) rec.Cols[size_t(c)] = readInt16(data + pos + 2 * c);
-        pos += 2 * kFareColumns;
+        for (int c = 0; c < kFareColumns; ++c) rec.Cols[size_t(c)] = readInt16(data + pos + 2 * qsizetype(c));
+        pos += 2 * qsizetype(kFareColumns);
     }
     return out;
 }
@@ -157,7 +157,7 @@ std::optional<QString> writeFareDataFile(const QString& path, const FareData& da
 }
 
 QString FareDataError::message() const {
-    const QString where = Path.isEmpty() ? QStringLiteral("fare data") : Path;
+    QString where = Path.isEmpty() ? QStringLiteral("fare data") : Path;
     switch (kind) {
     case Kind::FileMissing:
         return QStringLiteral("%1: no such file").arg(where);

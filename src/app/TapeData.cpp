@@ -169,7 +169,7 @@ QByteArray encodeTapeData(const std::vector<TapeEntry>& entries) {
 }
 
 QString TapeDataError::message() const {
-    const QString where = Path.isEmpty() ? QStringLiteral("broadcast data") : Path;
+    QString where = Path.isEmpty() ? QStringLiteral("broadcast data") : Path;
     switch (kind) {
     case Kind::FileMissing:
         return QStringLiteral("%1: no such file").arg(where);

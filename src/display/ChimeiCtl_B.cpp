@@ -175,8 +175,8 @@ void ChimeiCtl_B::DrawDot16(std::int32_t x, std::int32_t y, QByteArray& unit) {
             if ((Picture3.pixel(gx, gy) & 0xFFFFFF) != (black & 0xFFFFFF)) continue;
             // Turned signs are mirrored across the diagonal: a horizontal
             // bracket or arrow becomes its vertical form.
-            const qint64 cx = qint64(x) + 2 * (plan.turned ? gy : gx);
-            const qint64 cy = qint64(y) + 2 * (plan.turned ? gx : gy);
+            const qint64 cx = qint64(x) + 2 * qint64(plan.turned ? gy : gx);
+            const qint64 cy = qint64(y) + 2 * qint64(plan.turned ? gx : gy);
             if (cx < 0 || cy < 0 || cx >= canvas.width() || cy >= canvas.height()) continue;
             canvas.setPixel(int(cx), int(cy), lit);
         }
