@@ -22,6 +22,14 @@ QByteArray fullFile() {
     return app::encodeFareData(d);
 }
 
+// The full file written into `dir`; empty when it cannot be written.
+QString writeFullFile(const QTemporaryDir& dir) {
+    const QString path = dir.filePath(QStringLiteral("1.hy3"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(fullFile()) < 0) return {};
+    return path;
+}
+
 void BM_DecodeFareData(benchmark::State& state) {
     const QByteArray bytes = fullFile();
     for (auto _ : state) {
@@ -35,13 +43,11 @@ BENCHMARK(BM_DecodeFareData)->Unit(benchmark::kMicrosecond);
 // Opening and reading the file and decoding it.
 void BM_ReadFareDataFile(benchmark::State& state) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("1.hy3"));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(fullFile()) < 0) {
+    const QString path = writeFullFile(dir);
+    if (path.isEmpty()) {
         state.SkipWithError("cannot write the test file");
         return;
     }
-    f.close();
     for (auto _ : state) {
         auto result = app::readFareDataFile(path);
         benchmark::DoNotOptimize(result);
@@ -53,13 +59,11 @@ BENCHMARK(BM_ReadFareDataFile)->Unit(benchmark::kMicrosecond);
 // route setting's reading.
 void BM_ReadFileIntoTable(benchmark::State& state) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("1.hy3"));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(fullFile()) < 0) {
+    const QString path = writeFullFile(dir);
+    if (path.isEmpty()) {
         state.SkipWithError("cannot write the test file");
         return;
     }
-    f.close();
     for (auto _ : state) {
         auto result = app::readFareDataFile(path);
         DataIo::StoreFareData(std::get<app::FareData>(result));
