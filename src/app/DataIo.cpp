@@ -10,13 +10,15 @@ namespace DataIo {
 namespace {
 constexpr int kColumnCount = 2 + app::kFareColumns; // 152
 
-std::string rangeText(int row, int column) {
-    return "運賃テーブルの範囲外です（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）";
+// "<reason>（行 r、列 c）": what is wrong and where, as route setting shows it.
+RangeError refusal(const char* reason, int row, int column) {
+    return RangeError(row, column,
+                      std::string(reason) + "（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）");
 }
 
 app::FareRow& rowFor(int row, int column) {
     if (row < 1 || row > app::kMaxFareRows || column < 1 || column > kColumnCount)
-        throw RangeError(row, column, rangeText(row, column));
+        throw refusal("運賃テーブルの範囲外です", row, column);
     return mdlOrv_000::state().FareTable[size_t(row - 1)];
 }
 
@@ -27,8 +29,7 @@ void storeNumber(int row, int column, long long number) {
         return;
     }
     if (number < std::numeric_limits<std::int16_t>::min() || number > std::numeric_limits<std::int16_t>::max())
-        throw RangeError(row, column,
-                         "値が16ビットの範囲外です（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）");
+        throw refusal("値が16ビットの範囲外です", row, column);
     const auto v = static_cast<std::int16_t>(number);
     if (column == 2)
         target.TicketNo = v;
@@ -48,7 +49,7 @@ void SetTableData(int row, int column, const QString& value) {
     }
     bool ok = false;
     const long long number = value.trimmed().toLongLong(&ok);
-    if (!ok) throw RangeError(row, column, "数値ではありません（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）");
+    if (!ok) throw refusal("数値ではありません", row, column);
     storeNumber(row, column, number);
 }
 
@@ -59,7 +60,7 @@ void SetTableData(int row, int column, const QVariant& value) {
     if (!ok) {
         rowFor(row, column); // a bad place is reported as such first
         if (column == 1) return SetTableData(row, column, value.toString());
-        throw RangeError(row, column, "数値ではありません（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）");
+        throw refusal("数値ではありません", row, column);
     }
     storeNumber(row, column, number);
 }
