@@ -1,6 +1,7 @@
 #include "DotFont.h"
 
 #include "Cp932.h"
+#include "Typefaces.h"
 
 #include <QFont>
 #include <QPainter>
@@ -17,7 +18,7 @@ TypefaceSource resolveTypeface(const QString& typefaceName) {
     // The system's own Japanese fonts are drawn by name; Windows renders them
     // from their embedded 16-pixel bitmaps when smoothing is off.
     TypefaceSource s;
-    s.outlineFamily = typefaceName.isEmpty() ? kGothicTypeface : typefaceName;
+    s.outlineFamily = typefaceFamily(typefaceName.isEmpty() ? kGothicTypeface : typefaceName);
     return s;
 }
 #else
@@ -28,7 +29,7 @@ TypefaceSource resolveTypeface(const QString& typefaceName) {
         s.fullWidth = dir + QStringLiteral("shnmk16min.pcf.gz");
         s.fullWidthBold = dir + QStringLiteral("shnmk16minb.pcf.gz");
         // Shinonome has no half-width Mincho: those come from the outline face.
-        s.outlineFamily = QStringLiteral("IPAMincho");
+        s.outlineFamily = typefaceFamily(kMinchoTypeface);
     } else {
         s.fullWidth = dir + QStringLiteral("shnmk16.pcf.gz");
         s.fullWidthBold = dir + QStringLiteral("shnmk16b.pcf.gz");
@@ -36,7 +37,7 @@ TypefaceSource resolveTypeface(const QString& typefaceName) {
         s.halfWidthBold = dir + QStringLiteral("shnm8x16ab.pcf.gz");
         s.halfKana = dir + QStringLiteral("shnm8x16r.pcf.gz");
         s.halfKanaBold = dir + QStringLiteral("shnm8x16rb.pcf.gz");
-        s.outlineFamily = QStringLiteral("IPAGothic");
+        s.outlineFamily = typefaceFamily(kGothicTypeface);
     }
     return s;
 }
