@@ -6,7 +6,7 @@
 //
 // --png also saves a picture of the strip with a six-character name beside
 // the long name caught mid-scroll.
-#include "ChimeiCtl_B.h"
+#include "display/ChimeiCtl_B.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

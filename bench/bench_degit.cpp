@@ -1,7 +1,8 @@
 // A full redraw of the fare display's 84 cells (4 digits, 52 x 20 px, the
 // bevelled style the display uses), as DispData does on every stop change.
 // Goal: under 2 ms.
-#include "M_Degit.h"
+#include "display/M_Degit.h"
+#include "platform/Device.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -12,10 +13,10 @@ namespace {
 
 struct Board {
     QWidget window;
-    std::array<M_Degit*, 84> cells{};
+    std::array<M_Degit*, device::kFareCellCount> cells{};
     Board() {
-        window.resize(806, 307);
-        for (int k = 0; k < 84; ++k) {
+        window.resize(device::kFaceWidth, device::kFaceHeight);
+        for (int k = 0; k < device::kFareCellCount; ++k) {
             auto* cell = new M_Degit(&window);
             cell->setGeometry(95 + (k % 12) * 58, 40 + (k / 12) * 38, 52, 20);
             cell->setDegitStyle(1);
@@ -32,7 +33,7 @@ void BM_Redraw84Cells(benchmark::State& state) {
     int fare = 0;
     for (auto _ : state) {
         fare = (fare + 10) % 2000;
-        for (int k = 0; k < 84; ++k) board.cells[std::size_t(k)]->setValue(fare + k * 10);
+        for (int k = 0; k < device::kFareCellCount; ++k) board.cells[std::size_t(k)]->setValue(fare + k * 10);
     }
 }
 BENCHMARK(BM_Redraw84Cells)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
@@ -43,7 +44,7 @@ void BM_Redraw84CellsAndPaint(benchmark::State& state) {
     int fare = 0;
     for (auto _ : state) {
         fare = (fare + 10) % 2000;
-        for (int k = 0; k < 84; ++k) board.cells[std::size_t(k)]->setValue(fare + k * 10);
+        for (int k = 0; k < device::kFareCellCount; ++k) board.cells[std::size_t(k)]->setValue(fare + k * 10);
         board.window.repaint();
     }
 }

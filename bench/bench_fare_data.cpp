@@ -1,9 +1,9 @@
 // Reading a full-size fare data file: 301 stops, 150 columns each, names of
 // ten characters. This is what route setting does before the lamp test; the
 // goal is well under a millisecond.
-#include "Cp932.h"
-#include "DataIo.h"
-#include "FareDataFile.h"
+#include "platform/Cp932.h"
+#include "route/DataIo.h"
+#include "route/FareDataFile.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -11,15 +11,15 @@
 namespace {
 
 QByteArray fullFile() {
-    app::FareData d;
-    for (int r = 1; r <= app::kMaxFareRows; ++r) {
-        app::FareRow row;
+    route::FareData d;
+    for (int r = 1; r <= route::kMaxFareRows; ++r) {
+        route::FareRow row;
         row.StopName = QStringLiteral("桜川ニュータウン%1").arg(r % 100, 2, 10, QChar(u'0'));
         row.TicketNo = std::int16_t(r);
-        for (int c = 0; c < app::kFareColumns; ++c) row.Cols[size_t(c)] = std::int16_t(c < r ? 170 + 10 * (r - c) : -1);
-        d.Rows.push_back(app::FareRecord::fromFareRow(row));
+        for (int c = 0; c < route::kFareColumns; ++c) row.Cols[size_t(c)] = std::int16_t(c < r ? 170 + 10 * (r - c) : -1);
+        d.Rows.push_back(route::FareRecord::fromFareRow(row));
     }
-    return app::encodeFareData(d);
+    return route::encodeFareData(d);
 }
 
 // The full file written into `dir`; empty when it cannot be written.
@@ -33,7 +33,7 @@ QString writeFullFile(const QTemporaryDir& dir) {
 void BM_DecodeFareData(benchmark::State& state) {
     const QByteArray bytes = fullFile();
     for (auto _ : state) {
-        auto result = app::decodeFareData(bytes);
+        auto result = route::decodeFareData(bytes);
         benchmark::DoNotOptimize(result);
     }
     state.SetBytesProcessed(state.iterations() * bytes.size());
@@ -49,7 +49,7 @@ void BM_ReadFareDataFile(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        auto result = app::readFareDataFile(path);
+        auto result = route::readFareDataFile(path);
         benchmark::DoNotOptimize(result);
     }
 }
@@ -65,8 +65,8 @@ void BM_ReadFileIntoTable(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        auto result = app::readFareDataFile(path);
-        DataIo::StoreFareData(std::get<app::FareData>(result));
+        auto result = route::readFareDataFile(path);
+        DataIo::StoreFareData(std::get<route::FareData>(result));
         benchmark::ClobberMemory();
     }
 }

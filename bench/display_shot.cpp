@@ -2,9 +2,10 @@
 // name, and saves a picture of it: `display_shot OUT.png [STOP NAME] [MS]`.
 // A long name is caught mid-scroll after MS milliseconds (default 1800).
 // Under Xvfb the window is real and can also be captured from outside.
-#include "ChimeiCtl_B.h"
-#include "Form1.h"
-#include "M_Degit.h"
+#include "display/ChimeiCtl_B.h"
+#include "display/Form1.h"
+#include "display/M_Degit.h"
+#include "platform/Device.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     const int ms = argc > 3 ? std::atoi(argv[3]) : 1800;
 
     Form1 form;
-    for (int k = 1; k <= 84; ++k) {
+    for (int k = 1; k <= device::kFareCellCount; ++k) {
         form.Degit[size_t(k)]->setDegitStyle(1);
         form.Degit[size_t(k)]->ResetDegit(false);
         form.lblSeiriNum[size_t(k)]->setText(QString::number(k));

@@ -1,10 +1,13 @@
-// Starts the program exactly as main() does, waits until both windows are on
-// the screen, then prints the time since the process was started and the
-// resident memory, and leaves. Run by bench/startup.sh several times.
-#include "Form1.h"
-#include "Program.h"
-#include "ProgramIdentity.h"
-#include "frmCtl.h"
+// Starts the program exactly as main() does (identity, locale, Qt's
+// translations, message boxes, then the windows), waits until both windows are
+// on the screen, then prints the time since the process was started and the
+// resident memory, and leaves. Run by bench/startup.sh several times. The
+// settings file is looked for in an empty folder, as on a first start.
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "display/Form1.h"
+#include "panel/frmCtl.h"
+#include "platform/ProgramIdentity.h"
 
 #include <QApplication>
 #include <QFile>
@@ -41,6 +44,7 @@ long residentKiB() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    app::prepareApplication(app, argc > 0 ? argv[0] : nullptr);
     QTemporaryDir dir;
     platform::setProgramIdentity({dir.path(), QStringLiteral("probe")});
     Program program;

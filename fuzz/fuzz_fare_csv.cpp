@@ -1,6 +1,6 @@
 // Any bytes as a fare CSV: rows or a reason; rows written as CSV read back to
 // the same fare data.
-#include "FareCsv.h"
+#include "tools/FareCsv.h"
 
 #include <cstdlib>
 
@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (e->message().isEmpty()) std::abort();
         return 0;
     }
-    const auto& fare = std::get<app::FareData>(result);
+    const auto& fare = std::get<route::FareData>(result);
     auto again = faretool::fareDataFromCsv(faretool::fareDataToCsv(fare));
-    if (!std::holds_alternative<app::FareData>(again) || std::get<app::FareData>(again) != fare) std::abort();
+    if (!std::holds_alternative<route::FareData>(again) || std::get<route::FareData>(again) != fare) std::abort();
     return 0;
 }

@@ -1,6 +1,6 @@
-#include "FareCsv.h"
+#include "tools/FareCsv.h"
 
-#include "Cp932.h"
+#include "platform/Cp932.h"
 
 #include <QList>
 #include <limits>
@@ -28,7 +28,7 @@ int hexValue(QChar c) {
 
 std::optional<std::int16_t> parseCell(const QString& cell) {
     const QString t = cell.trimmed();
-    if (t.isEmpty()) return app::kNoFare;
+    if (t.isEmpty()) return route::kNoFare;
     bool ok = false;
     const int v = t.toInt(&ok, 10);
     if (!ok || v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
@@ -105,20 +105,20 @@ QString csvField(const QString& text) {
     return u'"' + t + u'"';
 }
 
-QByteArray fareDataToCsv(const app::FareData& data) {
+QByteArray fareDataToCsv(const route::FareData& data) {
     QString out = QStringLiteral("stop_name,ticket_no");
-    for (int c = 1; c <= app::kFareColumns; ++c) out += QStringLiteral(",c%1").arg(c);
+    for (int c = 1; c <= route::kFareColumns; ++c) out += QStringLiteral(",c%1").arg(c);
     out += u'\n';
-    for (const app::FareRecord& r : data.Rows) {
+    for (const route::FareRecord& r : data.Rows) {
         out += csvField(nameToText(r.NameBytes));
         out += u',';
         out += QString::number(r.TicketNo);
-        int last = app::kFareColumns;
-        while (last > 0 && r.Cols[size_t(last - 1)] == app::kNoFare) --last;
+        int last = route::kFareColumns;
+        while (last > 0 && r.Cols[size_t(last - 1)] == route::kNoFare) --last;
         for (int c = 1; c <= last; ++c) {
             out += u',';
             const std::int16_t v = r.Cols[size_t(c - 1)];
-            if (v != app::kNoFare) out += QString::number(v);
+            if (v != route::kNoFare) out += QString::number(v);
         }
         out += u'\n';
     }
@@ -193,7 +193,7 @@ std::variant<std::vector<CsvRecord>, CsvError> parseCsv(const QString& input) {
     return records;
 }
 
-std::variant<app::FareData, CsvError> fareDataFromCsv(const QByteArray& utf8) {
+std::variant<route::FareData, CsvError> fareDataFromCsv(const QByteArray& utf8) {
     const QString text = QString::fromUtf8(utf8);
     if (text.contains(QChar(0xFFFD)) && !utf8.contains("\xEF\xBF\xBD"))
         return CsvError{0, QStringLiteral("the file is not UTF-8 text (save it as UTF-8)")};
@@ -210,20 +210,20 @@ std::variant<app::FareData, CsvError> fareDataFromCsv(const QByteArray& utf8) {
         header.Fields[1].trimmed().compare(u"ticket_no", Qt::CaseInsensitive) != 0)
         return CsvError{header.Line, QStringLiteral("the first row must be the header stop_name,ticket_no,c1,...,c150")};
 
-    app::FareData data;
+    route::FareData data;
     for (size_t i = 1; i < records.size(); ++i) {
         const CsvRecord& rec = records[i];
         const int row = int(i);
         auto fail = [&](const QString& what) { return CsvError{rec.Line, QStringLiteral("stop %1: %2").arg(row).arg(what)}; };
-        if (row > app::kMaxFareRows)
-            return CsvError{rec.Line, QStringLiteral("stop %1: a route holds at most %2 stops").arg(row).arg(app::kMaxFareRows)};
+        if (row > route::kMaxFareRows)
+            return CsvError{rec.Line, QStringLiteral("stop %1: a route holds at most %2 stops").arg(row).arg(route::kMaxFareRows)};
         if (rec.Fields.size() < 2) return fail(QStringLiteral("the ticket number is missing"));
         int last = int(rec.Fields.size());
-        while (last > 2 + app::kFareColumns && rec.Fields[last - 1].trimmed().isEmpty()) --last;
-        if (last > 2 + app::kFareColumns)
-            return fail(QStringLiteral("%1 fare columns; there are only c1..c%2").arg(last - 2).arg(app::kFareColumns));
+        while (last > 2 + route::kFareColumns && rec.Fields[last - 1].trimmed().isEmpty()) --last;
+        if (last > 2 + route::kFareColumns)
+            return fail(QStringLiteral("%1 fare columns; there are only c1..c%2").arg(last - 2).arg(route::kFareColumns));
 
-        app::FareRecord r;
+        route::FareRecord r;
         auto name = nameFromText(rec.Fields[0]);
         if (auto* why = std::get_if<QString>(&name)) return fail(QStringLiteral("stop name: %1").arg(*why));
         r.NameBytes = std::get<QByteArray>(name);
@@ -236,7 +236,7 @@ std::variant<app::FareData, CsvError> fareDataFromCsv(const QByteArray& utf8) {
             return fail(QStringLiteral("ticket_no \"%1\" is not a whole number from -32768 to 32767").arg(ticket));
         r.TicketNo = static_cast<std::int16_t>(t);
 
-        r.Cols.fill(app::kNoFare);
+        r.Cols.fill(route::kNoFare);
         for (int c = 1; c <= last - 2; ++c) {
             const auto v = parseCell(rec.Fields[c + 1]);
             if (!v)

@@ -16,7 +16,7 @@
 // the byte in two hex digits, "\uFFFD" "8A". U+FFFD cannot occur in a name
 // the program can store, so the form cannot be confused with real text.
 
-#include "FareDataFile.h"
+#include "route/FareDataFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -34,14 +34,14 @@ QString nameToText(const QByteArray& cp932Bytes);
 // Back to bytes; a character code page 932 cannot hold is an error.
 std::variant<QByteArray, QString> nameFromText(const QString& text);
 
-QByteArray fareDataToCsv(const app::FareData& data);
+QByteArray fareDataToCsv(const route::FareData& data);
 
 struct CsvError {
     int Line = 0; // 1-based line of the CSV where the row starts
     QString What;
     QString message() const;
 };
-std::variant<app::FareData, CsvError> fareDataFromCsv(const QByteArray& utf8);
+std::variant<route::FareData, CsvError> fareDataFromCsv(const QByteArray& utf8);
 
 // A parsed CSV record with the line it starts on.
 struct CsvRecord {

@@ -1,13 +1,14 @@
-#include "FareDataTool.h"
+#include "tools/FareDataTool.h"
 
-#include "Cp932.h"
-#include "FareCsv.h"
-#include "FareDataFile.h"
-#include "TapeData.h"
+#include "platform/Cp932.h"
+#include "platform/Device.h"
+#include "platform/Files.h"
+#include "tools/FareCsv.h"
+#include "route/FareDataFile.h"
+#include "route/TapeData.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <optional>
 
@@ -17,7 +18,7 @@ namespace {
 
 // Highest fare cell: columns above it are data for other purposes (info
 // digits, advance sounds), not fares.
-constexpr int kFareCells = 84;
+constexpr int kFareCells = device::kFareCellCount; // the columns a passenger sees
 
 enum Exit { kOk = 0, kBadData = 1, kUsage = 2 };
 
@@ -80,28 +81,27 @@ std::optional<QString> readWhole(const QString& path, QByteArray& into) {
 }
 
 std::optional<QString> writeWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
+    if (auto failure = platform::replaceFile(path, bytes))
+        return QStringLiteral("cannot write %1: %2").arg(path, failure->reason);
     return std::nullopt;
 }
 
 bool isTapeFile(const QString& path) { return path.endsWith(u"tp.csv", Qt::CaseInsensitive); }
 
 // "c1-c20, c90" for the columns where some row has a value other than -1.
-QString columnsInUse(const app::FareData& data) {
-    std::array<bool, app::kFareColumns> used{};
+QString columnsInUse(const route::FareData& data) {
+    std::array<bool, route::kFareColumns> used{};
     for (const auto& r : data.Rows)
-        for (int c = 0; c < app::kFareColumns; ++c)
-            if (r.Cols[size_t(c)] != app::kNoFare) used[size_t(c)] = true;
+        for (int c = 0; c < route::kFareColumns; ++c)
+            if (r.Cols[size_t(c)] != route::kNoFare) used[size_t(c)] = true;
     QStringList ranges;
-    for (int c = 0; c < app::kFareColumns;) {
+    for (int c = 0; c < route::kFareColumns;) {
         if (!used[size_t(c)]) {
             ++c;
             continue;
         }
         int end = c;
-        while (end + 1 < app::kFareColumns && used[size_t(end + 1)]) ++end;
+        while (end + 1 < route::kFareColumns && used[size_t(end + 1)]) ++end;
         ranges << (end == c ? QStringLiteral("c%1").arg(c + 1) : QStringLiteral("c%1-c%2").arg(c + 1).arg(end + 1));
         c = end + 1;
     }
@@ -109,9 +109,9 @@ QString columnsInUse(const app::FareData& data) {
 }
 
 ToolOutput checkFare(const QString& path) {
-    auto result = app::readFareDataFile(path);
-    if (auto* e = std::get_if<app::FareDataError>(&result)) return fail(kBadData, e->message());
-    const auto& data = std::get<app::FareData>(result);
+    auto result = route::readFareDataFile(path);
+    if (auto* e = std::get_if<route::FareDataError>(&result)) return fail(kBadData, e->message());
+    const auto& data = std::get<route::FareData>(result);
     const int n = int(data.Rows.size());
     QString out;
     out += QStringLiteral("%1: fare data, %2 stop(s)\n").arg(path).arg(n);
@@ -144,7 +144,7 @@ ToolOutput checkFare(const QString& path) {
         out += QStringLiteral("warning: stop name(s) %1 hold bytes that are not clean code page 932 text\n")
                    .arg(unclean.join(QStringLiteral(", ")));
     qint64 used = 2;
-    for (const auto& r : data.Rows) used += app::kFareRowFixedBytes + r.NameBytes.size();
+    for (const auto& r : data.Rows) used += route::kFareRowFixedBytes + r.NameBytes.size();
     const qint64 size = QFileInfo(path).size();
     if (size > used) out += QStringLiteral("note: %1 byte(s) after the last row are ignored\n").arg(size - used);
     ToolOutput o;
@@ -153,9 +153,9 @@ ToolOutput checkFare(const QString& path) {
 }
 
 ToolOutput checkTape(const QString& path) {
-    auto result = app::readTapeDataFile(path);
-    if (auto* e = std::get_if<app::TapeDataError>(&result)) return fail(kBadData, e->message());
-    const auto& entries = std::get<std::vector<app::TapeEntry>>(result);
+    auto result = route::readTapeDataFile(path);
+    if (auto* e = std::get_if<route::TapeDataError>(&result)) return fail(kBadData, e->message());
+    const auto& entries = std::get<std::vector<route::TapeEntry>>(result);
     QString out = QStringLiteral("%1: broadcast data, %2 announcement(s)\n").arg(path).arg(entries.size());
     int k = 0;
     for (const auto& e : entries)
@@ -168,9 +168,9 @@ ToolOutput checkTape(const QString& path) {
 ToolOutput show(const QString& path, const QString& stopText) {
     bool ok = false;
     const int stop = stopText.toInt(&ok);
-    auto result = app::readFareDataFile(path);
-    if (auto* e = std::get_if<app::FareDataError>(&result)) return fail(kBadData, e->message());
-    const auto& data = std::get<app::FareData>(result);
+    auto result = route::readFareDataFile(path);
+    if (auto* e = std::get_if<route::FareDataError>(&result)) return fail(kBadData, e->message());
+    const auto& data = std::get<route::FareData>(result);
     const int n = int(data.Rows.size());
     if (!ok || stop < 1 || stop > n)
         return fail(kUsage, QStringLiteral("--stop must be a stop number from 1 to %1, not \"%2\"").arg(n).arg(stopText));
@@ -183,14 +183,14 @@ ToolOutput show(const QString& path, const QString& stopText) {
     int withFare = 0;
     for (int k = 1; k <= kFareCells; ++k) {
         const int v = rec.Cols[size_t(k - 1)];
-        if (v == app::kNoFare) continue;
+        if (v == route::kNoFare) continue;
         out += QStringLiteral("  ticket %1: %2 yen\n").arg(k, 2).arg(v);
         ++withFare;
     }
     if (withFare == 0) out += QStringLiteral("  no ticket has a fare here\n");
     QStringList extra;
-    for (int c = kFareCells + 1; c <= app::kFareColumns; ++c)
-        if (rec.Cols[size_t(c - 1)] != app::kNoFare) extra << QStringLiteral("c%1=%2").arg(c).arg(rec.Cols[size_t(c - 1)]);
+    for (int c = kFareCells + 1; c <= route::kFareColumns; ++c)
+        if (rec.Cols[size_t(c - 1)] != route::kNoFare) extra << QStringLiteral("c%1=%2").arg(c).arg(rec.Cols[size_t(c - 1)]);
     if (!extra.isEmpty()) out += QStringLiteral("data columns (not fares): %1\n").arg(extra.join(u' '));
     ToolOutput o;
     o.Out = out.toUtf8();
@@ -198,9 +198,9 @@ ToolOutput show(const QString& path, const QString& stopText) {
 }
 
 ToolOutput toCsv(const QString& in, const QString& outPath) {
-    auto result = app::readFareDataFile(in);
-    if (auto* e = std::get_if<app::FareDataError>(&result)) return fail(kBadData, e->message());
-    const QByteArray csv = fareDataToCsv(std::get<app::FareData>(result));
+    auto result = route::readFareDataFile(in);
+    if (auto* e = std::get_if<route::FareDataError>(&result)) return fail(kBadData, e->message());
+    const QByteArray csv = fareDataToCsv(std::get<route::FareData>(result));
     ToolOutput o;
     if (outPath.isEmpty() || outPath == u"-") {
         o.Out = csv;
@@ -215,7 +215,7 @@ ToolOutput fromCsv(const QString& in, const QString& outPath) {
     if (auto why = readWhole(in, bytes)) return fail(kBadData, *why);
     auto result = fareDataFromCsv(bytes);
     if (auto* e = std::get_if<CsvError>(&result)) return fail(kBadData, QStringLiteral("%1: %2").arg(in, e->message()));
-    if (auto why = app::writeFareDataFile(outPath, std::get<app::FareData>(result))) return fail(kBadData, *why);
+    if (auto why = route::writeFareDataFile(outPath, std::get<route::FareData>(result))) return fail(kBadData, *why);
     return {};
 }
 
@@ -224,17 +224,17 @@ ToolOutput tapeFromCsv(const QString& in, const QString& outPath) {
     if (auto why = readWhole(in, bytes)) return fail(kBadData, *why);
     QString text = QString::fromUtf8(bytes);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-    auto result = app::parseTapeText(text);
-    if (auto* e = std::get_if<app::TapeDataError>(&result)) {
-        app::TapeDataError err = *e;
+    auto result = route::parseTapeText(text);
+    if (auto* e = std::get_if<route::TapeDataError>(&result)) {
+        route::TapeDataError err = *e;
         err.Path = in;
         return fail(kBadData, err.message());
     }
-    const auto& entries = std::get<std::vector<app::TapeEntry>>(result);
+    const auto& entries = std::get<std::vector<route::TapeEntry>>(result);
     for (size_t k = 0; k < entries.size(); ++k)
         if (!cp932::canEncode(entries[k].Text))
             return fail(kBadData, QStringLiteral("%1: line %2: the text has a character code page 932 cannot hold").arg(in).arg(k + 1));
-    if (auto why = writeWhole(outPath, app::encodeTapeData(entries))) return fail(kBadData, *why);
+    if (auto why = writeWhole(outPath, route::encodeTapeData(entries))) return fail(kBadData, *why);
     return {};
 }
 

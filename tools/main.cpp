@@ -1,5 +1,5 @@
 // ferrotab-data: see FareDataTool.h.
-#include "FareDataTool.h"
+#include "tools/FareDataTool.h"
 
 #include <QCoreApplication>
 #include <cstdio>

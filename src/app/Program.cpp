@@ -1,13 +1,13 @@
-#include "Program.h"
+#include "app/Program.h"
 
-#include "ChimeiCtl_B.h"
-#include "Form1.h"
-#include "M_Degit.h"
-#include "Seams.h"
-#include "SettingsRecord.h"
-#include "frmCtl.h"
-#include "frmOption.h"
-#include "mdlIniIo.h"
+#include "display/ChimeiCtl_B.h"
+#include "display/Form1.h"
+#include "display/M_Degit.h"
+#include "platform/Seams.h"
+#include "settings/SettingsRecord.h"
+#include "panel/frmCtl.h"
+#include "options/frmOption.h"
+#include "settings/mdlIniIo.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -24,7 +24,7 @@ public:
 
     void gather(settings::SettingsRecord& r) override {
         Form1& f = *p_.form1_;
-        for (int i = 1; i <= settings::kCellCount; ++i) {
+        for (int i = 1; i <= device::kFareCellCount; ++i) {
             const M_Degit& cell = *f.Degit[size_t(i)];
             r.CellFormat[size_t(i - 1)] = {cell.Shift(), cell.ZeroMode(), cell.FillZero()};
         }
@@ -36,7 +36,7 @@ public:
         Form1& f = *p_.form1_;
         // The fare cells: formatting first, then colours, then a blank value
         // so every cell is redrawn in its new form.
-        for (int i = 1; i <= settings::kCellCount; ++i) {
+        for (int i = 1; i <= device::kFareCellCount; ++i) {
             M_Degit& cell = *f.Degit[size_t(i)];
             const settings::CellFormatEntry& e = r.CellFormat[size_t(i - 1)];
             cell.setZeroMode(e.ZeroMode);
@@ -46,8 +46,8 @@ public:
             cell.setValue(QStringLiteral(" "));
         }
         for (M_Degit* clockCell : f.TimeDegit) paintCell(*clockCell, r);
-        f.ChimeiCtl->setBackColor(std::int32_t(r.StopNameBackColor));
-        f.ChimeiCtl->setForeColor(std::int32_t(r.StopNameForeColor));
+        f.ChimeiCtl->setBackColor(r.StopNameBackColor);
+        f.ChimeiCtl->setForeColor(r.StopNameForeColor);
 
         p_.ctl_->SetCtrlDataInfo(r);
         f.SetFormInfo(r);
@@ -55,9 +55,9 @@ public:
 
 private:
     static void paintCell(M_Degit& cell, const settings::SettingsRecord& r) {
-        cell.setBackColor(std::int32_t(r.DigitBackColor));
-        cell.setBaseForeColor(std::int32_t(r.DigitBaseColor));
-        cell.setDegitForeColor(std::int32_t(r.DigitLitColor));
+        cell.setBackColor(r.DigitBackColor);
+        cell.setBaseForeColor(r.DigitBaseColor);
+        cell.setDegitForeColor(r.DigitLitColor);
     }
 
 public:
@@ -80,7 +80,7 @@ Program::~Program() = default;
 
 void Program::start() {
     // 1. Every fare cell in the bevelled lamp style, blank.
-    for (int k = 1; k <= settings::kCellCount; ++k) {
+    for (int k = 1; k <= device::kFareCellCount; ++k) {
         form1_->Degit[size_t(k)]->setDegitStyle(1);
         form1_->Degit[size_t(k)]->ResetDegit(false);
     }

@@ -3,7 +3,7 @@
 // the order in which they go. The fare display is the start-up window; its
 // load step is `start()`.
 
-#include "mdlIniIo.h"
+#include "settings/mdlIniIo.h"
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,9 @@
-#include "ChimeiCtl_B.h"
+#include "display/ChimeiCtl_B.h"
 
-#include "ChimeiLayout.h"
-#include "Cp932.h"
-#include "Seams.h"
+#include "display/ChimeiLayout.h"
+#include "platform/Cp932.h"
+#include "platform/Seams.h"
+#include "platform_ui/QtColor.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -53,11 +54,6 @@ qint64 frameIntervalNs(const QWidget* w) {
 
 } // namespace
 
-QColor ChimeiCtl_B::toQColor(std::int32_t color) {
-    const auto v = quint32(color);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
 ChimeiCtl_B::ChimeiCtl_B(QWidget* parent) : QWidget(parent) {
     resize(35, display::chimei::kStripHeight);
     Picture2 = new QWidget(this);
@@ -66,7 +62,7 @@ ChimeiCtl_B::ChimeiCtl_B(QWidget* parent) : QWidget(parent) {
     Picture1 = new display::ChimeiCanvas(Picture2);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(0, 0, kCanvasWidth, display::chimei::kStripHeight);
-    Picture1->background = toQColor(kDefaultBackColor);
+    Picture1->background = platform_ui::toQColor(kDefaultBackColor);
     Picture1->image = QImage(kCanvasWidth, display::chimei::kStripHeight, QImage::Format_RGB32);
     Picture1->image.fill(Picture1->background);
     // The glyph box: white ground, black print, the Gothic at 16 pixels.
@@ -85,7 +81,7 @@ std::int32_t ChimeiCtl_B::BackColor() const {
 }
 
 void ChimeiCtl_B::setBackColor(std::int32_t color) {
-    Picture1->background = toQColor(color);
+    Picture1->background = platform_ui::toQColor(color);
     clearCanvas();
     setBackground(Picture2, Picture1->background);
 }
@@ -168,7 +164,7 @@ void ChimeiCtl_B::DrawDot16(std::int32_t x, std::int32_t y, QByteArray& unit) {
     // Every pure black pixel of the box lights one dot; dots sit two pixels
     // apart, so a 16-dot character covers 32 x 32 pixels of the canvas.
     QImage& canvas = Picture1->image;
-    const QRgb lit = toQColor(foreColor_).rgb();
+    const QRgb lit = platform_ui::toQRgb(foreColor_);
     const QRgb black = qRgb(0, 0, 0);
     for (int gx = 0; gx < kGlyphBoxSize; ++gx) {
         for (int gy = 0; gy < kGlyphBoxSize; ++gy) {

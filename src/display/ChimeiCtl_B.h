@@ -13,8 +13,8 @@
 //
 // Colours are 0x00BBGGRR values (red in the low byte).
 
-#include "DotFont.h"
-#include "PropertyBag.h"
+#include "display/DotFont.h"
+#include "display/PropertyBag.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -130,8 +130,6 @@ public:
     // The 16 x 16 glyph box as the last DrawDot16 left it.
     const QImage& glyphBox() const { return Picture3; }
     display::DotFont& dotFont() { return font_; }
-
-    static QColor toQColor(std::int32_t color);
 
 private:
     void clearCanvas();

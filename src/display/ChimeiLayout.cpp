@@ -1,7 +1,7 @@
-#include "ChimeiLayout.h"
+#include "display/ChimeiLayout.h"
 
-#include "ByteText.h"
-#include "Cp932.h"
+#include "platform/ByteText.h"
+#include "platform/Cp932.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "DegitText.h"
+#include "display/DegitText.h"
 
 #include <QRegularExpression>
 #include <cmath>

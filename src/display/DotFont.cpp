@@ -1,7 +1,7 @@
-#include "DotFont.h"
+#include "display/DotFont.h"
 
-#include "Cp932.h"
-#include "Typefaces.h"
+#include "platform/Cp932.h"
+#include "display/Typefaces.h"
 
 #include <QFont>
 #include <QPainter>

@@ -10,6 +10,8 @@
 // the bitmap faces lack (the NEC and IBM extension rows such as "①", or JIS
 // X 0212 kanji) come from the IPA outline fonts at 16 pixels, unsmoothed.
 
+#include "display/Typefaces.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -18,10 +20,6 @@
 #include <memory>
 
 namespace display {
-
-// The two typefaces the strip chooses between.
-inline const QString kGothicTypeface = QStringLiteral("ＭＳ ゴシック");
-inline const QString kMinchoTypeface = QStringLiteral("ＭＳ 明朝");
 
 // Where the glyphs of a named typeface come from on this platform.
 struct TypefaceSource {

@@ -1,13 +1,13 @@
-#include "Form1.h"
+#include "display/Form1.h"
 
-#include "ChimeiCtl_B.h"
-#include "Form1Layout.h"
-#include "M_Degit.h"
-#include "PanelPicture.h"
-#include "Seams.h"
-#include "SettingsRecord.h"
-#include "Twips.h"
-#include "Typefaces.h"
+#include "display/ChimeiCtl_B.h"
+#include "display/Form1Layout.h"
+#include "display/M_Degit.h"
+#include "display/PanelPicture.h"
+#include "platform/Seams.h"
+#include "settings/SettingsRecord.h"
+#include "platform/Twips.h"
+#include "display/Typefaces.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -21,7 +21,7 @@ QLabel* makeTicketLabel(QWidget* parent, const QRect& where) {
     auto* label = new QLabel(parent);
     label->setGeometry(where);
     label->setAlignment(Qt::AlignCenter);
-    label->setFont(display::layoutFont(QStringLiteral("ＭＳ Ｐゴシック"), 11.25, true));
+    label->setFont(display::layoutFont(display::kPGothicTypeface, 11.25, true));
     // Transparent: the panel picture's label strip shows through.
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setAutoFillBackground(false);
@@ -103,12 +103,12 @@ void Form1::applyRoundRegion() {
 }
 
 void Form1::GetFormInfo(settings::SettingsRecord& record) const {
-    record.DisplayLeft = display::pixelsToTwips(x());
-    record.DisplayTop = display::pixelsToTwips(y());
+    record.DisplayLeft = platform::pixelsToTwips(x());
+    record.DisplayTop = platform::pixelsToTwips(y());
 }
 
 void Form1::SetFormInfo(const settings::SettingsRecord& record) {
-    move(display::twipsToPixels(record.DisplayLeft), display::twipsToPixels(record.DisplayTop));
+    move(platform::twipsToPixels(record.DisplayLeft), platform::twipsToPixels(record.DisplayTop));
 }
 
 void Form1::Degit_DblClick(int k) {

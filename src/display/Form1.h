@@ -6,6 +6,8 @@
 // Dragging the face moves the window; a double-click on a fare cell sets how
 // all fare cells format zeros.
 
+#include "platform/Device.h"
+
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -23,17 +25,17 @@ struct SettingsRecord;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 806;  // 12090 twips
-    static constexpr int kClientHeight = 307; // 4605 twips
+    static constexpr int kClientWidth = device::kFaceWidth;
+    static constexpr int kClientHeight = device::kFaceHeight;
 
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
     // Fare cells: Degit[k] is the cell of numbered ticket k (1..84); Degit[0]
     // is a hidden cell of the layout that nothing addresses.
-    std::array<M_Degit*, 85> Degit{};
+    std::array<M_Degit*, device::kFareCellCount + 1> Degit{};
     // Numbered-ticket labels above the cells, same numbering; [0] hidden.
-    std::array<QLabel*, 85> lblSeiriNum{};
+    std::array<QLabel*, device::kFareCellCount + 1> lblSeiriNum{};
     // The clock: hours (0) and minutes (1); hidden in the layout.
     std::array<M_Degit*, 2> TimeDegit{};
     // The stop-name dot-matrix strip.

@@ -1,6 +1,6 @@
-#include "Form1Layout.h"
+#include "display/Form1Layout.h"
 
-#include "Twips.h"
+#include "platform/Twips.h"
 
 namespace display {
 
@@ -20,17 +20,17 @@ constexpr bool valid(int k) { return k >= 1 && k <= kFareCellCount; }
 
 QRect fareCellRect(int k) {
     if (!valid(k)) return {};
-    return twipsRect(kCellLeft[size_t(column(k))], kCellTop[size_t(row(k))], 780, 300);
+    return platform::twipsRect(kCellLeft[size_t(column(k))], kCellTop[size_t(row(k))], 780, 300);
 }
 
 QRect ticketLabelRect(int k) {
     if (!valid(k)) return {};
-    return twipsRect(kLabelLeft[size_t(column(k))], kCellTop[size_t(row(k))] - kLabelAboveCell, 780, 240);
+    return platform::twipsRect(kLabelLeft[size_t(column(k))], kCellTop[size_t(row(k))] - kLabelAboveCell, 780, 240);
 }
 
-QRect stopNameRect() { return twipsRect(480, 885, 525, 2880); }
-QRect hiddenCellRect() { return twipsRect(2100, 30, 780, 300); }
-QRect hiddenLabelRect() { return twipsRect(1185, 45, 780, 240); }
-QRect clockCellRect(int i) { return twipsRect(i == 0 ? 5445 : 5850, 30, 390, 300); }
+QRect stopNameRect() { return platform::twipsRect(480, 885, 525, 2880); }
+QRect hiddenCellRect() { return platform::twipsRect(2100, 30, 780, 300); }
+QRect hiddenLabelRect() { return platform::twipsRect(1185, 45, 780, 240); }
+QRect clockCellRect(int i) { return platform::twipsRect(i == 0 ? 5445 : 5850, 30, 390, 300); }
 
 } // namespace display

@@ -2,14 +2,16 @@
 // Where everything sits on the fare display, in pixels of the 806 x 307 face.
 // The layout is given in twips; these functions turn it into pixels once.
 
+#include "platform/Device.h"
+
 #include <QRect>
 #include <array>
 
 namespace display {
 
-inline constexpr int kFareCellCount = 84;
-inline constexpr int kGridColumns = 12;
-inline constexpr int kGridRows = 7;
+using device::kFareCellCount;
+using device::kGridColumns;
+using device::kGridRows;
 
 // Fare cell k (1..84): row (k - 1) / 12, column (k - 1) % 12.
 QRect fareCellRect(int k);

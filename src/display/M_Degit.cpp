@@ -1,18 +1,14 @@
-#include "M_Degit.h"
+#include "display/M_Degit.h"
 
-#include "ResourceLibrary.h"
-#include "Twips.h"
+#include "platform/Twips.h"
+#include "platform_ui/QtColor.h"
+#include "platform_ui/ResourceLibrary.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
 namespace {
-
-QRgb rgbOf(std::int32_t bgr) {
-    const auto v = static_cast<std::uint32_t>(bgr);
-    return qRgb(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
 
 std::int16_t toInt16(const QVariant& v) {
     return static_cast<std::int16_t>(std::clamp<qlonglong>(v.toLongLong(), INT16_MIN, INT16_MAX));
@@ -28,10 +24,10 @@ std::int32_t toInt32(const QVariant& v) {
 
 QSize M_Degit::digitPixelSize(int degitSize) {
     switch (degitSize) {
-    case 1: return {display::twipsToPixels(255), display::twipsToPixels(390)};
-    case 2: return {display::twipsToPixels(285), display::twipsToPixels(435)};
-    case 3: return {display::twipsToPixels(165), display::twipsToPixels(225)};
-    default: return {display::twipsToPixels(195), display::twipsToPixels(300)};
+    case 1: return {platform::twipsToPixels(255), platform::twipsToPixels(390)};
+    case 2: return {platform::twipsToPixels(285), platform::twipsToPixels(435)};
+    case 3: return {platform::twipsToPixels(165), platform::twipsToPixels(225)};
+    default: return {platform::twipsToPixels(195), platform::twipsToPixels(300)};
     }
 }
 
@@ -154,7 +150,7 @@ void M_Degit::resizeToDigits() {
 
 void M_Degit::clearFace() {
     if (face_.size() != size() || face_.isNull()) face_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    face_.fill(rgbOf(backColor_));
+    face_.fill(platform_ui::toQRgb(backColor_));
 }
 
 void M_Degit::redraw() {
@@ -170,13 +166,13 @@ void M_Degit::redraw() {
     // The painted pattern behind the window: an unlit "8" in every position,
     // from the left edge.
     const QImage& unlit =
-        display::segments::sprite(style, digit, bold_, rgbOf(baseForeColor_), display::segments::kAllSegments, false);
+        display::segments::sprite(style, digit, bold_, platform_ui::toQRgb(baseForeColor_), display::segments::kAllSegments, false);
     for (int i = 0; i < keta_; ++i) p.drawImage(i * advance, 0, unlit);
 
     // The value ends at the right edge, so that its positions fall on those
     // of the pattern; blanks and characters the lamps cannot form stay unlit.
     const int start = face_.width() - static_cast<int>(shown_.size()) * advance;
-    const QRgb lit = rgbOf(degitForeColor_);
+    const QRgb lit = platform_ui::toQRgb(degitForeColor_);
     for (qsizetype i = 0; i < shown_.size(); ++i) {
         const std::uint8_t mask = display::segments::segmentsFor(shown_.at(i));
         if (mask == 0) continue;
@@ -197,7 +193,7 @@ void M_Degit::resizeEvent(QResizeEvent* event) {
     // was and new area shows the background until the next redraw.
     if (face_.size() != size() && !size().isEmpty()) {
         QImage grown(size(), QImage::Format_RGB32);
-        grown.fill(rgbOf(backColor_));
+        grown.fill(platform_ui::toQRgb(backColor_));
         QPainter p(&grown);
         p.drawImage(0, 0, face_);
         p.end();

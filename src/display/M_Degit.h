@@ -8,9 +8,11 @@
 //
 // Colours are 0x00BBGGRR values (red in the low byte).
 
-#include "DegitText.h"
-#include "PropertyBag.h"
-#include "SegmentPainter.h"
+#include "display/DegitText.h"
+#include "display/PropertyBag.h"
+#include "display/SegmentPainter.h"
+#include "platform/Color.h"
+#include "platform/Device.h"
 
 #include <QImage>
 #include <QString>
@@ -29,9 +31,9 @@ public:
     // Per-digit pixel size and cell height of a size class (`DegitSize`).
     static QSize digitPixelSize(int degitSize);
 
-    static constexpr std::int32_t kDefaultBaseForeColor = 0x969696;
-    static constexpr std::int32_t kDefaultDegitForeColor = 0x72D2F8;
-    static constexpr std::int32_t kDefaultBackColor = 0x808080;
+    static constexpr platform::Color kDefaultBaseForeColor = device::kDigitBaseColor;
+    static constexpr platform::Color kDefaultDegitForeColor = device::kDigitLitColor;
+    static constexpr platform::Color kDefaultBackColor = device::kDigitBackColor;
 
     explicit M_Degit(QWidget* parent = nullptr);
 

@@ -1,8 +1,8 @@
-#include "PanelPicture.h"
+#include "display/PanelPicture.h"
 
-#include "Form1Layout.h"
-#include "SegmentPainter.h"
-#include "Typefaces.h"
+#include "display/Form1Layout.h"
+#include "display/SegmentPainter.h"
+#include "display/Typefaces.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -11,8 +11,8 @@ namespace display {
 
 namespace {
 
-constexpr int kWidth = 806;
-constexpr int kHeight = 307;
+constexpr int kWidth = device::kFaceWidth;
+constexpr int kHeight = device::kFaceHeight;
 
 const QColor kFrame(0xC8, 0xC8, 0xC4);
 const QColor kFrameEdge(0x9A, 0x9A, 0x96);
@@ -91,13 +91,13 @@ QImage builtInPanelPicture() {
     p.setPen(kCaption);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     // 整理券番号→ across the top of the left column, pointing at the labels.
-    QFont caption = layoutFont(QStringLiteral("ＭＳ Ｐゴシック"), 9.0, true);
+    QFont caption = layoutFont(kPGothicTypeface, 9.0, true);
     p.setFont(caption);
     const QRect firstLabel = ticketLabelRect(1);
     p.drawText(QRect(12, 7, firstLabel.left() - 14, 15), Qt::AlignVCenter | Qt::AlignHCenter,
                QStringLiteral("整理券番号→"));
 
-    QFont vertical = layoutFont(QStringLiteral("ＭＳ Ｐゴシック"), 7.5, true);
+    QFont vertical = layoutFont(kPGothicTypeface, 7.5, true);
     const int captionTop = 22;
     paintVerticalCaption(p, QStringLiteral("運賃は"),
                          QRect(strip.left(), captionTop, strip.width(), strip.top() - 4 - captionTop), vertical);

@@ -1,4 +1,4 @@
-#include "PropertyBag.h"
+#include "display/PropertyBag.h"
 
 #include <algorithm>
 

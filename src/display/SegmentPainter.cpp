@@ -1,4 +1,4 @@
-#include "SegmentPainter.h"
+#include "display/SegmentPainter.h"
 
 #include <QPainter>
 #include <QPolygonF>

@@ -1,4 +1,4 @@
-#include "Typefaces.h"
+#include "display/Typefaces.h"
 
 #include <cmath>
 
@@ -8,10 +8,10 @@ QString typefaceFamily(const QString& windowsName) {
 #ifdef _WIN32
     return windowsName;
 #else
-    if (windowsName == QStringLiteral("ＭＳ Ｐゴシック")) return QStringLiteral("IPAPGothic");
-    if (windowsName == QStringLiteral("ＭＳ ゴシック")) return QStringLiteral("IPAGothic");
-    if (windowsName == QStringLiteral("ＭＳ Ｐ明朝")) return QStringLiteral("IPAPMincho");
-    if (windowsName == QStringLiteral("ＭＳ 明朝")) return QStringLiteral("IPAMincho");
+    if (windowsName == kPGothicTypeface) return QStringLiteral("IPAPGothic");
+    if (windowsName == kGothicTypeface) return QStringLiteral("IPAGothic");
+    if (windowsName == kPMinchoTypeface) return QStringLiteral("IPAPMincho");
+    if (windowsName == kMinchoTypeface) return QStringLiteral("IPAMincho");
     return windowsName;
 #endif
 }

@@ -8,6 +8,14 @@
 
 namespace display {
 
+// The device's typefaces by their Windows names: the dot-matrix strip chooses
+// between the first two, the ticket-number labels and the panel's captions use
+// the proportional Gothic.
+inline const QString kGothicTypeface = QStringLiteral("ＭＳ ゴシック");
+inline const QString kMinchoTypeface = QStringLiteral("ＭＳ 明朝");
+inline const QString kPGothicTypeface = QStringLiteral("ＭＳ Ｐゴシック");
+inline const QString kPMinchoTypeface = QStringLiteral("ＭＳ Ｐ明朝");
+
 QString typefaceFamily(const QString& windowsName);
 
 // A font of the named face at a size in points, as the layout gives it

@@ -1,4 +1,4 @@
-#include "frmOption.h"
+#include "options/frmOption.h"
 
 frmOption::frmOption(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("オプション"));

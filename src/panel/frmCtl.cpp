@@ -1,10 +1,10 @@
-#include "frmCtl.h"
+#include "panel/frmCtl.h"
 
-#include "Form1.h"
-#include "ProgramIdentity.h"
-#include "Seams.h"
-#include "SettingsRecord.h"
-#include "Twips.h"
+#include "display/Form1.h"
+#include "platform/ProgramIdentity.h"
+#include "platform/Seams.h"
+#include "settings/SettingsRecord.h"
+#include "platform/Twips.h"
 
 #include <QCloseEvent>
 
@@ -21,13 +21,13 @@ void frmCtl::Load() {
 
 void frmCtl::GetCtrlDataInfo(settings::SettingsRecord& record) const {
     const QPoint p = frameGeometry().topLeft();
-    record.CtlLeft = display::pixelsToTwips(p.x());
-    record.CtlTop = display::pixelsToTwips(p.y());
+    record.CtlLeft = platform::pixelsToTwips(p.x());
+    record.CtlTop = platform::pixelsToTwips(p.y());
     record.CtlPageBack = PageBack;
 }
 
 void frmCtl::SetCtrlDataInfo(const settings::SettingsRecord& record) {
-    move(display::twipsToPixels(record.CtlLeft), display::twipsToPixels(record.CtlTop));
+    move(platform::twipsToPixels(record.CtlLeft), platform::twipsToPixels(record.CtlTop));
     // Only 0 and 1 name a page; any other stored index leaves the pages as they are.
     if (record.CtlPageBack == 0 || record.CtlPageBack == 1) PageBack = record.CtlPageBack;
 }

@@ -1,6 +1,6 @@
-#include "ByteText.h"
+#include "platform/ByteText.h"
 
-#include "Cp932.h"
+#include "platform/Cp932.h"
 
 namespace ZelP4Res {
 

@@ -1,4 +1,4 @@
-#include "ProgramIdentity.h"
+#include "platform/ProgramIdentity.h"
 
 #include <QDir>
 #include <QFileInfo>

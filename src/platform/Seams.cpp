@@ -1,57 +1,26 @@
-#include "Seams.h"
+#include "platform/Seams.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QMessageBox>
 #include <QTimer>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace platform {
 
 namespace {
 
-class QtMessageBoxes final : public MessageBoxes {
+// Without a user interface (the command-line tools, tests that install
+// nothing) a box is written to the error output and answered with its
+// cancelling button, so nothing is ever agreed to unseen. The program
+// installs the Qt boxes of platform_ui at start.
+class ConsoleMessageBoxes final : public MessageBoxes {
 public:
     MsgAnswer show(const MessageRequest& r) override {
-        QMessageBox box(r.owner);
-        box.setWindowTitle(r.title.isEmpty() ? kAppTitle : r.title);
-        box.setText(r.text);
-        switch (r.icon) {
-        case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-        }
-        QMessageBox::StandardButtons buttons;
-        QMessageBox::StandardButton escape = QMessageBox::NoButton;
-        switch (r.buttons) {
-        case MsgButtons::Ok: buttons = QMessageBox::Ok; escape = QMessageBox::Ok; break;
-        case MsgButtons::OkCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; escape = QMessageBox::Cancel; break;
-        case MsgButtons::YesNo: buttons = QMessageBox::Yes | QMessageBox::No; escape = QMessageBox::No; break;
-        case MsgButtons::YesNoCancel:
-            buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-            escape = QMessageBox::Cancel;
-            break;
-        case MsgButtons::RetryCancel:
-            buttons = QMessageBox::Retry | QMessageBox::Cancel;
-            escape = QMessageBox::Cancel;
-            break;
-        }
-        box.setStandardButtons(buttons);
-        if (escape != QMessageBox::NoButton) box.setEscapeButton(escape);
-        switch (box.exec()) {
-        case QMessageBox::Yes: return MsgAnswer::Yes;
-        case QMessageBox::No: return MsgAnswer::No;
-        case QMessageBox::Cancel: return MsgAnswer::Cancel;
-        case QMessageBox::Retry: return MsgAnswer::Retry;
-        default: break;
-        }
-        // Closed by the window manager: the answer a Cancel or No would give.
-        if (r.buttons == MsgButtons::YesNo) return MsgAnswer::No;
-        if (r.buttons == MsgButtons::Ok) return MsgAnswer::Ok;
-        return MsgAnswer::Cancel;
+        const QString title = r.title.isEmpty() ? kAppTitle : r.title;
+        std::fprintf(stderr, "[%s] %s\n", title.toLocal8Bit().constData(), r.text.toLocal8Bit().constData());
+        return cancellingAnswer(r.buttons);
     }
 };
 
@@ -98,8 +67,8 @@ template <class T, class Real> struct Slot {
     }
 };
 
-Slot<MessageBoxes, QtMessageBoxes>& boxSlot() {
-    static Slot<MessageBoxes, QtMessageBoxes> s;
+Slot<MessageBoxes, ConsoleMessageBoxes>& boxSlot() {
+    static Slot<MessageBoxes, ConsoleMessageBoxes> s;
     return s;
 }
 Slot<Waits, RealWaits>& waitSlot() {
@@ -120,6 +89,14 @@ Clock& clock() { return *clockSlot().impl; }
 std::unique_ptr<MessageBoxes> install(std::unique_ptr<MessageBoxes> impl) { return boxSlot().replace(std::move(impl)); }
 std::unique_ptr<Waits> install(std::unique_ptr<Waits> impl) { return waitSlot().replace(std::move(impl)); }
 std::unique_ptr<Clock> install(std::unique_ptr<Clock> impl) { return clockSlot().replace(std::move(impl)); }
+
+MsgAnswer cancellingAnswer(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::Ok: return MsgAnswer::Ok;
+    case MsgButtons::YesNo: return MsgAnswer::No;
+    default: return MsgAnswer::Cancel;
+    }
+}
 
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title, QWidget* owner) {
     return messageBoxes().show(MessageRequest{owner, text, title, icon, buttons});

@@ -1,8 +1,10 @@
 #pragma once
 // Everything that blocks, asks the user or reads the time goes through one of
-// these small interfaces. The program installs the real implementations at
-// start; tests install recording fakes (FakeSeams.h) so that no test waits
-// for real, opens a modal box or depends on today's date by accident.
+// these small interfaces. The waits and the clock are real by default; the
+// message boxes are Qt's once platform_ui has installed them (until then a box
+// is written to the error output). Tests install recording fakes
+// (tests/support/FakeSeams.h) so that no test waits for real, opens a modal
+// box or depends on today's date by accident.
 
 #include <QDateTime>
 #include <QString>
@@ -28,6 +30,10 @@ struct MessageRequest {
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;
 };
+
+// The answer of a box closed without a choice (Escape, the window manager):
+// what its cancelling button gives.
+MsgAnswer cancellingAnswer(MsgButtons buttons);
 
 class MessageBoxes {
 public:

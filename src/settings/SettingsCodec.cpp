@@ -1,8 +1,8 @@
-#include "SettingsCodec.h"
+#include "settings/SettingsCodec.h"
 
-#include "Cp932.h"
+#include "platform/Cp932.h"
+#include "platform/LittleEndian.h"
 
-#include <QtEndian>
 #include <cstring>
 #include <type_traits>
 
@@ -108,10 +108,7 @@ public:
     QByteArray out;
 
     template <class T> void num(T value) {
-        static_assert(std::is_integral_v<T>);
-        char bytes[sizeof(T)];
-        qToLittleEndian(value, bytes);
-        out.append(bytes, sizeof(T));
+        platform::appendLittleEndian(out, value);
     }
     void text(const QString& value) {
         QByteArray bytes = cp932::encode(value);
@@ -130,7 +127,7 @@ public:
         out.append(bytes);
     }
     // The count is always written as the number of entries that follow.
-    void cellCount(std::int16_t) { num(static_cast<std::int16_t>(kCellCount)); }
+    void cellCount(std::int16_t) { num(static_cast<std::int16_t>(device::kFareCellCount)); }
 };
 
 class Reader {
@@ -144,7 +141,7 @@ public:
             pos_ = data_.size();
             return;
         }
-        value = qFromLittleEndian<T>(data_.constData() + pos_);
+        value = platform::readLittleEndian<T>(data_.constData() + pos_);
         pos_ += sizeof(T);
     }
     void text(QString& value) {
@@ -163,7 +160,7 @@ public:
     void cellCount(std::int16_t& value) {
         std::int16_t ignored = 0;
         num(ignored);
-        value = kCellCount;
+        value = device::kFareCellCount;
     }
 
 private:

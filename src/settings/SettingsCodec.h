@@ -3,7 +3,7 @@
 // header and no padding, little-endian; a text is an unsigned 16-bit byte
 // count followed by that many CP932 bytes.
 
-#include "SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 #include <QByteArray>
 

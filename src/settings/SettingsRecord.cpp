@@ -1,4 +1,4 @@
-#include "SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 namespace settings {
 
@@ -14,9 +14,9 @@ SettingsRecord SettingsRecord::initial(const QDate& today) {
     r.PanelOffBuiltIn = -1;
     r.PanelOn1BuiltIn = -1;
     r.PanelOn2BuiltIn = -1;
-    r.DigitBackColor = 0x808080;
-    r.DigitBaseColor = 0x969696;
-    r.DigitLitColor = 0x72D2F8;
+    r.DigitBackColor = device::kDigitBackColor;
+    r.DigitBaseColor = device::kDigitBaseColor;
+    r.DigitLitColor = device::kDigitLitColor;
     r.StopNameBackColor = 0x808080;
     r.StopNameForeColor = 0x00FFFF;
     r.StopNameFontMode = -1;

@@ -4,6 +4,9 @@
 // are the windows' controls; this record is only the buffer between them and
 // the file.
 
+#include "platform/Color.h"
+#include "platform/Device.h"
+
 #include <QDate>
 #include <QString>
 #include <array>
@@ -11,10 +14,7 @@
 
 namespace settings {
 
-using Color = std::uint32_t; // 0x00BBGGRR: red in the low byte
-
-inline constexpr int kCellCount = 84;
-inline constexpr int kCustomColorCount = 17;
+using platform::Color; // 0x00BBGGRR: red in the low byte
 
 struct CellFormatEntry {
     std::int16_t Shift = 0;
@@ -113,13 +113,13 @@ struct SettingsRecord {
     std::int32_t DisplayTop = 0;  // twips
 
     // Block 9: the colour chooser's custom colours
-    std::array<Color, kCustomColorCount> CustomColors{};
+    std::array<Color, device::kCustomColorCount> CustomColors{};
 
     // Block 10: always written as 84, read and ignored
-    std::int16_t CellCount = kCellCount;
+    std::int16_t CellCount = device::kFareCellCount;
 
     // Block 11: per fare cell (1..84 at index 0..83)
-    std::array<CellFormatEntry, kCellCount> CellFormat{};
+    std::array<CellFormatEntry, device::kFareCellCount> CellFormat{};
 
     // The values in force when no settings file exists: the options dialog's
     // design values with the start-up factory defaults for the ticket-number

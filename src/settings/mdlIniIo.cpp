@@ -1,13 +1,13 @@
-#include "mdlIniIo.h"
+#include "settings/mdlIniIo.h"
 
-#include "ProgramIdentity.h"
-#include "Seams.h"
-#include "SettingsCodec.h"
+#include "platform/Files.h"
+#include "platform/ProgramIdentity.h"
+#include "platform/Seams.h"
+#include "settings/SettingsCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace mdlIniIo {
 
@@ -25,8 +25,7 @@ int codeFor(QFileDevice::FileError error, const QString& path) {
     }
 }
 
-QString describe(const QFileDevice& file, const QString& path) {
-    QString reason = file.errorString();
+QString describe(QString reason, const QString& path) {
     if (reason.isEmpty()) reason = QStringLiteral("Unknown error");
     return QStringLiteral("%1 (%2)").arg(reason, QDir::toNativeSeparators(path));
 }
@@ -66,10 +65,10 @@ bool LoadIni(Exchange& exchange, const QString& path) {
     try {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            throw SettingsError(codeFor(file.error(), path), describe(file, path));
+            throw SettingsError(codeFor(file.error(), path), describe(file.errorString(), path));
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            throw SettingsError(codeFor(file.error(), path), describe(file, path));
+            throw SettingsError(codeFor(file.error(), path), describe(file.errorString(), path));
         file.close();
 
         settings::decodeSettings(bytes, record());
@@ -89,16 +88,11 @@ bool SaveIni(Exchange& exchange, const QString& path) {
         const QByteArray bytes = settings::encodeSettings(record());
 
         // Written beside the old file and renamed over it at the end, so a
-        // failure half-way never costs the settings already saved.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            throw SettingsError(codeFor(file.error(), path), describe(file, path));
-        if (file.write(bytes) != bytes.size()) {
-            const SettingsError e(codeFor(file.error(), path), describe(file, path));
-            file.cancelWriting();
-            throw e;
-        }
-        if (!file.commit()) throw SettingsError(codeFor(file.error(), path), describe(file, path));
+        // failure half-way never costs the settings already saved. A folder
+        // that cannot take the temporary file still gets its settings, written
+        // in place.
+        if (auto failure = platform::replaceFile(path, bytes, platform::DirectWrite::WhenNoTempFile))
+            throw SettingsError(codeFor(failure->error, path), describe(failure->reason, path));
         return true;
     } catch (const SettingsError& e) {
         platform::MsgBox(saveFailureText(e.code, e.description));

@@ -3,7 +3,7 @@
 // at the end. The record moves between the file and the windows through an
 // Exchange that the program supplies (the windows own the live values).
 
-#include "SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 #include <QString>
 #include <stdexcept>

@@ -1,10 +1,11 @@
 // The stop-name strip as a person sees it: which dots light where, and how a
 // long name runs through the strip. Dots are compared with the glyph source,
 // the scroll loop is driven by the fake clock.
-#include "ChimeiCtl_B.h"
-#include "Cp932.h"
-#include "DotFont.h"
-#include "FakeSeams.h"
+#include "display/ChimeiCtl_B.h"
+#include "platform/Cp932.h"
+#include "platform_ui/QtColor.h"
+#include "display/DotFont.h"
+#include "support/FakeSeams.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ struct Dots {
 Dots dotsAt(const ChimeiCtl_B& ctl, int top) {
     Dots d;
     const QImage& img = ctl.canvasImage();
-    const QRgb lit = ChimeiCtl_B::toQColor(ctl.ForeColor()).rgb();
+    const QRgb lit = platform_ui::toQRgb(ctl.ForeColor());
     for (int x = 0; x < 16; ++x)
         for (int y = 0; y < 16; ++y) {
             const int cx = 2 + 2 * x, cy = top + 2 * y;
@@ -74,7 +75,7 @@ Dots expected(display::DotFont& font, const QString& text, const QString& face, 
 std::vector<int> litRows(const ChimeiCtl_B& ctl) {
     std::vector<int> rows;
     const QImage& img = ctl.canvasImage();
-    const QRgb lit = ChimeiCtl_B::toQColor(ctl.ForeColor()).rgb();
+    const QRgb lit = platform_ui::toQRgb(ctl.ForeColor());
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             if (img.pixel(x, y) == lit) {
@@ -86,7 +87,7 @@ std::vector<int> litRows(const ChimeiCtl_B& ctl) {
 
 bool allBackground(const ChimeiCtl_B& ctl) {
     const QImage& img = ctl.canvasImage();
-    const QRgb back = ChimeiCtl_B::toQColor(ctl.BackColor()).rgb();
+    const QRgb back = platform_ui::toQRgb(ctl.BackColor());
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             if (img.pixel(x, y) != back) return false;
@@ -234,7 +235,7 @@ TEST(ChimeiCtl_B, ColoursApplyAsTheDeviceDoes) {
     const int litBefore = dotsAt(ctl, 80).count();
     ASSERT_GT(litBefore, 0);
     // Red in the low byte.
-    EXPECT_EQ(ChimeiCtl_B::toQColor(kFore), QColor(255, 190, 0));
+    EXPECT_EQ(platform_ui::toQColor(kFore), QColor(255, 190, 0));
 
     // A new lit colour leaves the dots already drawn alone.
     ctl.setForeColor(0x0000FF);

@@ -1,7 +1,7 @@
 // The strip's rules without a window: unit split, placement, the signs turned
 // or moved for vertical writing, and the typeface chosen per character.
-#include "ChimeiLayout.h"
-#include "Cp932.h"
+#include "display/ChimeiLayout.h"
+#include "platform/Cp932.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The value-to-shown-text rules of the digit cell, without a widget.
-#include "DegitText.h"
+#include "display/DegitText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The glyph source of the dot strip: real 16-dot bitmap faces, unsmoothed,
 // with an outline fallback for characters they lack.
-#include "Cp932.h"
-#include "DotFont.h"
+#include "platform/Cp932.h"
+#include "display/DotFont.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "ChimeiCtl_B.h"
-#include "FakeResourceLibrary.h"
-#include "FakeSeams.h"
-#include "Form1.h"
-#include "Form1Layout.h"
-#include "M_Degit.h"
-#include "PanelPicture.h"
-#include "QtPrinters.h"
-#include "SettingsRecord.h"
+#include "display/ChimeiCtl_B.h"
+#include "support/FakeResourceLibrary.h"
+#include "support/FakeSeams.h"
+#include "display/Form1.h"
+#include "display/Form1Layout.h"
+#include "display/M_Degit.h"
+#include "display/PanelPicture.h"
+#include "support/QtPrinters.h"
+#include "settings/SettingsRecord.h"
 
 #include <QLabel>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The digit cell as a person sees it: grabbed faces sampled pixel by pixel,
 // the write rules, the settings dialog round trip and the kept settings.
-#include "M_Degit.h"
+#include "display/M_Degit.h"
 
-#include "FakeResourceLibrary.h"
+#include "support/FakeResourceLibrary.h"
 
 #include <QApplication>
 #include <QDir>

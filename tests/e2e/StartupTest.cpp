@@ -1,13 +1,13 @@
-#include "FakeSeams.h"
-#include "ChimeiCtl_B.h"
-#include "Form1.h"
-#include "M_Degit.h"
-#include "Program.h"
-#include "ProgramIdentity.h"
-#include "QtPrinters.h"
-#include "SettingsCodec.h"
-#include "frmCtl.h"
-#include "frmOption.h"
+#include "support/FakeSeams.h"
+#include "display/ChimeiCtl_B.h"
+#include "display/Form1.h"
+#include "display/M_Degit.h"
+#include "app/Program.h"
+#include "platform/ProgramIdentity.h"
+#include "support/QtPrinters.h"
+#include "settings/SettingsCodec.h"
+#include "panel/frmCtl.h"
+#include "options/frmOption.h"
 
 #include <QFile>
 #include <QGuiApplication>

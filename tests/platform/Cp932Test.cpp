@@ -1,8 +1,8 @@
-#include "ByteText.h"
-#include "Cp932.h"
+#include "platform/ByteText.h"
+#include "platform/Cp932.h"
 
 #include <QFile>
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,6 +1,6 @@
-#include "ProgramIdentity.h"
+#include "platform/ProgramIdentity.h"
 
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "Cp932.h"
-#include "QtPrinters.h"
-#include "SettingsCodec.h"
+#include "platform/Cp932.h"
+#include "support/QtPrinters.h"
+#include "settings/SettingsCodec.h"
 
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -72,7 +72,7 @@ TEST(SettingsLayout, RoundTripsAreByteIdentical) {
     r.ScrollStartWait = 3000;
     r.DisplayTop = 123456;
     r.CustomColors[16] = 0x00ABCDEF;
-    for (int i = 0; i < settings::kCellCount; ++i)
+    for (int i = 0; i < device::kFareCellCount; ++i)
         r.CellFormat[size_t(i)] = {std::int16_t(i % 4), std::int16_t(i % 3), std::int16_t(i % 5)};
 
     const QByteArray first = encodeSettings(r);

@@ -1,7 +1,7 @@
-#include "FakeSeams.h"
-#include "QtPrinters.h"
-#include "SettingsCodec.h"
-#include "mdlIniIo.h"
+#include "support/FakeSeams.h"
+#include "support/QtPrinters.h"
+#include "settings/SettingsCodec.h"
+#include "settings/mdlIniIo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "FareCsv.h"
-#include "QtPrinters.h"
+#include "tools/FareCsv.h"
+#include "support/QtPrinters.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -15,10 +15,10 @@ QByteArray header() {
     return h + "\n";
 }
 
-app::FareData fromCsv(const QByteArray& csv) {
+route::FareData fromCsv(const QByteArray& csv) {
     auto r = faretool::fareDataFromCsv(csv);
     if (auto* e = std::get_if<CsvError>(&r)) ADD_FAILURE() << e->message().toStdString();
-    return std::holds_alternative<CsvError>(r) ? app::FareData{} : std::get<app::FareData>(r);
+    return std::holds_alternative<CsvError>(r) ? route::FareData{} : std::get<route::FareData>(r);
 }
 CsvError errorOf(const QByteArray& csv) {
     auto r = faretool::fareDataFromCsv(csv);
@@ -28,7 +28,7 @@ CsvError errorOf(const QByteArray& csv) {
 } // namespace
 
 TEST(FareCsv, FareFileToCsvAndBackIsByteIdentical) {
-    app::FareData d;
+    route::FareData d;
     const QByteArray names[] = {
         "\x89\x77\x91\x4F",                                      // 駅前
         "\x87\x40\x87\x54\x87\x8A\x81\x60\x81\x5F\xFB\xFC",       // ①Ⅰ㈱～＼髙
@@ -40,7 +40,7 @@ TEST(FareCsv, FareFileToCsvAndBackIsByteIdentical) {
     };
     std::int16_t ticket = 1;
     for (const QByteArray& n : names) {
-        app::FareRecord r{n, ticket++, {}};
+        route::FareRecord r{n, ticket++, {}};
         r.Cols.fill(-1);
         d.Rows.push_back(r);
     }
@@ -48,10 +48,10 @@ TEST(FareCsv, FareFileToCsvAndBackIsByteIdentical) {
     d.Rows[1].Cols[3] = 0;       // a free ride is not "no fare"
     d.Rows[2].Cols[149] = -32768;
     d.Rows[3].Cols.fill(32767);
-    const QByteArray hy3 = app::encodeFareData(d);
+    const QByteArray hy3 = route::encodeFareData(d);
     const QByteArray csv = faretool::fareDataToCsv(d);
-    const app::FareData back = fromCsv(csv);
-    EXPECT_EQ(app::encodeFareData(back), hy3);
+    const route::FareData back = fromCsv(csv);
+    EXPECT_EQ(route::encodeFareData(back), hy3);
     EXPECT_EQ(faretool::fareDataToCsv(back), csv);
 
     const QString text = QString::fromUtf8(csv);
@@ -73,7 +73,7 @@ TEST(FareCsv, CellsAndLayoutsAUserMayWrite) {
     csv += "\"本町\", 2 ,170, -1 ,,180";
     csv += QByteArray(160, ',') + "\r\n";
     csv += "\n東,3\n"; // a blank line is skipped
-    const app::FareData d = fromCsv(csv);
+    const route::FareData d = fromCsv(csv);
     ASSERT_EQ(d.Rows.size(), 2u);
     EXPECT_EQ(d.Rows[0].toFareRow().StopName, QStringLiteral("本町"));
     EXPECT_EQ(d.Rows[0].TicketNo, 2);

@@ -1,8 +1,8 @@
-#include "Cp932.h"
-#include "FareDataFile.h"
-#include "FareDataTool.h"
-#include "QtPrinters.h"
-#include "TapeData.h"
+#include "platform/Cp932.h"
+#include "route/FareDataFile.h"
+#include "tools/FareDataTool.h"
+#include "support/QtPrinters.h"
+#include "route/TapeData.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -84,9 +84,9 @@ TEST(FareDataTool, ShowAndCheckTheSampleRoute) {
 
 // The sample is what a new user sees first: it must exercise the display.
 TEST(SampleRoute, IsABelievableRoute) {
-    auto r = app::readFareDataFile(kSampleHy3);
-    ASSERT_TRUE(std::holds_alternative<app::FareData>(r));
-    const auto& rows = std::get<app::FareData>(r).Rows;
+    auto r = route::readFareDataFile(kSampleHy3);
+    ASSERT_TRUE(std::holds_alternative<route::FareData>(r));
+    const auto& rows = std::get<route::FareData>(r).Rows;
     ASSERT_GE(rows.size(), 15u);
     ASSERT_LE(rows.size(), 25u);
     int shortNames = 0, longNames = 0;
@@ -122,9 +122,9 @@ TEST(SampleRoute, IsABelievableRoute) {
     }
     EXPECT_TRUE(advanceSound);
 
-    auto tape = app::readTapeDataFile(kSampleTape);
-    ASSERT_TRUE(std::holds_alternative<std::vector<app::TapeEntry>>(tape));
-    const auto& entries = std::get<std::vector<app::TapeEntry>>(tape);
+    auto tape = route::readTapeDataFile(kSampleTape);
+    ASSERT_TRUE(std::holds_alternative<std::vector<route::TapeEntry>>(tape));
+    const auto& entries = std::get<std::vector<route::TapeEntry>>(tape);
     EXPECT_EQ(entries.size(), rows.size());
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e.Text.contains(u','); }));
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e.SoundFlag == 3; }));

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-namespace app {
+namespace route {
 
 inline constexpr int kMaxFareRows = 301;   // rows 1..301
 inline constexpr int kFareColumns = 150;   // columns 1..150, one per numbered ticket
@@ -19,4 +19,4 @@ struct FareRow {
     bool operator==(const FareRow&) const = default;
 };
 
-} // namespace app
+} // namespace route

@@ -3,7 +3,7 @@
 // fakes on construction and puts the previous implementations back when it
 // goes out of scope.
 
-#include "Seams.h"
+#include "platform/Seams.h"
 
 #include <QCoreApplication>
 #include <deque>

@@ -3,7 +3,7 @@
 // Route setting clears the table and then stores every field of every row of
 // the route's fare data file, one call per field.
 
-#include "FareDataFile.h"
+#include "route/FareDataFile.h"
 
 #include <QVariant>
 #include <stdexcept>
@@ -37,6 +37,6 @@ void ClearTableData();
 
 // Route setting's fill: clears the table, then stores rows 1..N in file order.
 // A row beyond the table raises RangeError with the rows before it stored.
-void StoreFareData(const app::FareData& data);
+void StoreFareData(const route::FareData& data);
 
 } // namespace DataIo

@@ -2,7 +2,7 @@
 // Run-time state shared by the operation panel's procedures: where the bus is
 // on which route. None of it is saved; every start begins empty.
 
-#include "FareTable.h"
+#include "route/FareTable.h"
 
 #include <QString>
 #include <array>
@@ -15,7 +15,7 @@ struct RunState {
     std::int16_t StartSection = 0; // stop order number entered at route setting, 1..300
     std::int16_t RowCount = 0;     // rows in the current route's fare data file
     std::int16_t CurrentRow = 0;   // 0-based position of the bus; the row shown is CurrentRow + 1
-    std::array<app::FareRow, app::kMaxFareRows> FareTable{}; // rows 1..301 at index 0..300
+    std::array<route::FareRow, route::kMaxFareRows> FareTable{}; // rows 1..301 at index 0..300
 };
 
 RunState& state();

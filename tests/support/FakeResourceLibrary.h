@@ -3,7 +3,7 @@
 // answer comes from a handler the test sets (by default: the user cancels).
 // ScopedResourceLibrary installs it and puts the previous one back.
 
-#include "ResourceLibrary.h"
+#include "platform_ui/ResourceLibrary.h"
 
 #include <functional>
 #include <memory>

@@ -1,27 +1,27 @@
-#include "FareDataFile.h"
+#include "route/FareDataFile.h"
 #include "HandMadeFare.h"
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <random>
 
-using app::FareDataError;
-using Kind = app::FareDataError::Kind;
+using route::FareDataError;
+using Kind = route::FareDataError::Kind;
 
 namespace {
 
 FareDataError errorOf(const QByteArray& bytes) {
-    auto r = app::decodeFareData(bytes);
+    auto r = route::decodeFareData(bytes);
     EXPECT_TRUE(std::holds_alternative<FareDataError>(r)) << "decoded without error";
     return std::holds_alternative<FareDataError>(r) ? std::get<FareDataError>(r) : FareDataError{};
 }
 
-app::FareData dataOf(const QByteArray& bytes) {
-    auto r = app::decodeFareData(bytes);
+route::FareData dataOf(const QByteArray& bytes) {
+    auto r = route::decodeFareData(bytes);
     if (auto* e = std::get_if<FareDataError>(&r)) ADD_FAILURE() << e->message().toStdString();
-    return std::holds_alternative<app::FareData>(r) ? std::get<app::FareData>(r) : app::FareData{};
+    return std::holds_alternative<route::FareData>(r) ? std::get<route::FareData>(r) : route::FareData{};
 }
 
 QByteArray manyRows(int count) {
@@ -37,7 +37,7 @@ TEST(FareDataFile, ReadsRowsFieldByFieldAndIgnoresTrailingBytes) {
     HandMadeFare f;
     // 駅前 in CP932, then an empty name; a trailing garbage tail.
     f.i16(2).row("\x89\x77\x91\x4F", 1, {-1, 170, 32767, -32768}).row("", -5, {}).raw("tail bytes");
-    const app::FareData d = dataOf(f.bytes);
+    const route::FareData d = dataOf(f.bytes);
     ASSERT_EQ(d.Rows.size(), 2u);
     EXPECT_EQ(d.Rows[0].NameBytes, QByteArray("\x89\x77\x91\x4F"));
     EXPECT_EQ(d.Rows[0].TicketNo, 1);
@@ -50,7 +50,7 @@ TEST(FareDataFile, ReadsRowsFieldByFieldAndIgnoresTrailingBytes) {
     EXPECT_TRUE(d.Rows[1].NameBytes.isEmpty());
     EXPECT_EQ(d.Rows[1].TicketNo, -5);
     // Written back: the same bytes up to the end of the last row.
-    EXPECT_EQ(app::encodeFareData(d), f.bytes.chopped(10));
+    EXPECT_EQ(route::encodeFareData(d), f.bytes.chopped(10));
 }
 
 TEST(FareDataFile, KeepsNameBytesThatDoNotDecodeCleanly) {
@@ -62,17 +62,17 @@ TEST(FareDataFile, KeepsNameBytesThatDoNotDecodeCleanly) {
     HandMadeFare f;
     f.i16(4);
     for (const QByteArray& n : names) f.row(n, 7);
-    const app::FareData d = dataOf(f.bytes);
+    const route::FareData d = dataOf(f.bytes);
     ASSERT_EQ(d.Rows.size(), 4u);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(d.Rows[size_t(i)].NameBytes, names[i]);
-    EXPECT_EQ(app::encodeFareData(d), f.bytes);
+    EXPECT_EQ(route::encodeFareData(d), f.bytes);
     EXPECT_EQ(d.Rows[0].toFareRow().StopName, QStringLiteral("①Ⅰ㈱～＼髙"));
     EXPECT_TRUE(d.Rows[3].toFareRow().StopName.contains(QChar(0xFFFD)));
 }
 
 TEST(FareDataFile, RowCountLimits) {
     EXPECT_EQ(dataOf(manyRows(1)).Rows.size(), 1u);
-    const app::FareData full = dataOf(manyRows(301));
+    const route::FareData full = dataOf(manyRows(301));
     ASSERT_EQ(full.Rows.size(), 301u);
     EXPECT_EQ(full.Rows[300].Cols[1], -301);
 
@@ -134,13 +134,13 @@ TEST(FareDataFile, RandomBytesNeverCrashAndAlwaysSayWhy) {
             bytes[0] = char(rng() % 4);
             bytes[1] = 0;
         }
-        auto r = app::decodeFareData(bytes);
+        auto r = route::decodeFareData(bytes);
         if (auto* e = std::get_if<FareDataError>(&r)) {
             EXPECT_FALSE(e->message().isEmpty());
             EXPECT_FALSE(e->userMessage().isEmpty());
         } else {
             // What was read writes back as exactly the bytes it came from.
-            const QByteArray again = app::encodeFareData(std::get<app::FareData>(r));
+            const QByteArray again = route::encodeFareData(std::get<route::FareData>(r));
             EXPECT_EQ(again, bytes.left(again.size()));
             ++decoded;
         }
@@ -152,30 +152,30 @@ TEST(FareDataFile, FilesOnDisk) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString missing = dir.filePath(QStringLiteral("12.hy3"));
-    auto r = app::readFareDataFile(missing);
+    auto r = route::readFareDataFile(missing);
     ASSERT_TRUE(std::holds_alternative<FareDataError>(r));
     EXPECT_EQ(std::get<FareDataError>(r).kind, Kind::FileMissing);
     EXPECT_EQ(std::get<FareDataError>(r).userMessage(), QStringLiteral("指定した系統のデータがありません..."));
-    EXPECT_EQ(std::get<FareDataError>(app::readFareDataFile(dir.path())).kind, Kind::FileMissing);
+    EXPECT_EQ(std::get<FareDataError>(route::readFareDataFile(dir.path())).kind, Kind::FileMissing);
 
-    app::FareData d;
-    d.Rows.push_back(app::FareRecord::fromFareRow({QStringLiteral("市役所前"), 3, {}}));
-    d.Rows.push_back(app::FareRecord{"\xFF", -1, {}});
-    ASSERT_FALSE(app::writeFareDataFile(missing, d).has_value());
-    r = app::readFareDataFile(missing);
-    ASSERT_TRUE(std::holds_alternative<app::FareData>(r));
-    EXPECT_EQ(std::get<app::FareData>(r), d);
+    route::FareData d;
+    d.Rows.push_back(route::FareRecord::fromFareRow({QStringLiteral("市役所前"), 3, {}}));
+    d.Rows.push_back(route::FareRecord{"\xFF", -1, {}});
+    ASSERT_FALSE(route::writeFareDataFile(missing, d).has_value());
+    r = route::readFareDataFile(missing);
+    ASSERT_TRUE(std::holds_alternative<route::FareData>(r));
+    EXPECT_EQ(std::get<route::FareData>(r), d);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1); // no temporary left behind
 
-    app::FareData tooMany;
+    route::FareData tooMany;
     tooMany.Rows.resize(302);
-    EXPECT_TRUE(app::writeFareDataFile(missing, tooMany).has_value());
-    EXPECT_EQ(std::get<app::FareData>(app::readFareDataFile(missing)), d); // old file untouched
+    EXPECT_TRUE(route::writeFareDataFile(missing, tooMany).has_value());
+    EXPECT_EQ(std::get<route::FareData>(route::readFareDataFile(missing)), d); // old file untouched
 
     QFile zero(dir.filePath(QStringLiteral("0.hy3")));
     ASSERT_TRUE(zero.open(QIODevice::WriteOnly));
     zero.write(QByteArray(2, '\0'));
     zero.close();
-    EXPECT_EQ(std::get<FareDataError>(app::readFareDataFile(zero.fileName())).userMessage(),
+    EXPECT_EQ(std::get<FareDataError>(route::readFareDataFile(zero.fileName())).userMessage(),
               QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります..."));
 }

@@ -1,26 +1,23 @@
-#include "FareDataFile.h"
+#include "route/FareDataFile.h"
 
-#include "Cp932.h"
+#include "platform/Cp932.h"
+#include "platform/Files.h"
+#include "platform/LittleEndian.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
 
-namespace app {
+namespace route {
 
 namespace {
 
 std::int16_t readInt16(const unsigned char* p) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+    return platform::readLittleEndian<std::int16_t>(reinterpret_cast<const char*>(p));
 }
-std::uint16_t readUInt16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-void putInt16(char*& out, std::int16_t v) {
-    const auto u = static_cast<std::uint16_t>(v);
-    *out++ = static_cast<char>(u & 0xFF);
-    *out++ = static_cast<char>(u >> 8);
+std::uint16_t readUInt16(const unsigned char* p) {
+    return platform::readLittleEndian<std::uint16_t>(reinterpret_cast<const char*>(p));
 }
 
 FareDataError makeError(FareDataError::Kind kind, std::int64_t size) {
@@ -121,15 +118,14 @@ FareDataResult readFareDataFile(const QString& path) {
 QByteArray encodeFareData(const FareData& data) {
     qsizetype total = 2;
     for (const FareRecord& r : data.Rows) total += kFareRowFixedBytes + r.NameBytes.size();
-    QByteArray out(total, '\0');
-    char* p = out.data();
-    putInt16(p, static_cast<std::int16_t>(data.Rows.size()));
+    QByteArray out;
+    out.reserve(total);
+    platform::appendLittleEndian(out, static_cast<std::int16_t>(data.Rows.size()));
     for (const FareRecord& r : data.Rows) {
-        putInt16(p, static_cast<std::int16_t>(static_cast<std::uint16_t>(r.NameBytes.size())));
-        std::memcpy(p, r.NameBytes.constData(), size_t(r.NameBytes.size()));
-        p += r.NameBytes.size();
-        putInt16(p, r.TicketNo);
-        for (std::int16_t v : r.Cols) putInt16(p, v);
+        platform::appendLittleEndian(out, static_cast<std::uint16_t>(r.NameBytes.size()));
+        out.append(r.NameBytes);
+        platform::appendLittleEndian(out, r.TicketNo);
+        for (std::int16_t v : r.Cols) platform::appendLittleEndian(out, v);
     }
     return out;
 }
@@ -148,11 +144,8 @@ std::optional<QString> checkWritable(const FareData& data) {
 
 std::optional<QString> writeFareDataFile(const QString& path, const FareData& data) {
     if (auto why = checkWritable(data)) return why;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    const QByteArray bytes = encodeFareData(data);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    if (auto failure = platform::replaceFile(path, encodeFareData(data)))
+        return QStringLiteral("cannot write %1: %2").arg(path, failure->reason);
     return std::nullopt;
 }
 
@@ -223,4 +216,4 @@ QString FareDataError::userMessage() const {
     return {};
 }
 
-} // namespace app
+} // namespace route

@@ -1,22 +1,22 @@
-#include "Cp932.h"
-#include "QtPrinters.h"
-#include "TapeData.h"
+#include "platform/Cp932.h"
+#include "support/QtPrinters.h"
+#include "route/TapeData.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using app::TapeDataError;
-using app::TapeEntry;
-using Kind = app::TapeDataError::Kind;
+using route::TapeDataError;
+using route::TapeEntry;
+using Kind = route::TapeDataError::Kind;
 
 namespace {
 std::vector<TapeEntry> entriesOf(const QString& text) {
-    auto r = app::decodeTapeData(cp932::encode(text));
+    auto r = route::decodeTapeData(cp932::encode(text));
     if (auto* e = std::get_if<TapeDataError>(&r)) ADD_FAILURE() << e->message().toStdString();
     return std::holds_alternative<TapeDataError>(r) ? std::vector<TapeEntry>{} : std::get<std::vector<TapeEntry>>(r);
 }
 TapeDataError errorOf(const QString& text) {
-    auto r = app::decodeTapeData(cp932::encode(text));
+    auto r = route::decodeTapeData(cp932::encode(text));
     EXPECT_TRUE(std::holds_alternative<TapeDataError>(r)) << "read without error";
     return std::holds_alternative<TapeDataError>(r) ? std::get<TapeDataError>(r) : TapeDataError{};
 }
@@ -66,13 +66,13 @@ TEST(TapeData, WritesWhatItReads) {
     const std::vector<TapeEntry> entries{{QStringLiteral("次は、本町です。"), 1, 0},
                                          {QStringLiteral("Next, \"Honmachi\""), 0, 3},
                                          {QStringLiteral(" ①番乗り場 "), -7, 1}};
-    const QByteArray bytes = app::encodeTapeData(entries);
+    const QByteArray bytes = route::encodeTapeData(entries);
     EXPECT_TRUE(bytes.startsWith(cp932::encode(QStringLiteral("次は、本町です。,1,0\r\n"))));
-    auto r = app::decodeTapeData(bytes);
+    auto r = route::decodeTapeData(bytes);
     ASSERT_TRUE(std::holds_alternative<std::vector<TapeEntry>>(r));
     EXPECT_EQ(std::get<std::vector<TapeEntry>>(r), entries);
 
     QTemporaryDir dir;
-    EXPECT_EQ(std::get<TapeDataError>(app::readTapeDataFile(dir.filePath(QStringLiteral("3tp.csv")))).kind,
+    EXPECT_EQ(std::get<TapeDataError>(route::readTapeDataFile(dir.filePath(QStringLiteral("3tp.csv")))).kind,
               Kind::FileMissing);
 }

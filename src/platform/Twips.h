@@ -4,10 +4,9 @@
 
 #include <QPoint>
 #include <QRect>
-#include <cmath>
 #include <cstdint>
 
-namespace display {
+namespace platform {
 
 inline constexpr int kTwipsPerPixel = 15;
 
@@ -17,4 +16,4 @@ inline QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
-} // namespace display
+} // namespace platform

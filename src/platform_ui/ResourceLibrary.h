@@ -8,8 +8,10 @@
 // Texts that cross this interface are code page 932 byte strings, as the
 // callers keep them in their settings and files.
 
+#include "platform/Color.h"
+#include "platform/Device.h"
+
 #include <QByteArray>
-#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -36,8 +38,7 @@ struct SystemTime {
 };
 
 // Colours are 0x00BBGGRR (red in the low byte).
-inline constexpr int kCustomColorCount = 17;
-using CustomColorTable = std::array<std::int32_t, kCustomColorCount>;
+using CustomColorTable = std::array<platform::Color, device::kCustomColorCount>;
 
 class ResourceLibrary {
 public:
@@ -105,10 +106,6 @@ inline QByteArray GetOsInfo() { return resourceLibrary().GetOsInfo(); }
 // patterns in brackets is not given them twice. An unpaired description at
 // the end is ignored; an empty list gives no entries.
 QStringList qtFileFilters(const QByteArray& nulSeparatedPairs);
-
-// 0x00BBGGRR to and from QColor.
-QColor colorFromColorRef(std::int32_t bgr);
-std::int32_t colorRefFromColor(const QColor& color);
 
 // The colour chooser keeps 16 custom colours; the table has 17. The first
 // 16 are carried into the chooser and back; the 17th is left as it is.

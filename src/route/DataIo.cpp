@@ -1,6 +1,6 @@
-#include "DataIo.h"
+#include "route/DataIo.h"
 
-#include "mdlOrv_000.h"
+#include "route/mdlOrv_000.h"
 
 #include <limits>
 #include <string>
@@ -8,7 +8,7 @@
 namespace DataIo {
 
 namespace {
-constexpr int kColumnCount = 2 + app::kFareColumns; // 152
+constexpr int kColumnCount = 2 + route::kFareColumns; // 152
 
 // "<reason>（行 r、列 c）": what is wrong and where, as route setting shows it.
 RangeError refusal(const char* reason, int row, int column) {
@@ -16,14 +16,14 @@ RangeError refusal(const char* reason, int row, int column) {
                       std::string(reason) + "（行 " + std::to_string(row) + "、列 " + std::to_string(column) + "）");
 }
 
-app::FareRow& rowFor(int row, int column) {
-    if (row < 1 || row > app::kMaxFareRows || column < 1 || column > kColumnCount)
+route::FareRow& rowFor(int row, int column) {
+    if (row < 1 || row > route::kMaxFareRows || column < 1 || column > kColumnCount)
         throw refusal("運賃テーブルの範囲外です", row, column);
     return mdlOrv_000::state().FareTable[size_t(row - 1)];
 }
 
 void storeNumber(int row, int column, long long number) {
-    app::FareRow& target = rowFor(row, column);
+    route::FareRow& target = rowFor(row, column);
     if (column == 1) {
         target.StopName = QString::number(number);
         return;
@@ -42,7 +42,7 @@ void storeNumber(int row, int column, long long number) {
 void SetTableData(int row, int column, int value) { storeNumber(row, column, value); }
 
 void SetTableData(int row, int column, const QString& value) {
-    app::FareRow& target = rowFor(row, column);
+    route::FareRow& target = rowFor(row, column);
     if (column == 1) {
         target.StopName = value;
         return;
@@ -66,19 +66,19 @@ void SetTableData(int row, int column, const QVariant& value) {
 }
 
 void ClearTableData() {
-    for (app::FareRow& row : mdlOrv_000::state().FareTable) {
+    for (route::FareRow& row : mdlOrv_000::state().FareTable) {
         row.StopName.clear();
         row.TicketNo = 0;
         row.Cols.fill(0);
     }
 }
 
-void StoreFareData(const app::FareData& data) {
+void StoreFareData(const route::FareData& data) {
     ClearTableData();
     int r = 0;
-    for (const app::FareRecord& record : data.Rows) {
+    for (const route::FareRecord& record : data.Rows) {
         ++r;
-        const app::FareRow decoded = record.toFareRow();
+        const route::FareRow decoded = record.toFareRow();
         SetTableData(r, 1, decoded.StopName);
         SetTableData(r, 2, int(decoded.TicketNo));
         for (int c = 3; c <= kColumnCount; ++c) SetTableData(r, c, int(decoded.Cols[size_t(c - 3)]));

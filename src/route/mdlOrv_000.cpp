@@ -1,4 +1,4 @@
-#include "mdlOrv_000.h"
+#include "route/mdlOrv_000.h"
 
 #include <memory>
 

@@ -15,7 +15,7 @@
 #include <variant>
 #include <vector>
 
-namespace app {
+namespace route {
 
 struct TapeEntry {
     QString Text;                // what the speech engine speaks
@@ -59,4 +59,4 @@ TapeDataResult readTapeDataFile(const QString& path);
 // holds a comma, a quote or leading or trailing spaces.
 QByteArray encodeTapeData(const std::vector<TapeEntry>& entries);
 
-} // namespace app
+} // namespace route

@@ -1,9 +1,10 @@
 // The resource library's Qt dialogs driven as a user would (a timer finds the
 // modal dialog and answers it), and the conversions they rest on.
-#include "ResourceLibrary.h"
+#include "platform_ui/ResourceLibrary.h"
 
-#include "Cp932.h"
-#include "FakeResourceLibrary.h"
+#include "platform/Cp932.h"
+#include "platform_ui/QtColor.h"
+#include "support/FakeResourceLibrary.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -71,16 +72,16 @@ TEST(ResourceLibraryFilters, MalformedListsGiveWhatIsComplete) {
 }
 
 TEST(ResourceLibraryColors, ColorRefIsRedInTheLowByte) {
-    EXPECT_EQ(colorFromColorRef(0x72D2F8), QColor(248, 210, 114));
-    EXPECT_EQ(colorRefFromColor(QColor(248, 210, 114)), 0x72D2F8);
-    EXPECT_EQ(colorRefFromColor(colorFromColorRef(0x00010203)), 0x00010203);
+    EXPECT_EQ(platform_ui::toQColor(0x72D2F8), QColor(248, 210, 114));
+    EXPECT_EQ(platform_ui::fromQColor(QColor(248, 210, 114)), 0x72D2F8);
+    EXPECT_EQ(platform_ui::fromQColor(platform_ui::toQColor(0x00010203)), 0x00010203);
 }
 
 TEST(ResourceLibraryColors, SixteenCustomColoursCarriedTheSeventeenthKept) {
     CustomColorTable table{};
-    for (int i = 0; i < kCustomColorCount; ++i) table[std::size_t(i)] = 0x010101 * (i + 1);
+    for (int i = 0; i < device::kCustomColorCount; ++i) table[std::size_t(i)] = 0x010101 * (i + 1);
     carryCustomColorsIn(table);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(colorRefFromColor(QColorDialog::customColor(i)), 0x010101 * (i + 1)) << i;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(platform_ui::fromQColor(QColorDialog::customColor(i)), 0x010101 * (i + 1)) << i;
 
     // The user changes two slots in the chooser.
     QColorDialog::setCustomColor(0, QColor(255, 0, 0));

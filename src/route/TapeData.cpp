@@ -1,12 +1,12 @@
-#include "TapeData.h"
+#include "route/TapeData.h"
 
-#include "Cp932.h"
+#include "platform/Cp932.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <optional>
 
-namespace app {
+namespace route {
 
 namespace {
 
@@ -201,4 +201,4 @@ QString TapeDataError::message() const {
     return where;
 }
 
-} // namespace app
+} // namespace route

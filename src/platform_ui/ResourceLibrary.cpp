@@ -1,7 +1,8 @@
-#include "ResourceLibrary.h"
+#include "platform_ui/ResourceLibrary.h"
 
-#include "Cp932.h"
-#include "Seams.h"
+#include "platform/Cp932.h"
+#include "platform_ui/QtColor.h"
+#include "platform/Seams.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -63,24 +64,14 @@ QStringList qtFileFilters(const QByteArray& nulSeparatedPairs) {
     return result;
 }
 
-QColor colorFromColorRef(std::int32_t bgr) {
-    const auto v = static_cast<std::uint32_t>(bgr);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-std::int32_t colorRefFromColor(const QColor& color) {
-    const QColor c = color.toRgb();
-    return std::int32_t(std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16));
-}
-
 void carryCustomColorsIn(const CustomColorTable& table) {
-    const int slotCount = std::min(QColorDialog::customCount(), kCustomColorCount);
-    for (int i = 0; i < slotCount; ++i) QColorDialog::setCustomColor(i, colorFromColorRef(table[std::size_t(i)]));
+    const int slotCount = std::min(QColorDialog::customCount(), device::kCustomColorCount);
+    for (int i = 0; i < slotCount; ++i) QColorDialog::setCustomColor(i, platform_ui::toQColor(table[std::size_t(i)]));
 }
 
 void carryCustomColorsOut(CustomColorTable& table) {
-    const int slotCount = std::min(QColorDialog::customCount(), kCustomColorCount);
-    for (int i = 0; i < slotCount; ++i) table[std::size_t(i)] = colorRefFromColor(QColorDialog::customColor(i));
+    const int slotCount = std::min(QColorDialog::customCount(), device::kCustomColorCount);
+    for (int i = 0; i < slotCount; ++i) table[std::size_t(i)] = platform_ui::fromQColor(QColorDialog::customColor(i));
 }
 
 // ---- the Qt implementation -------------------------------------------------------------
@@ -219,11 +210,11 @@ public:
 
     std::int32_t Zel3ChooseColor(OwnerWindow owner, std::int32_t& color, CustomColorTable& customColors) override {
         carryCustomColorsIn(customColors);
-        QColorDialog dialog(colorFromColorRef(color), owner);
+        QColorDialog dialog(platform_ui::toQColor(color), owner);
         dialog.setObjectName(QStringLiteral("Zel3ChooseColor"));
         dialog.setWindowTitle(QStringLiteral("色の設定"));
         if (dialog.exec() != QDialog::Accepted) return 0;
-        color = colorRefFromColor(dialog.selectedColor());
+        color = platform_ui::fromQColor(dialog.selectedColor());
         carryCustomColorsOut(customColors);
         return 1;
     }

@@ -12,7 +12,7 @@
 // bytes that are not valid CP932 or that decode to a character with two codes
 // (the NEC-selected IBM rows). The fare table gets the decoded text.
 
-#include "FareTable.h"
+#include "route/FareTable.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,7 +23,7 @@
 #include <variant>
 #include <vector>
 
-namespace app {
+namespace route {
 
 inline constexpr int kFareRowFixedBytes = 2 + 2 + 2 * kFareColumns; // 304: all of a row but the name
 
@@ -90,4 +90,4 @@ std::optional<QString> checkWritable(const FareData& data);
 // failure never leaves a half-written file. Returns an error text on failure.
 std::optional<QString> writeFareDataFile(const QString& path, const FareData& data);
 
-} // namespace app
+} // namespace route

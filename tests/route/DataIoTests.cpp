@@ -1,11 +1,11 @@
-#include "DataIo.h"
-#include "QtPrinters.h"
-#include "mdlOrv_000.h"
+#include "route/DataIo.h"
+#include "support/QtPrinters.h"
+#include "route/mdlOrv_000.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-const app::FareRow& tableRow(int r) { return mdlOrv_000::state().FareTable[size_t(r - 1)]; }
+const route::FareRow& tableRow(int r) { return mdlOrv_000::state().FareTable[size_t(r - 1)]; }
 
 class DataIoTest : public ::testing::Test {
 protected:
@@ -53,30 +53,30 @@ TEST_F(DataIoTest, OutOfRangeIsRefusedAndChangesNothing) {
 
 TEST_F(DataIoTest, StoreReplacesTheWholeTable) {
     // A longer route first, then a shorter one: rows past the new end go empty.
-    app::FareData longRoute;
-    longRoute.Rows.resize(10, app::FareRecord{"X", 9, {}});
+    route::FareData longRoute;
+    longRoute.Rows.resize(10, route::FareRecord{"X", 9, {}});
     longRoute.Rows[9].Cols.fill(500);
     DataIo::StoreFareData(longRoute);
     EXPECT_EQ(tableRow(10).Cols[149], 500);
 
-    app::FareData shortRoute;
-    shortRoute.Rows.push_back(app::FareRecord{"\x89\x77", 1, {}});
+    route::FareData shortRoute;
+    shortRoute.Rows.push_back(route::FareRecord{"\x89\x77", 1, {}});
     shortRoute.Rows[0].Cols.fill(-1);
-    shortRoute.Rows.push_back(app::FareRecord{"\x96\x7B\x92\xAC", 2, {}});
+    shortRoute.Rows.push_back(route::FareRecord{"\x96\x7B\x92\xAC", 2, {}});
     DataIo::StoreFareData(shortRoute);
     EXPECT_EQ(tableRow(1).StopName, QStringLiteral("駅"));
     EXPECT_EQ(tableRow(1).Cols[149], -1);
     EXPECT_EQ(tableRow(2).StopName, QStringLiteral("本町"));
     EXPECT_EQ(tableRow(2).TicketNo, 2);
-    EXPECT_EQ(tableRow(10), app::FareRow{});
+    EXPECT_EQ(tableRow(10), route::FareRow{});
 
     DataIo::ClearTableData();
-    for (const app::FareRow& r : mdlOrv_000::state().FareTable) ASSERT_EQ(r, app::FareRow{});
+    for (const route::FareRow& r : mdlOrv_000::state().FareTable) ASSERT_EQ(r, route::FareRow{});
 }
 
 TEST_F(DataIoTest, RowsBeyondTheTableStopAtRow302WithTheRestStored) {
-    app::FareData data;
-    data.Rows.resize(302, app::FareRecord{"A", 1, {}});
+    route::FareData data;
+    data.Rows.resize(302, route::FareRecord{"A", 1, {}});
     try {
         DataIo::StoreFareData(data);
         ADD_FAILURE() << "302 rows stored";

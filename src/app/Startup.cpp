@@ -1,0 +1,31 @@
+#include "app/Startup.h"
+
+#include "platform/ProgramIdentity.h"
+#include "platform_ui/QtSeams.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace app {
+
+void prepareApplication(QApplication& application, const char* argv0) {
+    QApplication::setApplicationName(QStringLiteral("Ferrotab"));
+
+    // The device's model is the name the program was started under.
+    platform::setProgramIdentity(platform::identityFromArgv0(argv0 ? QString::fromLocal8Bit(argv0) : QString(),
+                                                             QCoreApplication::applicationFilePath()));
+
+    // The whole interface is Japanese, Qt's own buttons and choosers included.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QLocale::setDefault(japanese);
+    auto* qtTranslator = new QTranslator(&application);
+    if (qtTranslator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTranslator);
+
+    platform_ui::installQtMessageBoxes();
+}
+
+} // namespace app

@@ -1,0 +1,12 @@
+#pragma once
+// What the program sets up before its windows: who it is (the model number
+// from the name it was started under), the Japanese locale with Qt's own
+// translations, and Qt's message boxes in place of the console ones.
+
+class QApplication;
+
+namespace app {
+
+void prepareApplication(QApplication& application, const char* argv0);
+
+} // namespace app

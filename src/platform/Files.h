@@ -1,0 +1,33 @@
+#pragma once
+// Writing a file so that a failure never leaves it half written: the bytes go
+// to a temporary file beside it, which replaces the old one only once it is
+// complete.
+
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+#include <optional>
+
+class QSaveFile;
+
+namespace platform {
+
+struct FileFailure {
+    QFileDevice::FileError error = QFileDevice::UnspecifiedError;
+    QString reason; // the system's own words
+};
+
+enum class DirectWrite {
+    Never,         // only ever replace the file whole
+    WhenNoTempFile // a folder that cannot take the temporary file: write in place
+};
+
+// Opens `file` (not yet open), writes `bytes` and commits. On any failure the
+// writing is cancelled and the old file, if any, stays as it was.
+std::optional<FileFailure> replaceWith(QSaveFile& file, const QByteArray& bytes);
+
+// The same for a path.
+std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& bytes,
+                                       DirectWrite fallback = DirectWrite::Never);
+
+} // namespace platform
