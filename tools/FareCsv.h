@@ -51,7 +51,7 @@ struct CsvRecord {
 // RFC 4180 records: quoted fields keep commas, quotes ("") and line breaks;
 // CR LF or LF ends a record; a UTF-8 byte order mark is skipped. Fails only on
 // a quote left open (the line where it opened is returned).
-std::variant<std::vector<CsvRecord>, CsvError> parseCsv(const QString& text);
+std::variant<std::vector<CsvRecord>, CsvError> parseCsv(const QString& input);
 QString csvField(const QString& text); // quoted when it has to be
 
 } // namespace faretool

@@ -101,7 +101,7 @@ QString columnsInUse(const route::FareData& data) {
             continue;
         }
         int end = c;
-        while (end + 1 < route::kFareColumns && used[size_t(end + 1)]) ++end;
+        while (end + 1 < route::kFareColumns && used[size_t(end) + 1]) ++end;
         ranges << (end == c ? QStringLiteral("c%1").arg(c + 1) : QStringLiteral("c%1-c%2").arg(c + 1).arg(end + 1));
         c = end + 1;
     }

@@ -6,6 +6,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 #endif
 
@@ -48,7 +50,7 @@ class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
-        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+        if (ok()) iconv_close(cd_);
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -56,7 +58,14 @@ public:
         iconv(cd_, nullptr, nullptr, nullptr, nullptr); // back to the initial state
         return cd_;
     }
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open reports failure as (iconv_t)-1; compared as bytes of the
+    // handle so no integer becomes a pointer.
+    bool ok() const {
+        iconv_t failed;
+        const auto minusOne = static_cast<std::uintptr_t>(-1);
+        std::memcpy(&failed, &minusOne, sizeof failed);
+        return cd_ != failed;
+    }
 
 private:
     iconv_t cd_;
