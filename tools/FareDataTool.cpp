@@ -4,6 +4,7 @@
 #include "platform/Device.h"
 #include "platform/Files.h"
 #include "tools/FareCsv.h"
+#include "tools/GtfsCommand.h"
 #include "route/FareDataFile.h"
 #include "route/TapeData.h"
 
@@ -253,7 +254,9 @@ QString usageText() {
         "  check ROUTEtp.csv                validate a broadcast data file and list its announcements\n"
         "  show ROUTE.hy3 --stop N          the fares shown at stop N, ticket by ticket\n"
         "  tape-from-csv FILE.csv -o ROUTEtp.csv\n"
-        "                                   UTF-8 announcement list to a broadcast data file (CP932, CR LF)\n"
+        "                                   UTF-8 announcement list to a broadcast data file (CP932, CR LF)\n") +
+           gtfsUsageText() +
+           QStringLiteral(
         "\n"
         "Fare CSV: a header row stop_name,ticket_no,c1,...,c150, then one row per stop in running order.\n"
         "Column cK is the fare for numbered ticket K; an empty or missing cell is -1 (no fare).\n"
@@ -267,6 +270,7 @@ QString usageText() {
 }
 
 ToolOutput runFareDataTool(const QStringList& rawArgs) {
+    if (!rawArgs.isEmpty() && rawArgs.front() == u"gtfs") return runGtfsCommand(rawArgs.mid(1)); // options of its own
     const Args a = parseArgs(rawArgs);
     if (!a.Error.isEmpty()) return fail(kUsage, a.Error);
     if (a.Command.isEmpty()) {

@@ -1,0 +1,440 @@
+// GTFS-JP feeds made up in memory, turned into fare tables and announcements.
+#include "tools/GtfsCsv.h"
+#include "tools/GtfsFeed.h"
+#include "tools/GtfsRoute.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+using gtfs::BuiltRoute;
+using gtfs::GtfsError;
+
+namespace {
+
+using Files = std::map<QString, QByteArray>;
+
+gtfs::FeedSource memoryFeed(Files files) {
+    return [files = std::move(files)](const QString& name) {
+        gtfs::FeedFile f;
+        if (auto it = files.find(name); it != files.end()) {
+            f.state = gtfs::FeedFile::State::Present;
+            f.Bytes = it->second;
+        }
+        return f;
+    };
+}
+
+// Five stops in three fare zones; the way back runs three of them.
+Files zoneFeed() {
+    return {
+        {"routes.txt", "route_id,agency_id,route_short_name,route_long_name,route_type\n"
+                       "R1,A1,1,駅前線,3\n"},
+        {"stops.txt", "stop_id,stop_name,stop_lat,stop_lon,zone_id\n"
+                      "S1,中央駅前,35.0,139.0,Z1\n"
+                      "S2,市役所前,35.0,139.0,Z1\n"
+                      "S3,本町三丁目,35.0,139.0,Z2\n"
+                      "S4,髙島屋前,35.0,139.0,Z3\n"
+                      "S5,市民病院,35.0,139.0,Z3\n"},
+        {"trips.txt", "route_id,service_id,trip_id,trip_headsign,direction_id\n"
+                      "R1,WD,T3,中央駅前,1\n"
+                      "R1,WD,T1,市民病院行,0\n"
+                      "R1,WD,T2,市民病院行,0\n"},
+        {"stop_times.txt", "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+                           "T1,08:00:00,08:00:00,S1,1\n"
+                           "T1,08:05:00,08:05:00,S2,2\n"
+                           "T1,08:10:00,08:10:00,S3,3\n"
+                           "T1,08:15:00,08:15:00,S4,4\n"
+                           "T1,08:20:00,08:20:00,S5,5\n"
+                           // T2 in a different order and with gaps in its sequence: the same stops
+                           "T2,09:20:00,09:20:00,S5,50\n"
+                           "T2,09:00:00,09:00:00,S1,10\n"
+                           "T2,09:05:00,09:05:00,S2,20\n"
+                           "T2,09:10:00,09:10:00,S3,30\n"
+                           "T2,09:15:00,09:15:00,S4,40\n"
+                           "T3,10:00:00,10:00:00,S5,1\n"
+                           "T3,10:10:00,10:10:00,S3,2\n"
+                           "T3,10:20:00,10:20:00,S1,3\n"},
+        {"fare_attributes.txt", "fare_id,price,currency_type,payment_method,transfers\n"
+                                "F170,170,JPY,0,0\n"
+                                "F210,210.0,JPY,0,0\n"
+                                "F250,250,JPY,0,0\n"
+                                "F230,230,JPY,0,0\n"},
+        {"fare_rules.txt", "fare_id,route_id,origin_id,destination_id\n"
+                           "F170,R1,Z1,Z1\n"
+                           "F170,R1,Z2,Z2\n"
+                           "F170,R1,Z3,Z3\n"
+                           "F210,R1,Z1,Z2\n"
+                           "F210,R1,Z2,Z3\n"
+                           "F250,R1,Z1,Z3\n"
+                           "F230,,Z1,Z3\n" // a cheaper fare for any route: the lowest holds
+                           "F170,R9,Z1,Z3\n" // another route's
+                           "F250,R1,Z3,Z1\n"
+                           "F210,R1,Z3,Z2\n"
+                           "F210,R1,Z2,Z1\n"},
+        {"translations.txt", "table_name,field_name,language,translation,record_id,record_sub_id,field_value\n"
+                             "stops,stop_name,ja-Hrkt,ちゅうおうえきまえ,S1,,\n"
+                             "stops,stop_name,ja-Hrkt,しやくしょまえ,,,市役所前\n"
+                             "stops,stop_name,ja,本町三丁目,S3,,\n"
+                             "stops,stop_name,ja-Hrkt,たかしまやまえ,S4,,\n"
+                             "stops,stop_name,en,Takashimaya,S4,,\n"
+                             "trips,trip_headsign,ja-Hrkt,しみんびょういんゆき,,,市民病院行\n"},
+    };
+}
+
+BuiltRoute build(const Files& files, const QString& route = QStringLiteral("R1"), gtfs::PatternChoice choice = {},
+                 gtfs::BuildOptions options = {}) {
+    auto r = gtfs::buildRoute(memoryFeed(files), route, choice, options);
+    if (auto* e = std::get_if<GtfsError>(&r)) {
+        ADD_FAILURE() << e->message().toStdString();
+        return {};
+    }
+    return std::get<BuiltRoute>(r);
+}
+
+QString errorOf(const Files& files, const QString& route = QStringLiteral("R1"), gtfs::PatternChoice choice = {},
+                gtfs::BuildOptions options = {}) {
+    auto r = gtfs::buildRoute(memoryFeed(files), route, choice, options);
+    EXPECT_TRUE(std::holds_alternative<GtfsError>(r)) << "built without error";
+    return std::holds_alternative<GtfsError>(r) ? std::get<GtfsError>(r).message() : QString();
+}
+
+// Row r as "name ticket: fare fare ...", the fares of tickets 1..r-1; no
+// ticket issued at or after stop r has a fare there.
+std::vector<QString> table(const BuiltRoute& b) {
+    std::vector<QString> rows;
+    for (const auto& rec : b.Fare.Rows) {
+        const int r = int(rows.size()) + 1;
+        QString row = rec.toFareRow().StopName + u' ' + QString::number(rec.TicketNo) + u':';
+        for (int k = 1; k < r; ++k) row += u' ' + QString::number(rec.Cols[size_t(k - 1)]);
+        for (int k = r; k <= 150; ++k) EXPECT_EQ(rec.Cols[size_t(k - 1)], -1) << "row " << r << " column " << k;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<QString> tape(const BuiltRoute& b) {
+    std::vector<QString> lines;
+    for (const auto& e : b.Tape) lines.push_back(QStringLiteral("%1,%2,%3").arg(e.Text).arg(e.AdvanceFlag).arg(e.SoundFlag));
+    return lines;
+}
+
+std::vector<QString> lines(std::initializer_list<const char*> texts) {
+    std::vector<QString> out;
+    for (const char* t : texts) out.push_back(QString::fromUtf8(t));
+    return out;
+}
+
+QByteArray withCrLf(QByteArray text) { return text.replace("\n", "\r\n"); }
+
+} // namespace
+
+TEST(GtfsCsv, ReadsUntidyFilesByTheirHeader) {
+    const QByteArray bytes = "\xEF\xBB\xBF"
+                             " Stop_Name ,stop_id\r\n"
+                             "\"駅前, 北口\",S1,extra,fields\r\n"
+                             "\r\n"
+                             ",,\n"
+                             "  \"say \"\"hi\"\"\" , S2 \n"
+                             "\"two\r\nlines\",S3\r"
+                             "short\n"
+                             "ab\"c,S5";
+    gtfs::CsvReader csv(QStringLiteral("stops.txt"), bytes);
+    ASSERT_FALSE(csv.error());
+    const int name = csv.column(u"stop_name"), id = csv.column(u"STOP_ID");
+    EXPECT_EQ(name, 0);
+    EXPECT_EQ(id, 1);
+    EXPECT_EQ(csv.column(u"zone_id"), -1);
+    std::vector<QString> got;
+    while (csv.next()) got.push_back(QStringLiteral("%1|%2|%3").arg(csv.line()).arg(csv.field(name), csv.field(id)));
+    EXPECT_FALSE(csv.error());
+    EXPECT_EQ(got, lines({"2|駅前, 北口|S1", "5|say \"hi\"|S2", "6|two\r\nlines|S3", "8|short|", "9|ab\"c|S5"}));
+}
+
+TEST(GtfsCsv, RefusesWhatItCannotReadWithFileAndLine) {
+    auto errorOf = [](const QByteArray& bytes) {
+        gtfs::CsvReader csv(QStringLiteral("trips.txt"), bytes);
+        while (csv.next()) {
+        }
+        return csv.error() ? csv.error()->message() : QString();
+    };
+    EXPECT_EQ(errorOf(""), QStringLiteral("trips.txt: the file is empty (no header row)"));
+    EXPECT_EQ(errorOf("\n\n"), QStringLiteral("trips.txt: the file is empty (no header row)"));
+    EXPECT_EQ(errorOf("a,b\n1,\"open\n2,3\n"), QStringLiteral("trips.txt line 2: a double quote opened here is never closed"));
+    // Shift_JIS "駅" on line 3
+    EXPECT_TRUE(errorOf("a,b\n1,2\n\x89\x77,3\n").startsWith(QStringLiteral("trips.txt line 3: not UTF-8 text")));
+    EXPECT_EQ(gtfs::firstNonUtf8Line("ok\n\xC0\x80"), 2);       // over-long
+    EXPECT_EQ(gtfs::firstNonUtf8Line("\xED\xA0\x80"), 1);       // a surrogate
+    EXPECT_EQ(gtfs::firstNonUtf8Line("\xE9\xA7"), 1);           // cut off
+    EXPECT_EQ(gtfs::firstNonUtf8Line("駅\n𠮷\n"), 0);
+}
+
+TEST(GtfsReadings, BecomeHiragana) {
+    EXPECT_EQ(gtfs::normaliseReading(QStringLiteral("ﾎﾝﾏﾁｻﾝﾁｮｳﾒ")), QStringLiteral("ほんまちさんちょうめ"));
+    EXPECT_EQ(gtfs::normaliseReading(QStringLiteral("ｶﾞｯｺｳﾏｴ･ﾊﾟｰｸﾀﾞｲﾋﾞｮｳｲﾝ")), QStringLiteral("がっこうまえ・ぱーくだいびょういん"));
+    EXPECT_EQ(gtfs::normaliseReading(QStringLiteral("ｳﾞｨﾗﾂﾞﾃﾞﾄﾞﾎﾟ")), QStringLiteral("ヴぃらづでどぽ"));
+    EXPECT_EQ(gtfs::normaliseReading(QStringLiteral("ｱﾞﾏﾟ｢ｦ｣､｡")), QStringLiteral("あ゛ま゜「を」、。"));
+    EXPECT_EQ(gtfs::normaliseReading(QStringLiteral("シヤクショマエ ヶ丘 ヴ")), QStringLiteral("しやくしょまえ ヶ丘 ヴ"));
+    // a separate combining sound mark joins its kana
+    EXPECT_EQ(gtfs::normaliseReading(QStringLiteral("カ\u3099ッコウ")), QStringLiteral("がっこう"));
+}
+
+TEST(GtfsRoute, FiveStopsInZones) {
+    const BuiltRoute b = build(zoneFeed());
+    EXPECT_EQ(table(b), lines({"中央駅前 1:",
+                               "市役所前 2: 170",
+                               "本町三丁目 3: 210 210",
+                               "髙島屋前 4: 230 230 210",
+                               "市民病院 5: 230 230 210 170"}));
+    EXPECT_EQ(tape(b), lines({"このバスは、しみんびょういんゆきです。,0,1",
+                              "次は、しやくしょまえです。,1,1",
+                              "次は、本町三丁目です。,1,1",
+                              "次は、たかしまやまえです。,1,1",
+                              "次は、市民病院です。,1,1"}));
+    EXPECT_EQ(b.PatternNumber, 1);
+    EXPECT_EQ(b.PatternCount, 2);
+    EXPECT_EQ(b.LowestFare, 170);
+    EXPECT_EQ(b.HighestFare, 230);
+    EXPECT_EQ(b.MissingFares, 0);
+    EXPECT_EQ(b.ReadingsFound, 3);
+    EXPECT_EQ(b.Notes.size(), 1); // the route has another pattern
+
+    // The way back, by pattern number or by one of its trips; its headsign
+    // has no reading, so it is spoken as written.
+    const BuiltRoute back = build(zoneFeed(), QStringLiteral("R1"), {2, {}});
+    EXPECT_EQ(build(zoneFeed(), QStringLiteral("R1"), {0, QStringLiteral("T3")}).Fare, back.Fare);
+    EXPECT_EQ(table(back), lines({"市民病院 1:", "本町三丁目 2: 210", "中央駅前 3: 250 210"}));
+    EXPECT_EQ(tape(back), lines({"このバスは、中央駅前ゆきです。,0,1", "次は、本町三丁目です。,1,1", "次は、ちゅうおうえきまえです。,1,1"}));
+    EXPECT_TRUE(back.Notes.isEmpty());
+}
+
+TEST(GtfsRoute, TicketPerZoneSharesNumbersWithinAZone) {
+    EXPECT_EQ(gtfs::ticketNumbers({"A", "A", "B", "", "", "B", "A", "A"}, true), (std::vector<int>{1, 1, 2, 3, 4, 5, 6, 6}));
+    EXPECT_EQ(gtfs::ticketNumbers({"A", "A", "B"}, false), (std::vector<int>{1, 2, 3}));
+    const BuiltRoute b = build(zoneFeed(), QStringLiteral("R1"), {}, {false, true});
+    EXPECT_EQ(b.TicketCount, 3);
+    // Ticket 1 is issued at 中央駅前 and 市役所前: at 市役所前 it is a ride within zone Z1.
+    EXPECT_EQ(table(b), lines({"中央駅前 1:",
+                               "市役所前 1: 170",
+                               "本町三丁目 2: 210 -1",
+                               "髙島屋前 3: 230 210 -1",
+                               "市民病院 3: 230 210 170 -1"}));
+}
+
+TEST(GtfsRoute, FlatFares) {
+    Files f = zoneFeed();
+    // No fare_rules.txt: the one fare applies to every ride.
+    f.erase("fare_rules.txt");
+    f["fare_attributes.txt"] = "fare_id,price\nflat,220\n";
+    BuiltRoute b = build(f);
+    EXPECT_EQ(table(b), lines({"中央駅前 1:",
+                               "市役所前 2: 220",
+                               "本町三丁目 3: 220 220",
+                               "髙島屋前 4: 220 220 220",
+                               "市民病院 5: 220 220 220 220"}));
+    EXPECT_EQ(b.Notes.size(), 1);
+
+    // Several fares and no rules: the lowest, with a note.
+    f["fare_attributes.txt"] = "fare_id,price\nadult,220\nchild,110\n";
+    b = build(f);
+    EXPECT_EQ(b.LowestFare, 110);
+    EXPECT_EQ(b.HighestFare, 110);
+    EXPECT_TRUE(b.Notes.join(u' ').contains(QStringLiteral("the lowest applies"))) << b.Notes.join(u' ').toStdString();
+
+    // A rule naming only the route is its flat fare; another agency's fare
+    // does not apply to this route even with a rule for any route.
+    f["fare_attributes.txt"] = "fare_id,price,agency_id\nflat,200,A1\nother,100,A2\n";
+    f["fare_rules.txt"] = "fare_id,route_id\nflat,R1\nother,\n";
+    b = build(f);
+    EXPECT_EQ(table(b).back(), QStringLiteral("市民病院 5: 200 200 200 200"));
+    EXPECT_EQ(b.LowestFare, 200);
+}
+
+TEST(GtfsRoute, RidesWithoutARuleAreMinusOne) {
+    Files f = zoneFeed();
+    f["fare_rules.txt"] = "fare_id,route_id,origin_id,destination_id\nF170,R1,Z1,Z1\nF210,R1,Z1,Z2\n";
+    const BuiltRoute b = build(f);
+    EXPECT_EQ(table(b), lines({"中央駅前 1:",
+                               "市役所前 2: 170",
+                               "本町三丁目 3: 210 210",
+                               "髙島屋前 4: -1 -1 -1",
+                               "市民病院 5: -1 -1 -1 -1"}));
+    EXPECT_EQ(b.MissingFares, 7);
+    EXPECT_EQ(b.MissingZonePairs, QStringList({QStringLiteral("Z1→Z3"), QStringLiteral("Z2→Z3"), QStringLiteral("Z3→Z3")}));
+
+    // A fare class for the rides that pass through exactly zones Z1, Z2, Z3.
+    f["fare_rules.txt"] = "fare_id,route_id,origin_id,destination_id,contains_id\n"
+                          "F170,R1,Z1,Z1,\nF210,R1,Z1,Z2,\nF250,R1,,,Z1\nF250,R1,,,Z2\nF250,R1,,,Z3\n";
+    EXPECT_EQ(table(build(f)).back(), QStringLiteral("市民病院 5: 250 250 -1 -1"));
+}
+
+TEST(GtfsRoute, UntidyFeedsReadTheSame) {
+    const BuiltRoute tidy = build(zoneFeed());
+    // Byte order marks and CR LF everywhere.
+    Files crlf;
+    for (const auto& [name, bytes] : zoneFeed()) crlf[name] = "\xEF\xBB\xBF" + withCrLf(bytes);
+    const BuiltRoute b = build(crlf);
+    EXPECT_EQ(b.Fare, tidy.Fare);
+    EXPECT_EQ(b.Tape, tidy.Tape);
+
+    // Rows longer than their header (a trailing comma on every row, or
+    // columns the header forgot), columns reordered, quoted values with spaces.
+    Files longRows = zoneFeed();
+    longRows["stops.txt"] = "zone_id,stop_name,stop_id\n"
+                            "Z1,中央駅前,S1,35.0,139.0,\n"
+                            "Z1,\"市役所前\",S2,35.0,139.0,\n"
+                            "Z2, 本町三丁目 ,S3,35.0,139.0,\n"
+                            "Z3,髙島屋前,S4,35.0,139.0,\n"
+                            "Z3,市民病院,\"S5\",35.0,139.0\n\n";
+    longRows["fare_rules.txt"] = "fare_id,origin_id,destination_id\n"
+                                 "F170,Z1,Z1,,\nF170,Z2,Z2,,\nF170,Z3,Z3,,\n"
+                                 "F210,Z1,Z2,,\nF210,Z2,Z3,,\nF230,Z1,Z3,,\n";
+    const BuiltRoute l = build(longRows);
+    EXPECT_EQ(l.Fare, tidy.Fare);
+    EXPECT_EQ(l.Tape, tidy.Tape);
+}
+
+TEST(GtfsRoute, HalfWidthAndOlderFormReadings) {
+    Files f = zoneFeed();
+    // GTFS-JP's older form: keyed by the Japanese text itself.
+    f["translations.txt"] = "trans_id,lang,translation\n"
+                            "中央駅前,ja-Hrkt,ﾁｭｳｵｳｴｷﾏｴ\n"
+                            "市役所前,ja-hrkt,ｼﾔｸｼｮﾏｴ\n"
+                            "本町三丁目,ja-Hrkt,ﾎﾝﾏﾁ ｻﾝﾁｮｳﾒ\n"
+                            "髙島屋前,en,Takashimaya-mae\n"
+                            "市民病院,ja-Hrkt,シミンビョウイン\n"
+                            "市民病院行,ja-Hrkt,ｼﾐﾝﾋﾞｮｳｲﾝ ﾕｷ\n";
+    const BuiltRoute b = build(f);
+    EXPECT_EQ(tape(b), lines({"このバスは、しみんびょういんゆきです。,0,1",
+                              "次は、しやくしょまえです。,1,1",
+                              "次は、ほんまち さんちょうめです。,1,1",
+                              "次は、髙島屋前です。,1,1",
+                              "次は、しみんびょういんです。,1,1"}));
+    EXPECT_EQ(b.ReadingsFound, 4);
+
+    // A reading given for the parent station counts for its pole.
+    f["stops.txt"] = "stop_id,stop_name,zone_id,location_type,parent_station\n"
+                     "P1,中央駅前,,1,\n"
+                     "S1,,Z1,0,P1\n"
+                     "S2,市役所前,Z1,0,\n"
+                     "S3,本町三丁目,Z2,0,\n"
+                     "S4,髙島屋前,Z3,0,\n"
+                     "S5,市民病院,Z3,0,\n";
+    f["translations.txt"] = "table_name,field_name,language,translation,record_id\n"
+                            "stops,stop_name,ja-Hrkt,チュウオウエキ,P1\n";
+    const BuiltRoute parent = build(f, QStringLiteral("R1"), {2, {}});
+    EXPECT_EQ(tape(parent).back(), QStringLiteral("次は、ちゅうおうえきです。,1,1"));
+    EXPECT_EQ(table(parent).back(), QStringLiteral("中央駅前 3: 250 210"));
+}
+
+TEST(GtfsRoute, CharactersCodePage932CannotHold) {
+    Files f = zoneFeed();
+    f["stops.txt"].replace("本町三丁目", "𠮷野町");
+    EXPECT_EQ(errorOf(f), QStringLiteral("the name of stop 3 of the pattern (stop_id \"S3\", \"𠮷野町\") holds 𠮷 (U+20BB7), "
+                                         "which code page 932 cannot hold (--placeholder puts 〓 in its place)"));
+    const BuiltRoute b = build(f, QStringLiteral("R1"), {}, {true, false});
+    EXPECT_EQ(b.Fare.Rows[2].toFareRow().StopName, QStringLiteral("〓野町"));
+    EXPECT_EQ(b.Tape[2].Text, QStringLiteral("次は、〓野町です。"));
+    EXPECT_EQ(b.Placeholders.size(), 1);
+
+    // In a reading too; a wave dash and a minus sign have their codes.
+    f = zoneFeed();
+    f["stops.txt"].replace("市民病院", "市民病院〜北−2");
+    f["translations.txt"] += "stops,stop_name,ja-Hrkt,😀,S2,,\n";
+    EXPECT_TRUE(errorOf(f).startsWith(QStringLiteral("the reading of stop 2 of the pattern (stop_id \"S2\", \"市役所前\") holds 😀 (U+1F600)")));
+    EXPECT_EQ(gtfs::fitCp932(QStringLiteral(" 市民病院〜北−2\r\n"), false).Text, QStringLiteral("市民病院〜北−2"));
+    EXPECT_EQ(gtfs::fitCp932(QStringLiteral("a\tb"), false).Text, QStringLiteral("a b"));
+}
+
+TEST(GtfsRoute, LimitsOfTheFareDataFile) {
+    // 302 stops: more rows than the fare table has.
+    Files f = zoneFeed();
+    QByteArray stops = "stop_id,stop_name,zone_id\n", times = "trip_id,stop_id,stop_sequence\n";
+    for (int s = 1; s <= 302; ++s) {
+        stops += "X" + QByteArray::number(s) + ",停留所" + QByteArray::number(s) + ",Z" + QByteArray::number((s + 1) / 2) + "\n";
+        times += "T1,X" + QByteArray::number(s) + "," + QByteArray::number(s) + "\n";
+    }
+    f["stops.txt"] = stops;
+    f["stop_times.txt"] = times;
+    f["trips.txt"] = "route_id,trip_id\nR1,T1\n";
+    EXPECT_EQ(errorOf(f), QStringLiteral("the pattern has 302 stops; a fare data file holds at most 301"));
+
+    // 200 stops: too many tickets, unless stops in one zone share them.
+    times = "trip_id,stop_id,stop_sequence\n";
+    for (int s = 1; s <= 200; ++s) times += "T1,X" + QByteArray::number(s) + "," + QByteArray::number(s) + "\n";
+    f["stop_times.txt"] = times;
+    f["fare_rules.txt"] = "fare_id,route_id\nF170,R1\n";
+    EXPECT_EQ(errorOf(f), QStringLiteral("the pattern needs 200 ticket numbers; a fare data file holds at most 150 "
+                                         "(--ticket-per-zone shares one number within a fare zone)"));
+    const BuiltRoute b = build(f, QStringLiteral("R1"), {}, {false, true});
+    EXPECT_EQ(b.TicketCount, 100);
+    EXPECT_EQ(b.Fare.Rows.size(), 200u);
+
+    // A fare too large for a signed 16-bit cell.
+    f = zoneFeed();
+    f["fare_attributes.txt"].replace("F250,250", "F250,32768");
+    f["fare_attributes.txt"].replace("F230,230", "F230,40000");
+    EXPECT_EQ(errorOf(f), QStringLiteral("fare_attributes.txt line 4: fare \"F250\" is 32768 yen; a fare data file holds at most 32767 yen"));
+    f["fare_attributes.txt"].replace("F250,32768", "F250,32767");
+    EXPECT_EQ(build(f).HighestFare, 32767);
+}
+
+TEST(GtfsRoute, BadFeedsNameFileAndLine) {
+    auto withFile = [](const char* name, const QByteArray& bytes) {
+        Files f = zoneFeed();
+        f[QString::fromUtf8(name)] = bytes;
+        return f;
+    };
+    Files noStops = zoneFeed();
+    noStops.erase("stops.txt");
+    EXPECT_EQ(errorOf(noStops), QStringLiteral("stops.txt: missing from the feed"));
+    Files noFares = zoneFeed();
+    noFares.erase("fare_attributes.txt");
+    EXPECT_EQ(errorOf(noFares), QStringLiteral("fare_attributes.txt: missing from the feed (the feed publishes no fares)"));
+    EXPECT_EQ(errorOf(zoneFeed(), QStringLiteral("R7")),
+              QStringLiteral("routes.txt: there is no route_id \"R7\" (--list shows the routes)"));
+    EXPECT_EQ(errorOf(withFile("stops.txt", "stop_id,name\nS1,x\n")), QStringLiteral("stops.txt line 1: the header has no stop_name column"));
+    EXPECT_EQ(errorOf(withFile("stop_times.txt", "trip_id,stop_id,stop_sequence\nT1,S1,1\nT1,S9,2\n")),
+              QStringLiteral("stop_times.txt line 3: stop_id \"S9\" is not in stops.txt"));
+    EXPECT_EQ(errorOf(withFile("stop_times.txt", "trip_id,stop_id,stop_sequence\nT1,S1,1\nT1,S2,first\n")),
+              QStringLiteral("stop_times.txt line 3: stop_sequence \"first\" is not a whole number of 0 or more"));
+    EXPECT_EQ(errorOf(withFile("stop_times.txt", "trip_id,stop_id,stop_sequence\nT1,S1,1\nT1,S2,1\n")),
+              QStringLiteral("stop_times.txt line 3: trip \"T1\" has stop_sequence 1 twice (also on line 2)"));
+    EXPECT_EQ(errorOf(withFile("stops.txt", "stop_id,stop_name\nS1,a\nS2,b\nS1,c\n")),
+              QStringLiteral("stops.txt line 4: stop_id \"S1\" again (first on line 2)"));
+    EXPECT_EQ(errorOf(withFile("fare_attributes.txt", "fare_id,price\nF170,170\nF210,two hundred\n")),
+              QStringLiteral("fare_attributes.txt line 3: price \"two hundred\" of fare \"F210\" is not a whole number of yen"));
+    EXPECT_EQ(errorOf(withFile("fare_attributes.txt", "fare_id,price\nF170,170.5\n")),
+              QStringLiteral("fare_attributes.txt line 2: price \"170.5\" of fare \"F170\" is not a whole number of yen"));
+    EXPECT_EQ(errorOf(withFile("fare_rules.txt", "fare_id,route_id\nF999,R1\n")),
+              QStringLiteral("fare_rules.txt line 2: fare_id \"F999\" is not in fare_attributes.txt"));
+    EXPECT_EQ(errorOf(withFile("translations.txt", "id,text\n1,a\n")).left(40),
+              QStringLiteral("translations.txt line 1: the header is n"));
+    EXPECT_EQ(errorOf(withFile("trips.txt", "route_id,trip_id\nR1,T1\nR2,T2\n")),
+              QStringLiteral("stop_times.txt line 12: trip_id \"T3\" is not in trips.txt"));
+    EXPECT_EQ(errorOf(zoneFeed(), QStringLiteral("R1"), {3, {}}),
+              QStringLiteral("route \"R1\" has 2 stop pattern(s): --pattern must be 1 to 2"));
+    EXPECT_EQ(errorOf(zoneFeed(), QStringLiteral("R1"), {0, QStringLiteral("T8")}),
+              QStringLiteral("trips.txt: there is no trip_id \"T8\""));
+    Files oneStop = withFile("stop_times.txt", "trip_id,stop_id,stop_sequence\nT1,S1,1\nT2,S1,1\nT3,S1,1\n");
+    EXPECT_EQ(errorOf(oneStop), QStringLiteral("the pattern has a single stop; a route needs at least two"));
+    // Another route's flaws do not stop this one: its trips' stop times are not read.
+    Files other = zoneFeed();
+    other["routes.txt"] += "R2,A1,2,other,3\n";
+    other["trips.txt"] += "R2,WD,T9,x,0\n";
+    other["stop_times.txt"] += "T9,,,NOWHERE,x\n";
+    EXPECT_EQ(build(other).Fare, build(zoneFeed()).Fare);
+}
+
+TEST(GtfsList, RoutesAndTheirPatterns) {
+    Files f = zoneFeed();
+    f["routes.txt"] += "R2,A1,,循環線,3\n";
+    auto listed = gtfs::listFeed(memoryFeed(f));
+    ASSERT_TRUE(std::holds_alternative<QString>(listed)) << std::get<GtfsError>(listed).message().toStdString();
+    EXPECT_EQ(std::get<QString>(listed),
+              QStringLiteral("route R1  1  駅前線\n"
+                             "  pattern 1: 中央駅前 → 市民病院, 5 stops, 2 trip(s), direction 0, for 市民病院行 (trip T1)\n"
+                             "  pattern 2: 市民病院 → 中央駅前, 3 stops, 1 trip(s), direction 1, for 中央駅前 (trip T3)\n"
+                             "route R2  循環線\n"
+                             "  no trips\n"));
+}
