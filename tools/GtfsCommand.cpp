@@ -113,6 +113,8 @@ QString summary(const gtfs::BuiltRoute& b, const QString& fareFile, const QStrin
     out += QStringLiteral("ticket numbers: 1..%1\n").arg(b.TicketCount);
     if (b.LowestFare < 0)
         out += QStringLiteral("fares: none (every cell is -1)\n");
+    else if (b.LowestFare == b.HighestFare)
+        out += QStringLiteral("fares: %1 yen\n").arg(b.LowestFare);
     else
         out += QStringLiteral("fares: %1 to %2 yen\n").arg(b.LowestFare).arg(b.HighestFare);
     if (b.MissingFares == 0)

@@ -4,6 +4,16 @@
 
 namespace gtfs {
 
+namespace {
+
+bool isBlank(const QByteArray& field) {
+    for (const char c : field)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+    return true;
+}
+
+} // namespace
+
 QString GtfsError::message() const {
     if (File.isEmpty()) return What;
     if (Line > 0) return QStringLiteral("%1 line %2: %3").arg(File).arg(Line).arg(What);
@@ -64,7 +74,7 @@ CsvReader::CsvReader(QString fileName, QByteArrayView bytes) : fileName_(std::mo
     while (readRecord()) {
         bool blank = true;
         for (size_t k = 0; k < fieldCount_; ++k)
-            if (!fields_[k].trimmed().isEmpty()) blank = false;
+            if (!isBlank(fields_[k])) blank = false;
         if (blank) continue;
         for (size_t k = 0; k < fieldCount_; ++k) {
             QString name = QString::fromUtf8(fields_[k]).trimmed();
@@ -91,7 +101,7 @@ bool CsvReader::next() {
     if (error_) return false;
     while (readRecord()) {
         for (size_t k = 0; k < fieldCount_; ++k)
-            if (!fields_[k].trimmed().isEmpty()) return true;
+            if (!isBlank(fields_[k])) return true;
         // a blank row, or one of only commas: nothing to read
     }
     return false;

@@ -23,10 +23,14 @@ std::variant<QByteArray, GtfsError> requiredFile(const FeedSource& source, const
     return GtfsError{name, 0, QStringLiteral("cannot be read: %1").arg(f.Reason)};
 }
 
-// Present: the bytes; missing: nothing; unreadable: the error.
+// Present: the bytes; missing: nothing; unreadable: the error. Some feeds
+// carry an optional file with nothing in it, not even a header: as good as
+// missing.
 std::variant<std::optional<QByteArray>, GtfsError> optionalFile(const FeedSource& source, const QString& name) {
     FeedFile f = source(name);
-    if (f.state == FeedFile::State::Missing) return std::optional<QByteArray>{};
+    const bool empty = f.Bytes.startsWith("\xEF\xBB\xBF") ? f.Bytes.mid(3).trimmed().isEmpty() : f.Bytes.trimmed().isEmpty();
+    if (f.state == FeedFile::State::Missing || (f.state == FeedFile::State::Present && empty))
+        return std::optional<QByteArray>{};
     if (f.state == FeedFile::State::Unreadable)
         return GtfsError{name, 0, QStringLiteral("cannot be read: %1").arg(f.Reason)};
     return std::optional<QByteArray>{std::move(f.Bytes)};

@@ -69,7 +69,12 @@ struct ZipCloser {
 
 std::variant<FeedSource, GtfsError> zipSource(const QString& path) {
     int code = 0;
-    std::shared_ptr<zip_t> archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code), ZipCloser{});
+#ifdef _WIN32
+    const QByteArray name = path.toUtf8(); // libzip takes UTF-8 names on Windows
+#else
+    const QByteArray name = QFile::encodeName(path);
+#endif
+    std::shared_ptr<zip_t> archive(zip_open(name.constData(), ZIP_RDONLY, &code), ZipCloser{});
     if (!archive)
         return GtfsError{{}, 0, QStringLiteral("%1: not a zip file or folder (%2)").arg(path, zipErrorText(code))};
 

@@ -234,6 +234,11 @@ TEST(GtfsRoute, FlatFares) {
                                "市民病院 5: 220 220 220 220"}));
     EXPECT_EQ(b.Notes.size(), 1);
 
+    // An empty rules file is no rules file.
+    f["fare_rules.txt"] = "\xEF\xBB\xBF\r\n";
+    EXPECT_EQ(build(f).Fare, b.Fare);
+    f.erase("fare_rules.txt");
+
     // Several fares and no rules: the lowest, with a note.
     f["fare_attributes.txt"] = "fare_id,price\nadult,220\nchild,110\n";
     b = build(f);

@@ -92,7 +92,7 @@ TEST(GtfsTool, WritesBothFilesNamedByTheSystemNumber) {
     const QString summary = QString::fromUtf8(r.Out);
     for (const QString& line : {QStringLiteral("route R1 (1 駅前線), pattern 1 of 1: 中央駅前 → 港\n"),
                                 QStringLiteral("stops: 3 (sections a run can start at: 1..2)\n"),
-                                QStringLiteral("ticket numbers: 1..3\n"), QStringLiteral("fares: 210 to 210 yen\n"),
+                                QStringLiteral("ticket numbers: 1..3\n"), QStringLiteral("fares: 210 yen\n"),
                                 QStringLiteral("rules missing: none\n"),
                                 QStringLiteral("readings: 1 of 3 stops from translations.txt (ja-Hrkt), the rest spoken as written\n")})
         EXPECT_TRUE(summary.contains(line)) << summary.toStdString();
@@ -141,7 +141,7 @@ TEST(GtfsTool, ClearMessagesForBadFeeds) {
     r = gtfs({feed, QStringLiteral("--route"), QStringLiteral("R2"), QStringLiteral("--number"), QStringLiteral("2"),
               QStringLiteral("-o"), out});
     EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
-    EXPECT_TRUE(QString::fromUtf8(r.Out).contains(QStringLiteral("fares: 210 to 210 yen"))); // no rules file: flat
+    EXPECT_TRUE(QString::fromUtf8(r.Out).contains(QStringLiteral("fares: 210 yen\n"))); // no rules file: flat
     EXPECT_EQ(fileBytes(out + QStringLiteral("/2tp.csv")),
               cp932::encode(QStringLiteral("このバスは、中央駅前ゆきです。,0,1\r\n次は、中央駅前です。,1,1\r\n")));
 
