@@ -156,7 +156,7 @@ void ChimeiCtl_B::DrawDot16(std::int32_t x, std::int32_t y, QByteArray& unit) {
     Picture3.fill(Qt::white);
     if (unit.isEmpty()) return;
     const display::chimei::GlyphPlan plan = display::chimei::planGlyph(unit, fontMode_);
-    if (plan.text == QString::fromUtf8("丨")) unit = cp932::encode(plan.text);
+    if (plan.stroke) unit = cp932::encode(plan.text);
     const QString& face =
         plan.typeface == display::chimei::Typeface::Mincho ? display::kMinchoTypeface : display::kGothicTypeface;
     font_.print(Picture3, plan.offset, plan.text, face, fontBold_);

@@ -51,12 +51,15 @@ enum class Typeface { Gothic, Mincho };
 
 // How one unit is printed into the glyph box.
 struct GlyphPlan {
-    QString text;          // what is printed (the long-vowel mark becomes a vertical stroke)
+    QString text;          // what is printed
     QPoint offset;         // print position in the 16 x 16 glyph box
     bool turned = false;   // mirrored across the main diagonal for vertical writing
+    bool stroke = false;   // the long-vowel mark, printed as the vertical stroke "丨"
     Typeface typeface = Typeface::Gothic;
 };
 
+// The long-vowel mark is replaced before anything else is decided, so the
+// stroke takes the typeface a kanji would.
 GlyphPlan planGlyph(const QByteArray& unit, std::int16_t fontMode);
 
 // The Shift-JIS code of the unit's first character as a signed 16-bit value:

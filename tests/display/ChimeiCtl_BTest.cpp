@@ -218,6 +218,21 @@ TEST(ChimeiCtl_B, FontModeChoosesTheTypefacePerCharacter) {
     ctl.SetChimei(QString::fromUtf8("あ"));
     EXPECT_EQ(dotsAt(ctl, 80), gothicKana);
 
+    // The long-vowel mark is drawn as the stroke "丨" in the typeface the
+    // stroke takes: a kanji, so Gothic under mode 2 and Mincho under mode 3.
+    const QString stroke = QString::fromUtf8("丨");
+    const Dots gothicStroke = expected(font, stroke, kGothicTypeface);
+    const Dots minchoStroke = expected(font, stroke, kMinchoTypeface);
+    ASSERT_NE(gothicStroke, minchoStroke);
+    ctl.setFontMode(2);
+    ctl.SetChimei(QString::fromUtf8("ー"));
+    EXPECT_EQ(dotsAt(ctl, 80), gothicStroke) << dotsAt(ctl, 80).art();
+    ctl.setFontMode(3);
+    ctl.SetChimei(QString::fromUtf8("ー"));
+    EXPECT_EQ(dotsAt(ctl, 80), minchoStroke) << dotsAt(ctl, 80).art();
+
+    ctl.setFontMode(0);
+    ctl.SetChimei(QString::fromUtf8("あ"));
     // Bold takes effect with the next name.
     ctl.setFontBold(true);
     const Dots before = dotsAt(ctl, 80);

@@ -91,7 +91,10 @@ TEST(ChimeiLayout, AbsurdlyLongTextIsCutToABoundedCanvas) {
 TEST(ChimeiLayout, SignsAreTurnedMovedOrReplacedForVerticalWriting) {
     GlyphPlan p = planGlyph(sj("ー"), 0);
     EXPECT_EQ(p.text, QString::fromUtf8("丨"));
+    EXPECT_TRUE(p.stroke);
     EXPECT_FALSE(p.turned);
+    EXPECT_FALSE(planGlyph(sj("丨"), 0).stroke);
+    EXPECT_FALSE(planGlyph(sj("ｰ"), 0).stroke); // the half-width mark stays as it is
 
     ASSERT_EQ(turnedSigns().size(), 26u);
     for (const QString& s : turnedSigns()) {
@@ -157,6 +160,14 @@ TEST(ChimeiLayout, TypefacePerCharacterFollowsFontMode) {
     EXPECT_EQ(face(3, "駅"), M);
     EXPECT_EQ(face(3, "あ"), G);
     EXPECT_EQ(face(3, "A"), M);
+
+    // The long-vowel mark is drawn as the stroke "丨", a kanji code (0xFA68),
+    // and takes that character's typeface, not the mark's own.
+    EXPECT_EQ(planGlyph(sj("ー"), 2).typeface, G);
+    EXPECT_EQ(planGlyph(sj("ー"), 3).typeface, M);
+    EXPECT_EQ(planGlyph(sj("ー"), 4).typeface, M);
+    EXPECT_EQ(planGlyph(sj("ー"), 1).typeface, M);
+    EXPECT_EQ(planGlyph(sj("ー"), 0).typeface, G);
 
     // Mode 4: full-width letters and digits in Gothic, everything else Mincho.
     EXPECT_EQ(face(4, "Ａ"), G);
