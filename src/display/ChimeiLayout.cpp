@@ -36,7 +36,9 @@ NameLayout layoutName(const QByteArray& cp932Name, std::int16_t mode) {
     NameLayout out;
     const int byteCount = ZelP4Res::LenB_ASCII(cp932Name);
     out.unitCount = std::min((byteCount + 1) / 2, kMaxUnits);
-    const Spacing s = spacingFor(out.unitCount, mode);
+    // A name of a single one-byte character holds no whole unit: it stands at
+    // the top of the strip, where the device puts it.
+    const Spacing s = spacingFor(byteCount == 1 ? 0 : out.unitCount, mode);
     out.firstTop = s.firstTop;
     out.pitch = s.pitch;
     out.scrolls = out.unitCount > kMaxStandingUnits;

@@ -44,7 +44,8 @@ struct NameLayout {
 // The bytes are paired without regard to character boundaries. An odd byte
 // count leaves a last unit holding one byte; it is counted as a unit of its
 // own so that it gets a place of its own and is not drawn over another or
-// cut off below the canvas.
+// cut off below the canvas. A name of one single byte is placed as a name of
+// no units: at the top of the strip.
 NameLayout layoutName(const QByteArray& cp932Name, std::int16_t mode);
 
 enum class Typeface { Gothic, Mincho };

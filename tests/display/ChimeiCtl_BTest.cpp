@@ -122,6 +122,17 @@ TEST(ChimeiCtl_B, ShortNamesStandStillAtTheirPlaces) {
     EXPECT_EQ(dotsAt(ctl, 128), expected(font, QString::fromUtf8("央"), kGothicTypeface));
     EXPECT_EQ(dotsAt(ctl, 80).count(), 0); // nothing between the two
 
+    // A name of one single byte is no whole unit: it stands at the top. From
+    // three bytes on, an odd last byte gets a place of its own.
+    ctl.SetChimei(QStringLiteral("A"));
+    EXPECT_EQ(dotsAt(ctl, 0), expected(font, QStringLiteral("A"), kGothicTypeface));
+    rows = litRows(ctl);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_LT(rows.back(), 32);
+    ctl.SetChimei(QStringLiteral("ABC"));
+    EXPECT_EQ(dotsAt(ctl, 32), expected(font, QStringLiteral("AB"), kGothicTypeface));
+    EXPECT_EQ(dotsAt(ctl, 128), expected(font, QStringLiteral("C"), kGothicTypeface));
+
     // Six units fill the strip: "駅" reaches its bottom dot row, 190.
     ctl.SetChimei(QString::fromUtf8("中央病院前駅"));
     EXPECT_EQ(ctl.canvasHeight(), 192);
@@ -205,12 +216,13 @@ TEST(ChimeiCtl_B, FontModeChoosesTheTypefacePerCharacter) {
     ctl.setFontMode(4);
     ctl.SetChimei(QString::fromUtf8("Ａ"));
     EXPECT_EQ(dotsAt(ctl, 80), expected(font, QString::fromUtf8("Ａ"), kGothicTypeface));
+    // A single one-byte character stands at the top of the strip.
     ctl.SetChimei(QStringLiteral("A"));
-    EXPECT_EQ(dotsAt(ctl, 80), minchoA);
+    EXPECT_EQ(dotsAt(ctl, 0), minchoA);
 
     ctl.setFontMode(2);
     ctl.SetChimei(QStringLiteral("A"));
-    EXPECT_EQ(dotsAt(ctl, 80), gothicA);
+    EXPECT_EQ(dotsAt(ctl, 0), gothicA);
     ctl.SetChimei(QString::fromUtf8("あ"));
     EXPECT_EQ(dotsAt(ctl, 80), minchoKana);
 

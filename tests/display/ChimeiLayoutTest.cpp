@@ -71,8 +71,14 @@ TEST(ChimeiLayout, AnOddLastByteGetsAPlaceOfItsOwn) {
     NameLayout l = layoutName("ABC", 2);
     EXPECT_EQ(topsOf(l), std::vector<int>({48, 112}));
     EXPECT_EQ(l.units[1].bytes, QByteArray("C"));
-    // A single one-byte character stands in the middle like any one-unit name.
-    EXPECT_EQ(topsOf(layoutName("A", 2)), std::vector<int>({80}));
+    // A single one-byte character is no whole unit: it stands at the top.
+    l = layoutName("A", 2);
+    EXPECT_EQ(topsOf(l), std::vector<int>({0}));
+    EXPECT_FALSE(l.scrolls);
+    EXPECT_EQ(layoutName(sj("ｱ"), 0).units.front().top, 0);
+    // Three and five bytes round up to two and three units.
+    EXPECT_EQ(topsOf(layoutName(sj("ｱ駅"), 0)), std::vector<int>({32, 128}));
+    EXPECT_EQ(topsOf(layoutName("ABCDE", 2)), std::vector<int>({16, 80, 144}));
     // Thirteen bytes: the seventh unit would fall off a standing strip, so
     // the name scrolls and keeps it.
     l = layoutName("ABCDEFGHIJKLM", 2);
