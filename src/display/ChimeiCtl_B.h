@@ -127,9 +127,6 @@ public:
     int viewportHeight() const;
     // What the canvas holds (the whole name, also the part outside the strip).
     const QImage& canvasImage() const;
-    // The 16 x 16 glyph box as the last DrawDot16 left it.
-    const QImage& glyphBox() const { return Picture3; }
-    display::DotFont& dotFont() { return font_; }
 
 private:
     void clearCanvas();

@@ -48,7 +48,7 @@ QString settingsPath(const QString& programFolder, const QString& model);
 QString settingsPath();
 
 // The module's record: the transfer buffer between file and windows. Fields
-// that no window holds yet keep what the file gave them (or their initial
+// that no window holds keep what the file gave them (or their initial
 // values), so a save never loses a setting it did not touch.
 settings::SettingsRecord& record();
 

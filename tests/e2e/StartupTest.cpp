@@ -123,7 +123,7 @@ TEST_F(Startup, SavedPositionsAndUnknownFieldsSurviveARestart) {
     QFile f(settingsFile);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const auto saved = settings::decodeSettings(f.readAll());
-    // Fields that no control of this build holds come back as they were read.
+    // Fields that no control holds come back as they were read.
     EXPECT_EQ(saved.BroadcastDataDir, QStringLiteral("D:\\放送"));
     EXPECT_EQ(saved.TicketFixedDate, QStringLiteral("2025/01/02"));
     EXPECT_EQ(saved.DisplayLeft, 150 * 15);
