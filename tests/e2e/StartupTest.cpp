@@ -130,6 +130,20 @@ TEST_F(Startup, SavedPositionsAndUnknownFieldsSurviveARestart) {
     EXPECT_EQ(saved.CtlTop, 200 * 15);
 }
 
+TEST_F(Startup, ACopyUnderAnotherNameIsAnotherModelWhateverItsExtension) {
+    platform::setProgramIdentity(
+        platform::identityFromArgv0(dir.filePath(QStringLiteral("LED-9.bin")), QStringLiteral("/usr/bin/ferrotab")));
+    settingsFile = mdlIniIo::settingsPath();
+    EXPECT_EQ(settingsFile, dir.filePath(QStringLiteral("LED-9.in4")));
+    auto program = startProgram();
+    EXPECT_EQ(program->display().windowTitle(), QStringLiteral("Ferrotab - 型番:LED-9"));
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(QFile(dir.filePath(QStringLiteral("LED-9.in4"))).size(), 752);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("LED-9.bin.in4"))));
+}
+
 TEST_F(Startup, UnwritableSettingsStillEndTheProgram) {
     settingsFile = dir.path() + QStringLiteral("/missing-folder/LED-84.in4");
     auto program = startProgram();
