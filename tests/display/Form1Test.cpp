@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using ZelP4Res::testing::ScopedResourceLibrary;
@@ -170,6 +171,20 @@ TEST(Form1Window, PositionInTwipsAndRoundedShape) {
     form.applyRoundRegion();
     EXPECT_FALSE(form.mask().contains(QPoint(0, 306)));
     EXPECT_TRUE(form.mask().contains(QPoint(0, 1)));
+}
+
+TEST(Form1Window, ACloseRequestFromTheWindowSystemIsRefused) {
+    Form1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    // Through the window system, the way the window manager's request
+    // (Alt+F4) comes in.
+    ASSERT_TRUE(form.windowHandle());
+    EXPECT_FALSE(form.windowHandle()->close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.windowHandle()->isVisible());
 }
 
 TEST(Form1Window, LeftPressOnTheFaceDragsOthersDoNot) {
