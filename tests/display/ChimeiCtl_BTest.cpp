@@ -436,6 +436,51 @@ TEST(ChimeiCtl_B, ANestedLongNameEndsTheOuterLoopOnlyAfterItsOwn) {
     EXPECT_EQ(dotsAt(ctl, 48), expected(font, QString::fromUtf8("終"), kGothicTypeface));
 }
 
+TEST(ChimeiCtl_B, AnOlderNameNeverOverwritesANewerOne) {
+    display::DotFont font;
+    // The newer request comes from the events handled before the older name
+    // is drawn (round 1) or after it is drawn, before its loop (round 2).
+    for (int round : {1, 2}) {
+        for (const QString& older : {QString::fromUtf8("駅"), sevenUnits()}) {
+            ScopedFakeTime time;
+            ChimeiCtl_B ctl;
+            int rounds = 0;
+            bool olderScrolled = false;
+            time->onEvents = [&] {
+                if (++rounds == round) {
+                    ctl.SetChimei(QString::fromUtf8("終点"));
+                } else if (ctl.isScrolling() && !olderScrolled) {
+                    // The older name's loop runs after all: end it.
+                    olderScrolled = true;
+                    ctl.SetChimei(QString::fromUtf8("終点"));
+                }
+            };
+            ctl.SetChimei(older);
+            const std::string what = "round " + std::to_string(round) + ", older " + older.toStdString();
+            EXPECT_FALSE(olderScrolled) << what;
+            EXPECT_FALSE(ctl.isScrolling()) << what;
+            EXPECT_EQ(ctl.canvasHeight(), 192) << what;
+            EXPECT_EQ(ctl.canvasTop(), 0) << what;
+            EXPECT_EQ(dotsAt(ctl, 48), expected(font, QString::fromUtf8("終"), kGothicTypeface)) << what;
+            EXPECT_EQ(dotsAt(ctl, 112), expected(font, QString::fromUtf8("点"), kGothicTypeface)) << what;
+            EXPECT_EQ(dotsAt(ctl, 80).count(), 0) << what; // no "駅" drawn over it
+            EXPECT_TRUE(time->sleeps.empty()) << what;      // no scroll of the older name began
+        }
+    }
+}
+
+TEST(ChimeiCtl_B, AClearAskedForWhileANameIsStartingLeavesTheStripBlank) {
+    ScopedFakeTime time;
+    ChimeiCtl_B ctl;
+    time->onEvents = [&] {
+        time->onEvents = nullptr;
+        ctl.SetChimei(QString());
+    };
+    ctl.SetChimei(QString::fromUtf8("駅"));
+    EXPECT_TRUE(allBackground(ctl));
+    EXPECT_FALSE(ctl.isScrolling());
+}
+
 TEST(ChimeiCtl_B, TheEmptyTextClearsTheStripButLeavesTheLoopRunning) {
     ScopedFakeTime time;
     ChimeiCtl_B ctl;
