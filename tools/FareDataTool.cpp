@@ -232,9 +232,17 @@ ToolOutput tapeFromCsv(const QString& in, const QString& outPath) {
         return fail(kBadData, err.message());
     }
     const auto& entries = std::get<std::vector<route::TapeEntry>>(result);
-    for (size_t k = 0; k < entries.size(); ++k)
+    for (size_t k = 0; k < entries.size(); ++k) {
         if (!cp932::canEncode(entries[k].Text))
             return fail(kBadData, QStringLiteral("%1: line %2: the text has a character code page 932 cannot hold").arg(in).arg(k + 1));
+        // The broadcast file has no escape for a quote: a doubled one would be
+        // read differently by a reader that only strips the enclosing quotes.
+        if (entries[k].Text.contains(u'"'))
+            return fail(kBadData, QStringLiteral("%1: line %2: the text holds a double quote, which a broadcast data "
+                                                 "file cannot carry")
+                                      .arg(in)
+                                      .arg(k + 1));
+    }
     if (auto why = writeWhole(outPath, route::encodeTapeData(entries))) return fail(kBadData, *why);
     return {};
 }
@@ -264,7 +272,7 @@ QString usageText() {
         "A name byte with no code page 932 character of its own is written as U+FFFD and two hex digits.\n"
         "\n"
         "Announcement CSV: one line per announcement: text,advance flag,sound flag.\n"
-        "Put a text holding a comma in double quotes.\n"
+        "Put a text holding a comma in double quotes; a text cannot hold a double quote itself.\n"
         "\n"
         "Exit status: 0 done, 1 bad or unreadable data, 2 bad command line.\n");
 }

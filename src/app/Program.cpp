@@ -15,9 +15,9 @@
 #include <cstdlib>
 
 // Moves the settings record between the file and the windows. The order
-// matters: later steps apply what earlier ones set. Fields whose controls do
-// not exist in this build stay in the record as read (or as initialised), so
-// they are written back unchanged.
+// matters: later steps apply what earlier ones set. Fields that no window
+// holds stay in the record as read (or as initialised), so they are written
+// back unchanged.
 class Program::Exchange final : public mdlIniIo::Exchange {
 public:
     explicit Exchange(Program& p) : p_(p) {}

@@ -156,7 +156,7 @@ void ChimeiCtl_B::DrawDot16(std::int32_t x, std::int32_t y, QByteArray& unit) {
     Picture3.fill(Qt::white);
     if (unit.isEmpty()) return;
     const display::chimei::GlyphPlan plan = display::chimei::planGlyph(unit, fontMode_);
-    if (plan.text == QString::fromUtf8("丨")) unit = cp932::encode(plan.text);
+    if (plan.stroke) unit = cp932::encode(plan.text);
     const QString& face =
         plan.typeface == display::chimei::Typeface::Mincho ? display::kMinchoTypeface : display::kGothicTypeface;
     font_.print(Picture3, plan.offset, plan.text, face, fontBold_);
@@ -184,8 +184,12 @@ void ChimeiCtl_B::DrawDot16(std::int32_t x, std::int32_t y, QByteArray& unit) {
 
 void ChimeiCtl_B::SetChimei(const QString& strText) {
     QPointer<ChimeiCtl_B> self(this);
+    // Whatever is asked for last owns the strip. Handlers run at both event
+    // points below may ask for a newer name (the panel's "データ送り" pressed
+    // twice quickly) or a blank strip; the older call then draws nothing more.
+    const quint64 generation = ++requestGeneration_;
     platform::waits().DoEvents();
-    if (!self) return;
+    if (!self || generation != requestGeneration_) return;
     clearCanvas();
     setBackground(Picture2, Picture1->background);
     if (strText.isEmpty()) {
@@ -193,7 +197,6 @@ void ChimeiCtl_B::SetChimei(const QString& strText) {
         setCanvasTop(0);
         return;
     }
-    const quint64 generation = ++nameGeneration_;
     const display::chimei::NameLayout layout = display::chimei::layoutName(cp932::encode(strText), mode_);
 
     Picture1->image = QImage(kCanvasWidth, layout.canvasHeight, QImage::Format_RGB32);
@@ -208,10 +211,8 @@ void ChimeiCtl_B::SetChimei(const QString& strText) {
     Picture1->update();
 
     platform::waits().DoEvents();
-    if (!self) return;
-    // A handler that ran just now may already have set a newer name; that one
-    // owns the strip and its loop.
-    if (generation != nameGeneration_) return;
+    // A newer request made just now owns the strip and any loop.
+    if (!self || generation != requestGeneration_) return;
     stopFlag_ = true; // ends the loop of an earlier name, if one runs
     if (layout.scrolls) {
         stopFlag_ = false;

@@ -90,7 +90,9 @@ public:
     // units scrolls, and the call returns only when its scroll loop ends,
     // which the next non-empty name set (from a handler running inside the
     // loop) brings about. The empty text clears the strip but leaves a
-    // running loop alone.
+    // running loop alone. Pending events are handled before the name is
+    // drawn and again before its loop starts; a call made by one of those
+    // events is newer, and the older call then draws and starts nothing.
     void SetChimei(const QString& strText);
 
     // Spacing of a two-unit name: 2 close together, anything else wider.
@@ -127,9 +129,6 @@ public:
     int viewportHeight() const;
     // What the canvas holds (the whole name, also the part outside the strip).
     const QImage& canvasImage() const;
-    // The 16 x 16 glyph box as the last DrawDot16 left it.
-    const QImage& glyphBox() const { return Picture3; }
-    display::DotFont& dotFont() { return font_; }
 
 private:
     void clearCanvas();
@@ -151,5 +150,5 @@ private:
 
     bool stopFlag_ = false; // asks a running scroll loop to end
     int loopDepth_ = 0;
-    quint64 nameGeneration_ = 0; // counts non-empty names set
+    quint64 requestGeneration_ = 0; // counts SetChimei calls; the latest owns the strip
 };

@@ -36,7 +36,9 @@ NameLayout layoutName(const QByteArray& cp932Name, std::int16_t mode) {
     NameLayout out;
     const int byteCount = ZelP4Res::LenB_ASCII(cp932Name);
     out.unitCount = std::min((byteCount + 1) / 2, kMaxUnits);
-    const Spacing s = spacingFor(out.unitCount, mode);
+    // A name of a single one-byte character holds no whole unit: it stands at
+    // the top of the strip, where the device puts it.
+    const Spacing s = spacingFor(byteCount == 1 ? 0 : out.unitCount, mode);
     out.firstTop = s.firstTop;
     out.pitch = s.pitch;
     out.scrolls = out.unitCount > kMaxStandingUnits;
@@ -87,6 +89,7 @@ Typeface typefaceFor(std::int16_t fontMode, std::int16_t code) {
 
 GlyphPlan planGlyph(const QByteArray& unit, std::int16_t fontMode) {
     static const QByteArray longVowel = bytesOf("ー");
+    static const QByteArray stroke = bytesOf("丨");
     static const QByteArray shin = bytesOf("申");
     static const QByteArray yama = bytesOf("山");
     static const QByteArray fullStop = bytesOf("。");
@@ -98,12 +101,14 @@ GlyphPlan planGlyph(const QByteArray& unit, std::int16_t fontMode) {
     }();
 
     GlyphPlan plan;
-    plan.typeface = typefaceFor(fontMode, characterCode(unit));
     if (unit == longVowel) {
         // Vertical text writes the long-vowel mark as a vertical stroke.
-        plan.text = QString::fromUtf8("丨");
+        plan.stroke = true;
+        plan.text = cp932::decode(stroke);
+        plan.typeface = typefaceFor(fontMode, characterCode(stroke));
         return plan;
     }
+    plan.typeface = typefaceFor(fontMode, characterCode(unit));
     plan.text = cp932::decode(unit);
     if (unit == shin || unit == yama) {
         // These two lean one dot to the left in the Gothic; centre them.

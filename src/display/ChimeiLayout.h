@@ -44,19 +44,23 @@ struct NameLayout {
 // The bytes are paired without regard to character boundaries. An odd byte
 // count leaves a last unit holding one byte; it is counted as a unit of its
 // own so that it gets a place of its own and is not drawn over another or
-// cut off below the canvas.
+// cut off below the canvas. A name of one single byte is placed as a name of
+// no units: at the top of the strip.
 NameLayout layoutName(const QByteArray& cp932Name, std::int16_t mode);
 
 enum class Typeface { Gothic, Mincho };
 
 // How one unit is printed into the glyph box.
 struct GlyphPlan {
-    QString text;          // what is printed (the long-vowel mark becomes a vertical stroke)
+    QString text;          // what is printed
     QPoint offset;         // print position in the 16 x 16 glyph box
     bool turned = false;   // mirrored across the main diagonal for vertical writing
+    bool stroke = false;   // the long-vowel mark, printed as the vertical stroke "丨"
     Typeface typeface = Typeface::Gothic;
 };
 
+// The long-vowel mark is replaced before anything else is decided, so the
+// stroke takes the typeface a kanji would.
 GlyphPlan planGlyph(const QByteArray& unit, std::int16_t fontMode);
 
 // The Shift-JIS code of the unit's first character as a signed 16-bit value:

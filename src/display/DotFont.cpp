@@ -60,6 +60,35 @@ unsigned sjisToJis(unsigned sjis) {
     return (row << 8) | cell;
 }
 
+GlyphSource chooseGlyphSource(const QString& ch, const TypefaceSource& source, bool bold) {
+    GlyphSource glyph;
+    if (ch == QStringLiteral("\uFFFD")) {
+        glyph.kind = GlyphSource::Kind::Nothing;
+        return glyph;
+    }
+    const QByteArray bytes = cp932::encode(ch);
+    glyph.advance = bytes.size() == 2 ? 16 : 8;
+    if (!cp932::canEncode(ch)) return glyph;
+    if (bytes.size() == 2) {
+        glyph.face = bold ? source.fullWidthBold : source.fullWidth;
+        glyph.code = sjisToJis((unsigned(quint8(bytes[0])) << 8) | quint8(bytes[1]));
+    } else if (bytes.size() == 1) {
+        const unsigned b = quint8(bytes[0]);
+        glyph.code = b;
+        if (b >= 0xA1 && b <= 0xDF)
+            glyph.face = bold ? source.halfKanaBold : source.halfKana;
+        else if (b >= 0x20 && b < 0x7F)
+            glyph.face = bold ? source.halfWidthBold : source.halfWidth;
+    }
+    if (!glyph.face.isEmpty() && glyph.code != 0) {
+        glyph.kind = GlyphSource::Kind::Bitmap;
+    } else {
+        glyph.face.clear();
+        glyph.code = 0;
+    }
+    return glyph;
+}
+
 // ---- FreeType faces --------------------------------------------------------------
 
 struct DotFont::Library {
@@ -162,26 +191,11 @@ void DotFont::print(QImage& box, QPoint topLeft, const QString& text, const QStr
     for (qsizetype i = 0; i < text.size(); ++i) {
         QString ch = text.mid(i, 1);
         if (text.at(i).isHighSurrogate() && i + 1 < text.size()) ch = text.mid(i++, 2);
-        if (ch == QStringLiteral("\uFFFD")) {
-            at.rx() += 8;
-            continue;
-        }
-        const QByteArray bytes = cp932::encode(ch);
-        const bool doubleByte = bytes.size() == 2;
-        const int width = doubleByte ? 16 : 8;
-        bool drawn = false;
-        if (doubleByte && cp932::canEncode(ch)) {
-            const unsigned sjis = (unsigned(quint8(bytes[0])) << 8) | quint8(bytes[1]);
-            drawn = printBitmap(box, at, face(bold ? src.fullWidthBold : src.fullWidth), sjisToJis(sjis));
-        } else if (bytes.size() == 1 && cp932::canEncode(ch)) {
-            const unsigned b = quint8(bytes[0]);
-            if (b >= 0xA1 && b <= 0xDF)
-                drawn = printBitmap(box, at, face(bold ? src.halfKanaBold : src.halfKana), b);
-            else if (b >= 0x20 && b < 0x7F)
-                drawn = printBitmap(box, at, face(bold ? src.halfWidthBold : src.halfWidth), b);
-        }
-        if (!drawn) printOutline(box, at, ch, src.outlineFamily, bold, width);
-        at.rx() += width;
+        const GlyphSource glyph = chooseGlyphSource(ch, src, bold);
+        bool drawn = glyph.kind == GlyphSource::Kind::Nothing;
+        if (glyph.kind == GlyphSource::Kind::Bitmap) drawn = printBitmap(box, at, face(glyph.face), glyph.code);
+        if (!drawn) printOutline(box, at, ch, src.outlineFamily, bold, glyph.advance);
+        at.rx() += glyph.advance;
     }
 }
 
@@ -192,22 +206,9 @@ QImage DotFont::glyphBox(const QString& text, const QString& typefaceName, bool 
     return box;
 }
 
-bool DotFont::hasBitmapGlyph(QChar ch, const QString& typefaceName, bool bold) {
-    const TypefaceSource src = resolveTypeface(typefaceName);
-    const QString s(ch);
-    if (!cp932::canEncode(s)) return false;
-    const QByteArray bytes = cp932::encode(s);
-    Face* f = nullptr;
-    unsigned code = 0;
-    if (bytes.size() == 2) {
-        f = face(bold ? src.fullWidthBold : src.fullWidth);
-        code = sjisToJis((unsigned(quint8(bytes[0])) << 8) | quint8(bytes[1]));
-    } else {
-        const unsigned b = quint8(bytes[0]);
-        f = face(b >= 0xA1 ? (bold ? src.halfKanaBold : src.halfKana) : (bold ? src.halfWidthBold : src.halfWidth));
-        code = b;
-    }
-    return f && code && FT_Get_Char_Index(f->ft, code) != 0;
+bool DotFont::bitmapFaceHas(const QString& path, unsigned code) {
+    Face* f = face(path);
+    return f && code != 0 && FT_Get_Char_Index(f->ft, code) != 0;
 }
 
 bool DotFont::bitmapFacesAvailable() { return face(resolveTypeface(kGothicTypeface).fullWidth) != nullptr; }

@@ -38,6 +38,27 @@ struct TypefaceSource {
 // sources. An unknown name resolves like the Gothic.
 TypefaceSource resolveTypeface(const QString& typefaceName);
 
+// Where the glyph of one character is looked for first.
+struct GlyphSource {
+    enum class Kind {
+        Nothing, // a broken half of a double-byte code: an empty half-width cell
+        Bitmap,  // the bitmap face `face`, at `code` in the face's own encoding
+        Outline, // the outline family drawn through Qt
+    };
+    Kind kind = Kind::Outline;
+    QString face;
+    unsigned code = 0;
+    int advance = 8; // pixels to the next character: 16 for a double-byte one
+};
+
+// The choice for one character (one code point) of a typeface's sources.
+// A double-byte character is looked for in the full-width face by its JIS
+// code, a half-width katakana in the kana face, a printable ASCII character
+// in the half-width face; everything else, and every character of a
+// typeface without bitmap faces, goes to the outline family. A bitmap face
+// that turns out to lack the code leaves the character to the outline too.
+GlyphSource chooseGlyphSource(const QString& ch, const TypefaceSource& source, bool bold);
+
 class DotFont {
 public:
     DotFont();
@@ -56,9 +77,8 @@ public:
     // A fresh 16 x 16 white box with `text` printed at 0, 0.
     QImage glyphBox(const QString& text, const QString& typefaceName, bool bold = false);
 
-    // True when the character would come from a bitmap face (not the outline
-    // fallback). For tests and diagnostics.
-    bool hasBitmapGlyph(QChar ch, const QString& typefaceName, bool bold = false);
+    // True when the bitmap face file at `path` holds a glyph for `code`.
+    bool bitmapFaceHas(const QString& path, unsigned code);
 
     // True when the bitmap files of at least the Gothic could be opened.
     bool bitmapFacesAvailable();

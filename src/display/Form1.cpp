@@ -9,6 +9,7 @@
 #include "platform/Twips.h"
 #include "display/Typefaces.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -140,6 +141,8 @@ void Form1::Timer1_Timer() {
     TimeDegit[0]->setValue(now.mid(0, 2).toInt());
     TimeDegit[1]->setValue(now.mid(3, 2).toInt());
 }
+
+void Form1::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 void Form1::mousePressEvent(QMouseEvent* event) {
     // The whole face is the handle: a left press lets the window system move

@@ -72,6 +72,10 @@ public:
     std::function<void()> startDrag;
 
 protected:
+    // The device has no switch of its own: a close request from the window
+    // system (Alt+F4, a task bar's close) is refused. The program ends only
+    // through the operation panel's quit question.
+    void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -10,8 +10,7 @@ constexpr std::array<int, kGridColumns> kCellLeft = {1425, 2295, 3150, 4020, 489
 constexpr std::array<int, kGridColumns> kLabelLeft = {1425, 2295, 3150, 4020, 4875, 5745,
                                                       6600, 7470, 8325, 9195, 10065, 10950};
 constexpr std::array<int, kGridRows> kCellTop = {600, 1170, 1725, 2265, 2835, 3375, 3945};
-// Each label stands 225 twips above its cell's top.
-constexpr int kLabelAboveCell = 225;
+constexpr std::array<int, kGridRows> kLabelTop = {375, 945, 1500, 2040, 2610, 3165, 3720};
 
 constexpr int column(int k) { return (k - 1) % kGridColumns; }
 constexpr int row(int k) { return (k - 1) / kGridColumns; }
@@ -25,7 +24,7 @@ QRect fareCellRect(int k) {
 
 QRect ticketLabelRect(int k) {
     if (!valid(k)) return {};
-    return platform::twipsRect(kLabelLeft[size_t(column(k))], kCellTop[size_t(row(k))] - kLabelAboveCell, 780, 240);
+    return platform::twipsRect(kLabelLeft[size_t(column(k))], kLabelTop[size_t(row(k))], 780, 240);
 }
 
 QRect stopNameRect() { return platform::twipsRect(480, 885, 525, 2880); }

@@ -1,7 +1,5 @@
 #include "display/PropertyBag.h"
 
-#include <algorithm>
-
 namespace display {
 
 namespace {
@@ -25,7 +23,6 @@ void PropertyBag::WriteProperty(const QString& name, const QVariant& value, cons
 }
 
 QVariant PropertyBag::ReadProperty(const QString& name, const QVariant& defaultValue) const {
-    reads_ << name;
     for (const auto& [key, value] : entries_) {
         if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
     }
@@ -40,11 +37,6 @@ void PropertyBag::set(const QString& name, const QVariant& value) {
         }
     }
     entries_.emplace_back(name, value);
-}
-
-bool PropertyBag::contains(const QString& name) const {
-    return std::any_of(entries_.begin(), entries_.end(),
-                       [&](const auto& e) { return e.first.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 } // namespace display

@@ -5,7 +5,6 @@
 // settings in one of these.
 
 #include <QString>
-#include <QStringList>
 #include <QVariant>
 #include <utility>
 #include <vector>
@@ -20,14 +19,10 @@ public:
     QVariant ReadProperty(const QString& name, const QVariant& defaultValue) const;
 
     void set(const QString& name, const QVariant& value); // store as it is (layout data)
-    bool contains(const QString& name) const;
     const std::vector<std::pair<QString, QVariant>>& entries() const { return entries_; }
-    // Names asked for by ReadProperty, in order.
-    const QStringList& readOrder() const { return reads_; }
 
 private:
     std::vector<std::pair<QString, QVariant>> entries_;
-    mutable QStringList reads_;
 };
 
 } // namespace display

@@ -10,7 +10,7 @@
 
 frmCtl::frmCtl(Form1* display, QWidget* parent) : QWidget(parent, Qt::Window), display_(display) {
     setWindowTitle(QStringLiteral("集中操作盤"));
-    // Fixed like the real panel; its controls arrive with the entry pages.
+    // Fixed, like the real panel.
     setFixedSize(330, 260);
 }
 

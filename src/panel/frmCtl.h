@@ -16,17 +16,12 @@ class frmCtl : public QWidget {
 public:
     explicit frmCtl(Form1* display, QWidget* parent = nullptr);
 
-    // Run-time state of the panel.
-    QString TicketDateText;     // ticket date captured at the last route setting
-    bool EntryToRoute = false;  // keypad target: true the route display, false the section display
-    std::int16_t PageBack = 0;  // entry page last sent to the back (0 or 1)
+    std::int16_t PageBack = 0; // entry page last sent to the back (0 or 1)
 
     // The panel's load step: runs when the panel is first shown.
     void Load();
 
-    // Panel state to and from the settings record (position and page; the
-    // other panel fields stay as the record holds them until their controls
-    // exist).
+    // Panel state to and from the settings record: its position and page.
     void GetCtrlDataInfo(settings::SettingsRecord& record) const;
     void SetCtrlDataInfo(const settings::SettingsRecord& record);
 

@@ -17,17 +17,12 @@ struct FileFailure {
     QString reason; // the system's own words
 };
 
-enum class DirectWrite {
-    Never,         // only ever replace the file whole
-    WhenNoTempFile // a folder that cannot take the temporary file: write in place
-};
-
-// Opens `file` (not yet open), writes `bytes` and commits. On any failure the
-// writing is cancelled and the old file, if any, stays as it was.
+// Opens `file` (unless it is open already), writes `bytes` and commits. On any
+// failure the writing is cancelled and the old file, if any, stays as it was
+// (unless `file` was allowed to fall back to writing in place).
 std::optional<FileFailure> replaceWith(QSaveFile& file, const QByteArray& bytes);
 
 // The same for a path.
-std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& bytes,
-                                       DirectWrite fallback = DirectWrite::Never);
+std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& bytes);
 
 } // namespace platform

@@ -14,10 +14,17 @@ ProgramIdentity identityFromArgv0(const QString& argv0, const QString& runningEx
     ProgramIdentity id;
     // absolutePath() does not follow links, unlike canonicalPath().
     id.folder = QDir::cleanPath(info.absolutePath());
-    QString name = hasFolder || argv0.isEmpty() ? info.fileName() : QFileInfo(argv0).fileName();
-    if (name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) name.chop(4);
-    id.model = name.isEmpty() ? QStringLiteral("ferrotab") : name;
+    const QString name = hasFolder || argv0.isEmpty() ? info.fileName() : QFileInfo(argv0).fileName();
+    const QString model = modelFromFileName(name);
+    id.model = model.isEmpty() ? QStringLiteral("ferrotab") : model;
     return id;
+}
+
+QString modelFromFileName(const QString& fileName) {
+    // The extension is what follows the last dot; a dot that starts the name
+    // begins no extension (a hidden file on Unix).
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? fileName.left(dot) : fileName;
 }
 
 namespace {

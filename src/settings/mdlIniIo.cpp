@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace mdlIniIo {
 
@@ -83,15 +84,20 @@ bool LoadIni(Exchange& exchange, const QString& path) {
 }
 
 bool SaveIni(Exchange& exchange, const QString& path) {
+    // Written beside the old file and renamed over it at the end, so a failure
+    // half-way never costs the settings already saved. A folder that cannot
+    // take the temporary file still gets its settings, written in place.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    return SaveIni(exchange, file);
+}
+
+bool SaveIni(Exchange& exchange, QSaveFile& file) {
+    const QString path = file.fileName();
     try {
         exchange.gather(record());
         const QByteArray bytes = settings::encodeSettings(record());
-
-        // Written beside the old file and renamed over it at the end, so a
-        // failure half-way never costs the settings already saved. A folder
-        // that cannot take the temporary file still gets its settings, written
-        // in place.
-        if (auto failure = platform::replaceFile(path, bytes, platform::DirectWrite::WhenNoTempFile))
+        if (auto failure = platform::replaceWith(file, bytes))
             throw SettingsError(codeFor(failure->error, path), describe(failure->reason, path));
         return true;
     } catch (const SettingsError& e) {

@@ -6,6 +6,8 @@
 #include "settings/SettingsRecord.h"
 
 #include <QString>
+
+class QSaveFile;
 #include <stdexcept>
 
 namespace mdlIniIo {
@@ -48,7 +50,7 @@ QString settingsPath(const QString& programFolder, const QString& model);
 QString settingsPath();
 
 // The module's record: the transfer buffer between file and windows. Fields
-// that no window holds yet keep what the file gave them (or their initial
+// that no window holds keep what the file gave them (or their initial
 // values), so a save never loses a setting it did not touch.
 settings::SettingsRecord& record();
 
@@ -61,8 +63,13 @@ inline bool LoadIni(Exchange& exchange) { return LoadIni(exchange, settingsPath(
 
 // Gathers the record through `exchange` and writes it to `path`, replacing the
 // old file only once the new one is complete. A failure shows the save failure
-// message; the previous file stays whole. Returns true on success.
+// message; the previous file stays whole. A folder that cannot take the
+// temporary file beside a writable settings file still gets the settings,
+// written in place. Returns true on success.
 bool SaveIni(Exchange& exchange, const QString& path);
+// The same through a save file that is not yet open, named for the settings
+// file (the path form makes one that may write in place).
+bool SaveIni(Exchange& exchange, QSaveFile& file);
 inline bool SaveIni(Exchange& exchange) { return SaveIni(exchange, settingsPath()); }
 
 // The message texts, exposed for the tests.

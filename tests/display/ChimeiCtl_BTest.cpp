@@ -122,6 +122,17 @@ TEST(ChimeiCtl_B, ShortNamesStandStillAtTheirPlaces) {
     EXPECT_EQ(dotsAt(ctl, 128), expected(font, QString::fromUtf8("央"), kGothicTypeface));
     EXPECT_EQ(dotsAt(ctl, 80).count(), 0); // nothing between the two
 
+    // A name of one single byte is no whole unit: it stands at the top. From
+    // three bytes on, an odd last byte gets a place of its own.
+    ctl.SetChimei(QStringLiteral("A"));
+    EXPECT_EQ(dotsAt(ctl, 0), expected(font, QStringLiteral("A"), kGothicTypeface));
+    rows = litRows(ctl);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_LT(rows.back(), 32);
+    ctl.SetChimei(QStringLiteral("ABC"));
+    EXPECT_EQ(dotsAt(ctl, 32), expected(font, QStringLiteral("AB"), kGothicTypeface));
+    EXPECT_EQ(dotsAt(ctl, 128), expected(font, QStringLiteral("C"), kGothicTypeface));
+
     // Six units fill the strip: "駅" reaches its bottom dot row, 190.
     ctl.SetChimei(QString::fromUtf8("中央病院前駅"));
     EXPECT_EQ(ctl.canvasHeight(), 192);
@@ -205,12 +216,13 @@ TEST(ChimeiCtl_B, FontModeChoosesTheTypefacePerCharacter) {
     ctl.setFontMode(4);
     ctl.SetChimei(QString::fromUtf8("Ａ"));
     EXPECT_EQ(dotsAt(ctl, 80), expected(font, QString::fromUtf8("Ａ"), kGothicTypeface));
+    // A single one-byte character stands at the top of the strip.
     ctl.SetChimei(QStringLiteral("A"));
-    EXPECT_EQ(dotsAt(ctl, 80), minchoA);
+    EXPECT_EQ(dotsAt(ctl, 0), minchoA);
 
     ctl.setFontMode(2);
     ctl.SetChimei(QStringLiteral("A"));
-    EXPECT_EQ(dotsAt(ctl, 80), gothicA);
+    EXPECT_EQ(dotsAt(ctl, 0), gothicA);
     ctl.SetChimei(QString::fromUtf8("あ"));
     EXPECT_EQ(dotsAt(ctl, 80), minchoKana);
 
@@ -218,6 +230,21 @@ TEST(ChimeiCtl_B, FontModeChoosesTheTypefacePerCharacter) {
     ctl.SetChimei(QString::fromUtf8("あ"));
     EXPECT_EQ(dotsAt(ctl, 80), gothicKana);
 
+    // The long-vowel mark is drawn as the stroke "丨" in the typeface the
+    // stroke takes: a kanji, so Gothic under mode 2 and Mincho under mode 3.
+    const QString stroke = QString::fromUtf8("丨");
+    const Dots gothicStroke = expected(font, stroke, kGothicTypeface);
+    const Dots minchoStroke = expected(font, stroke, kMinchoTypeface);
+    ASSERT_NE(gothicStroke, minchoStroke);
+    ctl.setFontMode(2);
+    ctl.SetChimei(QString::fromUtf8("ー"));
+    EXPECT_EQ(dotsAt(ctl, 80), gothicStroke) << dotsAt(ctl, 80).art();
+    ctl.setFontMode(3);
+    ctl.SetChimei(QString::fromUtf8("ー"));
+    EXPECT_EQ(dotsAt(ctl, 80), minchoStroke) << dotsAt(ctl, 80).art();
+
+    ctl.setFontMode(0);
+    ctl.SetChimei(QString::fromUtf8("あ"));
     // Bold takes effect with the next name.
     ctl.setFontBold(true);
     const Dots before = dotsAt(ctl, 80);
@@ -407,6 +434,51 @@ TEST(ChimeiCtl_B, ANestedLongNameEndsTheOuterLoopOnlyAfterItsOwn) {
     EXPECT_FALSE(ctl.isScrolling());
     EXPECT_EQ(ctl.canvasTop(), 0);
     EXPECT_EQ(dotsAt(ctl, 48), expected(font, QString::fromUtf8("終"), kGothicTypeface));
+}
+
+TEST(ChimeiCtl_B, AnOlderNameNeverOverwritesANewerOne) {
+    display::DotFont font;
+    // The newer request comes from the events handled before the older name
+    // is drawn (round 1) or after it is drawn, before its loop (round 2).
+    for (int round : {1, 2}) {
+        for (const QString& older : {QString::fromUtf8("駅"), sevenUnits()}) {
+            ScopedFakeTime time;
+            ChimeiCtl_B ctl;
+            int rounds = 0;
+            bool olderScrolled = false;
+            time->onEvents = [&] {
+                if (++rounds == round) {
+                    ctl.SetChimei(QString::fromUtf8("終点"));
+                } else if (ctl.isScrolling() && !olderScrolled) {
+                    // The older name's loop runs after all: end it.
+                    olderScrolled = true;
+                    ctl.SetChimei(QString::fromUtf8("終点"));
+                }
+            };
+            ctl.SetChimei(older);
+            const std::string what = "round " + std::to_string(round) + ", older " + older.toStdString();
+            EXPECT_FALSE(olderScrolled) << what;
+            EXPECT_FALSE(ctl.isScrolling()) << what;
+            EXPECT_EQ(ctl.canvasHeight(), 192) << what;
+            EXPECT_EQ(ctl.canvasTop(), 0) << what;
+            EXPECT_EQ(dotsAt(ctl, 48), expected(font, QString::fromUtf8("終"), kGothicTypeface)) << what;
+            EXPECT_EQ(dotsAt(ctl, 112), expected(font, QString::fromUtf8("点"), kGothicTypeface)) << what;
+            EXPECT_EQ(dotsAt(ctl, 80).count(), 0) << what; // no "駅" drawn over it
+            EXPECT_TRUE(time->sleeps.empty()) << what;      // no scroll of the older name began
+        }
+    }
+}
+
+TEST(ChimeiCtl_B, AClearAskedForWhileANameIsStartingLeavesTheStripBlank) {
+    ScopedFakeTime time;
+    ChimeiCtl_B ctl;
+    time->onEvents = [&] {
+        time->onEvents = nullptr;
+        ctl.SetChimei(QString());
+    };
+    ctl.SetChimei(QString::fromUtf8("駅"));
+    EXPECT_TRUE(allBackground(ctl));
+    EXPECT_FALSE(ctl.isScrolling());
 }
 
 TEST(ChimeiCtl_B, TheEmptyTextClearsTheStripButLeavesTheLoopRunning) {

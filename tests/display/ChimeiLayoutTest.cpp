@@ -71,8 +71,14 @@ TEST(ChimeiLayout, AnOddLastByteGetsAPlaceOfItsOwn) {
     NameLayout l = layoutName("ABC", 2);
     EXPECT_EQ(topsOf(l), std::vector<int>({48, 112}));
     EXPECT_EQ(l.units[1].bytes, QByteArray("C"));
-    // A single one-byte character stands in the middle like any one-unit name.
-    EXPECT_EQ(topsOf(layoutName("A", 2)), std::vector<int>({80}));
+    // A single one-byte character is no whole unit: it stands at the top.
+    l = layoutName("A", 2);
+    EXPECT_EQ(topsOf(l), std::vector<int>({0}));
+    EXPECT_FALSE(l.scrolls);
+    EXPECT_EQ(layoutName(sj("ｱ"), 0).units.front().top, 0);
+    // Three and five bytes round up to two and three units.
+    EXPECT_EQ(topsOf(layoutName(sj("ｱ駅"), 0)), std::vector<int>({32, 128}));
+    EXPECT_EQ(topsOf(layoutName("ABCDE", 2)), std::vector<int>({16, 80, 144}));
     // Thirteen bytes: the seventh unit would fall off a standing strip, so
     // the name scrolls and keeps it.
     l = layoutName("ABCDEFGHIJKLM", 2);
@@ -91,7 +97,10 @@ TEST(ChimeiLayout, AbsurdlyLongTextIsCutToABoundedCanvas) {
 TEST(ChimeiLayout, SignsAreTurnedMovedOrReplacedForVerticalWriting) {
     GlyphPlan p = planGlyph(sj("ー"), 0);
     EXPECT_EQ(p.text, QString::fromUtf8("丨"));
+    EXPECT_TRUE(p.stroke);
     EXPECT_FALSE(p.turned);
+    EXPECT_FALSE(planGlyph(sj("丨"), 0).stroke);
+    EXPECT_FALSE(planGlyph(sj("ｰ"), 0).stroke); // the half-width mark stays as it is
 
     ASSERT_EQ(turnedSigns().size(), 26u);
     for (const QString& s : turnedSigns()) {
@@ -157,6 +166,14 @@ TEST(ChimeiLayout, TypefacePerCharacterFollowsFontMode) {
     EXPECT_EQ(face(3, "駅"), M);
     EXPECT_EQ(face(3, "あ"), G);
     EXPECT_EQ(face(3, "A"), M);
+
+    // The long-vowel mark is drawn as the stroke "丨", a kanji code (0xFA68),
+    // and takes that character's typeface, not the mark's own.
+    EXPECT_EQ(planGlyph(sj("ー"), 2).typeface, G);
+    EXPECT_EQ(planGlyph(sj("ー"), 3).typeface, M);
+    EXPECT_EQ(planGlyph(sj("ー"), 4).typeface, M);
+    EXPECT_EQ(planGlyph(sj("ー"), 1).typeface, M);
+    EXPECT_EQ(planGlyph(sj("ー"), 0).typeface, G);
 
     // Mode 4: full-width letters and digits in Gothic, everything else Mincho.
     EXPECT_EQ(face(4, "Ａ"), G);

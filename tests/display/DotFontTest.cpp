@@ -50,23 +50,83 @@ TEST(DotFont, ShiftJisToJisCodes) {
     EXPECT_EQ(display::sjisToJis(0xF040), 0u); // user-defined area
 }
 
+TEST(DotFont, EachCharacterIsLookedForInTheFaceOfItsKind) {
+    using Kind = display::GlyphSource::Kind;
+    display::TypefaceSource src;
+    src.fullWidth = QStringLiteral("full");
+    src.fullWidthBold = QStringLiteral("full-bold");
+    src.halfWidth = QStringLiteral("half");
+    src.halfWidthBold = QStringLiteral("half-bold");
+    src.halfKana = QStringLiteral("kana");
+    src.halfKanaBold = QStringLiteral("kana-bold");
+    src.outlineFamily = QStringLiteral("outline");
+    auto choose = [&](const char* s, bool bold = false) {
+        return display::chooseGlyphSource(QString::fromUtf8(s), src, bold);
+    };
+
+    auto g = choose("駅");
+    EXPECT_EQ(g.kind, Kind::Bitmap);
+    EXPECT_EQ(g.face, QStringLiteral("full"));
+    EXPECT_EQ(g.code, 0x3158u);
+    EXPECT_EQ(g.advance, 16);
+    EXPECT_EQ(choose("駅", true).face, QStringLiteral("full-bold"));
+
+    g = choose("A");
+    EXPECT_EQ(g.face, QStringLiteral("half"));
+    EXPECT_EQ(g.code, 0x41u);
+    EXPECT_EQ(g.advance, 8);
+    EXPECT_EQ(choose("~", true).face, QStringLiteral("half-bold"));
+    EXPECT_EQ(choose(" ").face, QStringLiteral("half"));
+    // Half-width katakana, the whole range from "｡" to "ﾟ".
+    for (const char* s : {"｡", "ｱ", "ﾟ"}) {
+        g = choose(s);
+        EXPECT_EQ(g.face, QStringLiteral("kana")) << s;
+        EXPECT_EQ(g.advance, 8) << s;
+    }
+    EXPECT_EQ(choose("ｱ", true).face, QStringLiteral("kana-bold"));
+
+    // Control characters and characters outside the code page have no place
+    // in a bitmap face; the user-defined area has no JIS code.
+    for (const char* s : {"\t", "\x7F", "😀", "\xEE\x80\x80"}) {
+        g = choose(s);
+        EXPECT_EQ(g.kind, Kind::Outline) << s;
+        EXPECT_TRUE(g.face.isEmpty()) << s;
+    }
+    EXPECT_EQ(choose("\xEE\x80\x80").advance, 16); // U+E000, CP932 0xF040
+    // A broken half of a double-byte code is an empty half-width cell.
+    g = display::chooseGlyphSource(QString(QChar(0xFFFD)), src, false);
+    EXPECT_EQ(g.kind, Kind::Nothing);
+    EXPECT_EQ(g.advance, 8);
+
+    // A typeface without bitmap faces draws everything from its outlines.
+    display::TypefaceSource outlineOnly;
+    outlineOnly.outlineFamily = QStringLiteral("outline");
+    for (const char* s : {"駅", "A", "ｱ"})
+        EXPECT_EQ(display::chooseGlyphSource(QString::fromUtf8(s), outlineOnly, false).kind, Kind::Outline) << s;
+}
+
 TEST(DotFont, BitmapFacesServeTheJisCharactersAndTheOutlinesTheRest) {
+    using Kind = display::GlyphSource::Kind;
     DotFont font;
     ASSERT_TRUE(font.bitmapFacesAvailable()) << "xfonts-shinonome is not installed";
+    auto inBitmapFace = [&](const char* s, const QString& typeface, bool bold = false) {
+        const auto g = display::chooseGlyphSource(QString::fromUtf8(s), display::resolveTypeface(typeface), bold);
+        return g.kind == Kind::Bitmap && font.bitmapFaceHas(g.face, g.code);
+    };
     for (const char* s : {"駅", "あ", "ア", "Ａ", "（", "。"}) {
-        const QChar ch = QString::fromUtf8(s).at(0);
-        EXPECT_TRUE(font.hasBitmapGlyph(ch, kGothicTypeface)) << s;
-        EXPECT_TRUE(font.hasBitmapGlyph(ch, kMinchoTypeface)) << s;
-        EXPECT_TRUE(font.hasBitmapGlyph(ch, kGothicTypeface, true)) << s;
+        EXPECT_TRUE(inBitmapFace(s, kGothicTypeface)) << s;
+        EXPECT_TRUE(inBitmapFace(s, kMinchoTypeface)) << s;
+        EXPECT_TRUE(inBitmapFace(s, kGothicTypeface, true)) << s;
     }
-    EXPECT_TRUE(font.hasBitmapGlyph(QLatin1Char('A'), kGothicTypeface));
-    EXPECT_TRUE(font.hasBitmapGlyph(QString::fromUtf8("ｱ").at(0), kGothicTypeface));
+    EXPECT_TRUE(inBitmapFace("A", kGothicTypeface));
+    EXPECT_TRUE(inBitmapFace("ｱ", kGothicTypeface, true));
+    // The Mincho has no half-width bitmap face.
+    EXPECT_FALSE(inBitmapFace("A", kMinchoTypeface));
     // NEC extension row and a JIS X 0212 kanji: not in the bitmap faces, yet
     // drawn (from the outline fallback), still without smoothing.
     for (const char* s : {"①", "丨", "㈱"}) {
-        const QChar ch = QString::fromUtf8(s).at(0);
-        EXPECT_FALSE(font.hasBitmapGlyph(ch, kGothicTypeface)) << s;
-        const QImage box = font.glyphBox(QString(ch), kGothicTypeface);
+        EXPECT_FALSE(inBitmapFace(s, kGothicTypeface)) << s;
+        const QImage box = font.glyphBox(QString::fromUtf8(s), kGothicTypeface);
         EXPECT_GT(blackCount(box), 8) << s;
         EXPECT_TRUE(onlyBlackAndWhite(box)) << s;
     }

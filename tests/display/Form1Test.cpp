@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using ZelP4Res::testing::ScopedResourceLibrary;
@@ -20,6 +21,7 @@ namespace {
 constexpr int kCellLeftTwips[12] = {1425, 2295, 3150, 4020, 4890, 5745, 6615, 7485, 8340, 9195, 10065, 10935};
 constexpr int kLabelLeftTwips[12] = {1425, 2295, 3150, 4020, 4875, 5745, 6600, 7470, 8325, 9195, 10065, 10950};
 constexpr int kCellTopTwips[7] = {600, 1170, 1725, 2265, 2835, 3375, 3945};
+constexpr int kLabelTopTwips[7] = {375, 945, 1500, 2040, 2610, 3165, 3720};
 
 } // namespace
 
@@ -31,7 +33,7 @@ TEST(Form1Layout, CellsLabelsAndStripSitOnTheGrid) {
         EXPECT_EQ(cell, QRect(kCellLeftTwips[c] / 15, kCellTopTwips[r] / 15, 52, 20)) << "cell " << k;
         EXPECT_EQ(form.Degit[size_t(k)]->Keta(), 4);
         const QRect label = form.lblSeiriNum[size_t(k)]->geometry();
-        EXPECT_EQ(label, QRect(kLabelLeftTwips[c] / 15, (kCellTopTwips[r] - 225) / 15, 52, 16)) << "label " << k;
+        EXPECT_EQ(label, QRect(kLabelLeftTwips[c] / 15, kLabelTopTwips[r] / 15, 52, 16)) << "label " << k;
         EXPECT_TRUE(form.lblSeiriNum[size_t(k)]->font().bold());
         EXPECT_EQ(form.lblSeiriNum[size_t(k)]->alignment(), Qt::AlignCenter);
     }
@@ -169,6 +171,20 @@ TEST(Form1Window, PositionInTwipsAndRoundedShape) {
     form.applyRoundRegion();
     EXPECT_FALSE(form.mask().contains(QPoint(0, 306)));
     EXPECT_TRUE(form.mask().contains(QPoint(0, 1)));
+}
+
+TEST(Form1Window, ACloseRequestFromTheWindowSystemIsRefused) {
+    Form1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    // Through the window system, the way the window manager's request
+    // (Alt+F4) comes in.
+    ASSERT_TRUE(form.windowHandle());
+    EXPECT_FALSE(form.windowHandle()->close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.windowHandle()->isVisible());
 }
 
 TEST(Form1Window, LeftPressOnTheFaceDragsOthersDoNot) {

@@ -5,8 +5,6 @@
 #include "support/FakeResourceLibrary.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -280,8 +278,6 @@ TEST(M_DegitProperties, KeptSettingsSkipDefaultsKeepOrderAndIgnoreCase) {
     M_Degit restored;
     restored.resize(52, 20);
     restored.ReadProperties(layout);
-    EXPECT_EQ(layout.readOrder(), (QStringList{"BaseForeColor", "DegitForeColor", "FillZero", "ZeroMode", "Shift", "Keta",
-                                               "DegitSize", "DegitStyle", "Value", "UserSet", "BackColor"}));
     EXPECT_EQ(restored.Keta(), 0);
     EXPECT_EQ(restored.Shift(), 12);
     EXPECT_EQ(restored.ZeroMode(), 9);
@@ -292,43 +288,4 @@ TEST(M_DegitProperties, KeptSettingsSkipDefaultsKeepOrderAndIgnoreCase) {
     const QImage face = restored.grab().toImage();
     EXPECT_EQ(face.pixel(10, 10), qRgb(255, 0, 0)); // plain background, red
     EXPECT_EQ(face.pixel(40, 5), qRgb(255, 0, 0));
-}
-
-// Writes a picture of every style in every size to the build folder, for
-// looking at the lamps by eye (build-*/degit-gallery.png).
-TEST(M_DegitGallery, WritesARowOfCellsInEachStyleAndSize) {
-    constexpr int kGap = 8;
-    const std::vector<QVariant> values = {QStringLiteral("8888"), 1234, 567, 90, -1, QStringLiteral(" -  ")};
-    int width = 0, height = kGap;
-    for (int size = 0; size < 4; ++size) {
-        const QSize d = M_Degit::digitPixelSize(size);
-        width = std::max<int>(width, kGap + int(values.size()) * (d.width() * 4 + kGap));
-        height += 3 * (d.height() + kGap);
-    }
-    QImage gallery(width, height, QImage::Format_RGB32);
-    gallery.fill(qRgb(24, 24, 24));
-    QPainter p(&gallery);
-    int y = kGap;
-    for (int size = 0; size < 4; ++size) {
-        for (int style = 0; style < 3; ++style) {
-            int x = kGap;
-            for (const QVariant& v : values) {
-                M_Degit cell;
-                cell.setDegitSize(std::int16_t(size));
-                cell.setDegitStyle(std::int16_t(style));
-                cell.setZeroMode(1);
-                cell.setValue(v);
-                EXPECT_EQ(cell.height(), M_Degit::digitPixelSize(size).height());
-                p.drawImage(x, y, cell.grab().toImage());
-                x += cell.width() + kGap;
-            }
-            y += M_Degit::digitPixelSize(size).height() + kGap;
-        }
-    }
-    p.end();
-    const QString path = QDir(QStringLiteral(FERROTAB_BUILD_DIR)).filePath(QStringLiteral("degit-gallery.png"));
-    EXPECT_TRUE(gallery.save(path));
-    // Enlarged copy for looking at single pixels.
-    EXPECT_TRUE(gallery.scaled(gallery.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                    .save(QDir(QStringLiteral(FERROTAB_BUILD_DIR)).filePath(QStringLiteral("degit-gallery-x4.png"))));
 }

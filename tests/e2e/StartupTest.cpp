@@ -123,11 +123,25 @@ TEST_F(Startup, SavedPositionsAndUnknownFieldsSurviveARestart) {
     QFile f(settingsFile);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const auto saved = settings::decodeSettings(f.readAll());
-    // Fields that no control of this build holds come back as they were read.
+    // Fields that no control holds come back as they were read.
     EXPECT_EQ(saved.BroadcastDataDir, QStringLiteral("D:\\放送"));
     EXPECT_EQ(saved.TicketFixedDate, QStringLiteral("2025/01/02"));
     EXPECT_EQ(saved.DisplayLeft, 150 * 15);
     EXPECT_EQ(saved.CtlTop, 200 * 15);
+}
+
+TEST_F(Startup, ACopyUnderAnotherNameIsAnotherModelWhateverItsExtension) {
+    platform::setProgramIdentity(
+        platform::identityFromArgv0(dir.filePath(QStringLiteral("LED-9.bin")), QStringLiteral("/usr/bin/ferrotab")));
+    settingsFile = mdlIniIo::settingsPath();
+    EXPECT_EQ(settingsFile, dir.filePath(QStringLiteral("LED-9.in4")));
+    auto program = startProgram();
+    EXPECT_EQ(program->display().windowTitle(), QStringLiteral("Ferrotab - 型番:LED-9"));
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(QFile(dir.filePath(QStringLiteral("LED-9.in4"))).size(), 752);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("LED-9.bin.in4"))));
 }
 
 TEST_F(Startup, UnwritableSettingsStillEndTheProgram) {

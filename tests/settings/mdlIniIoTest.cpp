@@ -1,3 +1,5 @@
+#include "platform/Files.h"
+#include "support/FailingSaveFile.h"
 #include "support/FakeSeams.h"
 #include "support/QtPrinters.h"
 #include "settings/SettingsCodec.h"
@@ -6,7 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 using platform::testing::ScopedMessageBoxes;
 using settings::SettingsRecord;
@@ -109,26 +117,86 @@ TEST_F(IniFile, RefusedValueShowsTheLoadFailureFrame) {
     EXPECT_EQ(box.buttons, platform::MsgButtons::Ok);
 }
 
-TEST_F(IniFile, UnwritableFolderKeepsThePreviousFileWhole) {
+TEST_F(IniFile, AFolderThatIsNotThereShowsTheSaveFailureFrame) {
+    const QString missing = mdlIniIo::settingsPath(dir.path() + QStringLiteral("/nowhere"), QStringLiteral("LED-84"));
+    EXPECT_FALSE(mdlIniIo::SaveIni(windows, missing));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const QString text = boxes.shown()[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("エラー Code:76\r\n内容:"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QDir::toNativeSeparators(missing) + u')')) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("モジュール")));
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(IniFile, ADeviceThatFailsHalfWayKeepsThePreviousFileWhole) {
+    windows.windows.DisplayLeft = 1500;
     ASSERT_TRUE(mdlIniIo::SaveIni(windows, path()));
     const QByteArray before = readAll(path());
 
-    // Not writable: the folder is read-only (root ignores the mode, so point
-    // at a folder that does not exist as well).
-    const QString missing = mdlIniIo::settingsPath(dir.path() + QStringLiteral("/nowhere"), QStringLiteral("LED-84"));
+    windows.windows.DisplayLeft = 3000;
     mdlIniIo::record().FareDataDir = QStringLiteral("changed");
-    EXPECT_FALSE(mdlIniIo::SaveIni(windows, missing));
+    platform::testing::FailingSaveFile file(path(), 300);
+    EXPECT_FALSE(mdlIniIo::SaveIni(windows, file));
     ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("エラー Code:")));
-    EXPECT_TRUE(boxes.shown()[0].text.contains(QStringLiteral("\r\n内容:")));
-    EXPECT_FALSE(boxes.shown()[0].text.contains(QStringLiteral("モジュール")));
-
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const bool saved = mdlIniIo::SaveIni(windows, path());
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (!saved) {
-        EXPECT_EQ(readAll(path()), before);
-    }
-    // No temporary file is left behind either way.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("エラー Code:57\r\n内容:No space left on device (%1)")
+                                         .arg(QDir::toNativeSeparators(path())));
+    EXPECT_EQ(readAll(path()), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("LED-84.in4")});
 }
+
+#ifdef Q_OS_UNIX
+// The fallback to writing in place exists where a folder's permissions can
+// refuse new files while its files stay writable.
+namespace {
+
+// Runs `save` in a child process without root's power to ignore file
+// permissions (as the unprivileged user "nobody" when the tests run as
+// root) and returns its exit status; 77 when the child could not give up
+// that power.
+int runUnprivileged(const std::function<int()>& save) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(77);
+        _exit(save());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+TEST_F(IniFile, AWritableFileInAFolderThatTakesNoTemporaryFileIsWrittenInPlace) {
+    // The settings file may be writable while its folder is not (a program
+    // folder the user may not add files to): the temporary file cannot be
+    // made beside it, so the settings are written into the file itself.
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+    const QString file = mdlIniIo::settingsPath(locked, QStringLiteral("LED-84"));
+    windows.windows.DisplayLeft = 1500;
+    ASSERT_TRUE(mdlIniIo::SaveIni(windows, file));
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther |
+                     QFile::WriteOther;
+    const auto readAndEnter = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                              QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(file, all));
+    ASSERT_TRUE(QFile::setPermissions(locked, readAndEnter));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), readAndEnter | QFile::WriteOwner));
+
+    windows.windows.DisplayLeft = 4500;
+    const int status = runUnprivileged([&] {
+        // Proof that the folder refuses the temporary file: replacing the
+        // file whole fails here.
+        if (!platform::replaceFile(file, QByteArrayLiteral("whole"))) return 3;
+        return mdlIniIo::SaveIni(windows, file) ? 0 : 1;
+    });
+    QFile::setPermissions(locked, readAndEnter | QFile::WriteOwner);
+    if (status == 77) GTEST_SKIP() << "cannot run a process without root's file access here";
+    ASSERT_EQ(status, 0) << (status == 3 ? "the folder took a temporary file" : "the settings were not saved");
+
+    SettingsRecord saved;
+    settings::decodeSettings(readAll(file), saved);
+    EXPECT_EQ(saved.DisplayLeft, 4500);
+    EXPECT_EQ(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("LED-84.in4")});
+}
+#endif

@@ -82,6 +82,28 @@ TEST(FareDataTool, ShowAndCheckTheSampleRoute) {
     EXPECT_EQ(runFareDataTool({QStringLiteral("check"), kSampleTape}).ExitCode, 0);
 }
 
+TEST(FareDataTool, AnnouncementsFromUtf8ToTheBroadcastFile) {
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("ann.csv"));
+    const QString tape = dir.filePath(QStringLiteral("1tp.csv"));
+    writeFile(csv, QStringLiteral("\uFEFFつぎは、市役所前です,1,2\n\"お降りの方は, ボタンを\",0,0\n").toUtf8());
+    auto r = runFareDataTool({QStringLiteral("tape-from-csv"), csv, QStringLiteral("-o"), tape});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(fileBytes(tape), cp932::encode(QStringLiteral("つぎは、市役所前です,1,2\r\n\"お降りの方は, ボタンを\",0,0\r\n")));
+
+    // A double quote inside a text, doubled or bare, is refused with its line,
+    // and nothing is written.
+    for (const QString& line : {QStringLiteral("\"「終点\"\"です」\",0,0"), QStringLiteral("終点\"です,0,0")}) {
+        QFile::remove(tape);
+        writeFile(csv, (QStringLiteral("つぎは,0,0\n") + line + u'\n').toUtf8());
+        r = runFareDataTool({QStringLiteral("tape-from-csv"), csv, QStringLiteral("-o"), tape});
+        EXPECT_EQ(r.ExitCode, 1) << line.toStdString();
+        EXPECT_TRUE(r.Err.contains(QStringLiteral("line 2"))) << r.Err.toStdString();
+        EXPECT_TRUE(r.Err.contains(QStringLiteral("double quote"))) << r.Err.toStdString();
+        EXPECT_FALSE(QFile::exists(tape));
+    }
+}
+
 // The sample is what a new user sees first: it must exercise the display.
 TEST(SampleRoute, IsABelievableRoute) {
     auto r = route::readFareDataFile(kSampleHy3);
