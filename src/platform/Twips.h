@@ -12,6 +12,7 @@ inline constexpr int kTwipsPerPixel = 15;
 
 constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
 constexpr std::int32_t pixelsToTwips(int pixels) { return std::int32_t(pixels) * kTwipsPerPixel; }
+inline QPoint twipsToPixels(std::int32_t left, std::int32_t top) { return {twipsToPixels(left), twipsToPixels(top)}; }
 inline QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
