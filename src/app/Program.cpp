@@ -9,8 +9,6 @@
 #include "options/frmOption.h"
 #include "settings/mdlIniIo.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 
@@ -108,11 +106,8 @@ void Program::start() {
     ctl_->raise();
 
     // 6-7. Display to the top-left corner, panel to the bottom-right.
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect s = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    form1_->move(s.topLeft());
-    const QSize panelSize = ctl_->frameGeometry().size();
-    ctl_->move(s.left() + s.width() - panelSize.width(), s.top() + s.height() - panelSize.height());
+    form1_->placeWindow(std::nullopt);
+    ctl_->placeWindow(std::nullopt);
 
     // 8. The display's rounded shape.
     form1_->applyRoundRegion();

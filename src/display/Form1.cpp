@@ -7,6 +7,7 @@
 #include "platform/Seams.h"
 #include "settings/SettingsRecord.h"
 #include "platform/Twips.h"
+#include "platform_ui/WindowPlacer.h"
 #include "display/Typefaces.h"
 
 #include <QCloseEvent>
@@ -104,12 +105,17 @@ void Form1::applyRoundRegion() {
 }
 
 void Form1::GetFormInfo(settings::SettingsRecord& record) const {
-    record.DisplayLeft = platform::pixelsToTwips(x());
-    record.DisplayTop = platform::pixelsToTwips(y());
+    const QPoint p = platform_ui::outerTopLeft(*this);
+    record.DisplayLeft = platform::pixelsToTwips(p.x());
+    record.DisplayTop = platform::pixelsToTwips(p.y());
 }
 
 void Form1::SetFormInfo(const settings::SettingsRecord& record) {
-    move(platform::twipsToPixels(record.DisplayLeft), platform::twipsToPixels(record.DisplayTop));
+    placeWindow(platform::twipsToPixels(record.DisplayLeft, record.DisplayTop));
+}
+
+void Form1::placeWindow(std::optional<QPoint> outerTopLeft) {
+    platform_ui::placeWindow(*this, {outerTopLeft, platform::Corner::TopLeft, platform::GrabHandle::Face});
 }
 
 void Form1::Degit_DblClick(int k) {

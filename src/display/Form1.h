@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class M_Degit;
 class ChimeiCtl_B;
@@ -57,9 +58,14 @@ public:
     // ellipses 2 x 2 pixels) and repaints it.
     void applyRoundRegion();
 
-    // Window position in twips, to and from the settings record.
+    // Window position in twips, to and from the settings record: the
+    // window's outer top-left corner.
     void GetFormInfo(settings::SettingsRecord& record) const;
     void SetFormInfo(const settings::SettingsRecord& record);
+    // Puts the window's outer top-left at `outerTopLeft` (pixels), or where a
+    // first start puts it, at the primary screen's top-left corner. A place
+    // where no part of the face would be on any screen counts as none.
+    void placeWindow(std::optional<QPoint> outerTopLeft);
 
     // The double-click on fare cell k: the cell's settings dialog, and on
     // confirmation its zero handling, shift and zero fill on all 84 cells.

@@ -5,6 +5,7 @@
 #include "platform/Seams.h"
 #include "settings/SettingsRecord.h"
 #include "platform/Twips.h"
+#include "platform_ui/WindowPlacer.h"
 
 #include <QCloseEvent>
 
@@ -20,16 +21,20 @@ void frmCtl::Load() {
 }
 
 void frmCtl::GetCtrlDataInfo(settings::SettingsRecord& record) const {
-    const QPoint p = frameGeometry().topLeft();
+    const QPoint p = platform_ui::outerTopLeft(*this);
     record.CtlLeft = platform::pixelsToTwips(p.x());
     record.CtlTop = platform::pixelsToTwips(p.y());
     record.CtlPageBack = PageBack;
 }
 
 void frmCtl::SetCtrlDataInfo(const settings::SettingsRecord& record) {
-    move(platform::twipsToPixels(record.CtlLeft), platform::twipsToPixels(record.CtlTop));
+    placeWindow(platform::twipsToPixels(record.CtlLeft, record.CtlTop));
     // Only 0 and 1 name a page; any other stored index leaves the pages as they are.
     if (record.CtlPageBack == 0 || record.CtlPageBack == 1) PageBack = record.CtlPageBack;
+}
+
+void frmCtl::placeWindow(std::optional<QPoint> outerTopLeft) {
+    platform_ui::placeWindow(*this, {outerTopLeft, platform::Corner::BottomRight, platform::GrabHandle::TitleBar});
 }
 
 void frmCtl::closeEvent(QCloseEvent* event) {

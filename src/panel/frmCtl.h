@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class Form1;
 namespace settings {
@@ -21,9 +22,15 @@ public:
     // The panel's load step: runs when the panel is first shown.
     void Load();
 
-    // Panel state to and from the settings record: its position and page.
+    // Panel state to and from the settings record: its position (the outer
+    // top-left corner, frame included) and page.
     void GetCtrlDataInfo(settings::SettingsRecord& record) const;
     void SetCtrlDataInfo(const settings::SettingsRecord& record);
+    // Puts the panel's outer top-left at `outerTopLeft` (pixels), or where a
+    // first start puts it, at the primary screen's bottom-right corner. A
+    // place where no part of the title bar would be on any screen counts as
+    // none.
+    void placeWindow(std::optional<QPoint> outerTopLeft);
 
     // What a confirmed quit runs: the shut-down steps and the end of the
     // program. Set by the program at start.

@@ -32,6 +32,8 @@ protected:
         auto p = std::make_unique<Program>(settingsFile);
         p->endProcess = [this] { ++ended; };
         p->start();
+        // The window system reports where the windows went.
+        QCoreApplication::processEvents();
         return p;
     }
     QTemporaryDir dir;
@@ -152,6 +154,35 @@ TEST_F(Startup, UnwritableSettingsStillEndTheProgram) {
     EXPECT_EQ(ended, 1);
     ASSERT_EQ(boxes.shown().size(), 2u);
     EXPECT_TRUE(boxes.shown()[1].text.startsWith(QStringLiteral("エラー Code:")));
+}
+
+TEST_F(Startup, WindowsSavedOffEveryScreenOpenWhereAFirstStartPutsThem) {
+    auto record = settings::SettingsRecord::initial(QDate(2026, 12, 6));
+    record.DisplayLeft = -40000 * 15;
+    record.DisplayTop = 100 * 15;
+    record.CtlLeft = 40000 * 15;
+    record.CtlTop = -30000 * 15;
+    {
+        QFile f(settingsFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(settings::encodeSettings(record));
+    }
+    auto program = startProgram();
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(program->display().pos(), screenRect().topLeft());
+    EXPECT_EQ(program->panel().frameGeometry().bottomRight(), screenRect().bottomRight());
+
+    // Until the next quit writes the real places, the file keeps what it had.
+    QFile f(settingsFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(settings::decodeSettings(f.readAll()).CtlLeft, 40000 * 15);
+    f.close();
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const auto saved = settings::decodeSettings(f.readAll());
+    EXPECT_EQ(saved.DisplayLeft, screenRect().left() * 15);
+    EXPECT_EQ(saved.CtlLeft, program->panel().frameGeometry().left() * 15);
 }
 
 TEST_F(Startup, CellFormatsAndColoursComeFromTheFileAndGoBackToIt) {
