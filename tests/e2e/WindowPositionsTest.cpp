@@ -1,0 +1,350 @@
+// The real program on a real X server (Xvfb) under a window manager that
+// draws frames (openbox), driven from outside as a person would: windows are
+// found by title, moved with xdotool, and the program is quit through the
+// panel's close box and the quit question. Positions are read from the X
+// server itself, frame included.
+//
+// Skipped, with the reason, only when Xvfb cannot start here.
+#include "settings/SettingsCodec.h"
+#include "settings/SettingsRecord.h"
+
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRect>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+const QString kPanelTitle = QStringLiteral("集中操作盤");
+const QString kDisplayTitle = QStringLiteral("Ferrotab - 型番:LED-84");
+const QString kQuitTitle = QStringLiteral("Ferrotabの終了確認");
+const QRect kScreen(0, 0, 1280, 1024);
+constexpr int kWaitMs = 15000; // generous: the machine may be busy with other work
+
+std::string str(const QPoint& p) { return std::to_string(p.x()) + "," + std::to_string(p.y()); }
+
+// An X server with a window manager, for the length of one test.
+class XSession {
+public:
+    ~XSession() {
+        for (QProcess* p : {&wm_, &xvfb_}) {
+            if (p->state() == QProcess::NotRunning) continue;
+            p->terminate();
+            if (!p->waitForFinished(3000)) p->kill();
+            p->waitForFinished(3000);
+        }
+    }
+
+    // Starts Xvfb on a free display. Returns the reason when it cannot.
+    // The display number is drawn at random and the server started on it
+    // explicitly; a server that finds its number taken (another test's, run
+    // at the same time) exits, and another number is tried.
+    std::optional<QString> startServer() {
+        QString why;
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            const QString display = QStringLiteral(":%1").arg(100 + QRandomGenerator::global()->bounded(800));
+            xvfb_.setProgram(QStringLiteral("Xvfb"));
+            xvfb_.setArguments({display, QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(kScreen.width()).arg(kScreen.height()),
+                                QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                // No reset when the last client leaves: a client
+                                // connecting during a reset would be turned away.
+                                QStringLiteral("-noreset")});
+            xvfb_.start();
+            if (!xvfb_.waitForStarted(5000)) return QStringLiteral("Xvfb could not be started: ") + xvfb_.errorString();
+            // The server writes its display number once it takes clients.
+            QElapsedTimer t;
+            t.start();
+            QByteArray out;
+            while (!out.contains('\n') && xvfb_.state() == QProcess::Running && t.elapsed() < kWaitMs) {
+                xvfb_.waitForReadyRead(200);
+                out += xvfb_.readAllStandardOutput();
+            }
+            if (out.contains('\n')) {
+                display_ = display;
+                return std::nullopt;
+            }
+            why = QString::fromLocal8Bit(xvfb_.readAllStandardError()).trimmed();
+            xvfb_.kill();
+            xvfb_.waitForFinished(3000);
+        }
+        return QStringLiteral("Xvfb did not come up: ") + why;
+    }
+
+    // Starts openbox and waits until it manages the screen. Returns what
+    // went wrong when it does not.
+    std::optional<std::string> startWindowManager() {
+        wm_.setProcessEnvironment(environment());
+        wm_.setProcessChannelMode(QProcess::MergedChannels);
+        wm_.setProgram(QStringLiteral("openbox"));
+        wm_.setArguments({QStringLiteral("--sm-disable")});
+        wm_.start();
+        if (!wm_.waitForStarted(5000)) return "openbox could not be started: " + wm_.errorString().toStdString();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < kWaitMs && wm_.state() == QProcess::Running) {
+            if (run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                    .contains(QStringLiteral("window id")))
+                return std::nullopt;
+            QThread::msleep(50);
+        }
+        wm_.waitForFinished(500);
+        return "openbox did not take the screen " + display_.toStdString() + ": " +
+               QString::fromLocal8Bit(wm_.readAll()).toStdString();
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        env.insert(QStringLiteral("HOME"), home_.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.path());
+        env.remove(QStringLiteral("XAUTHORITY"));
+        return env;
+    }
+
+    // Runs a helper (xprop, xwininfo, wmctrl, xdotool) and returns its output.
+    QString run(const QString& program, const QStringList& args) const {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(program, args);
+        if (!p.waitForFinished(kWaitMs)) {
+            p.kill();
+            p.waitForFinished(1000);
+        }
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+private:
+    QProcess xvfb_;
+    QProcess wm_;
+    QString display_;
+    QTemporaryDir home_;
+};
+
+struct Placed {
+    QRect outer; // frame included
+    bool operator==(const Placed&) const = default;
+};
+
+// One run of the program, started under the name LED-84 from `folder`.
+class Ferrotab {
+public:
+    Ferrotab(const XSession& x, const QString& folder) : x_(x) {
+        process_.setProcessEnvironment(x.environment());
+        process_.setWorkingDirectory(folder);
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.start(QDir(folder).filePath(QStringLiteral("LED-84")), {});
+        process_.waitForStarted(kWaitMs);
+    }
+    ~Ferrotab() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+
+    // The program's windows by title, as the window manager lists them.
+    std::map<QString, QString> windows() const {
+        static const QRegularExpression line(QStringLiteral("^(0x[0-9a-f]+)\\s+-?\\d+\\s+(\\d+)\\s+\\S+\\s(.*)$"));
+        std::map<QString, QString> byTitle;
+        const QString list = x_.run(QStringLiteral("wmctrl"), {QStringLiteral("-l"), QStringLiteral("-p")});
+        for (const QString& l : list.split(u'\n')) {
+            const auto m = line.match(l);
+            if (m.hasMatch() && m.captured(2).toLongLong() == process_.processId()) byTitle[m.captured(3)] = m.captured(1);
+        }
+        return byTitle;
+    }
+
+    QString waitForWindow(const QString& title) const {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < kWaitMs && process_.state() == QProcess::Running) {
+            const auto w = windows();
+            if (auto it = w.find(title); it != w.end()) return it->second;
+            QThread::msleep(50);
+        }
+        return {};
+    }
+
+    // Where the window is, frame included, as the X server has it.
+    Placed placed(const QString& id) const {
+        const QString info = x_.run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+        auto number = [&](const char* label) {
+            const QRegularExpression re(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)"));
+            return re.match(info).captured(1).toInt();
+        };
+        const QString extents = x_.run(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_FRAME_EXTENTS")});
+        const auto e = QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(extents);
+        const int left = e.captured(1).toInt(), right = e.captured(2).toInt(), top = e.captured(3).toInt(),
+                  bottom = e.captured(4).toInt();
+        return {QRect(number("Absolute upper-left X") - left, number("Absolute upper-left Y") - top,
+                      number("Width") + left + right, number("Height") + top + bottom)};
+    }
+
+    // Both windows once they have stopped moving.
+    std::pair<Placed, Placed> settledWindows() {
+        panel_ = waitForWindow(kPanelTitle);
+        display_ = waitForWindow(kDisplayTitle);
+        if (panel_.isEmpty() || display_.isEmpty()) return {};
+        std::pair<Placed, Placed> last{placed(panel_), placed(display_)};
+        QElapsedTimer t;
+        t.start();
+        for (int same = 0; same < 3 && t.elapsed() < kWaitMs;) {
+            QThread::msleep(100);
+            const std::pair<Placed, Placed> now{placed(panel_), placed(display_)};
+            same = now == last ? same + 1 : 0;
+            last = now;
+        }
+        return last;
+    }
+
+    void move(const QString& id, QPoint to) const {
+        x_.run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), id, QString::number(to.x()), QString::number(to.y())});
+    }
+    const QString& panel() const { return panel_; }
+    const QString& display() const { return display_; }
+
+    // Closes the panel from its close box, as the window manager sends it,
+    // and answers はい to the quit question. True when the program ended
+    // well.
+    bool quit() {
+        x_.run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), panel_});
+        const QString box = waitForWindow(kQuitTitle);
+        if (box.isEmpty()) return false;
+        // はい is the box's default button.
+        QElapsedTimer t;
+        t.start();
+        while (process_.state() == QProcess::Running && t.elapsed() < kWaitMs) {
+            x_.run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), box,
+                                                QStringLiteral("key"), QStringLiteral("Return")});
+            process_.waitForFinished(1000);
+        }
+        return process_.state() == QProcess::NotRunning && process_.exitStatus() == QProcess::NormalExit &&
+               process_.exitCode() == 0;
+    }
+
+    // What the program printed, and how it ended, for a failure message.
+    std::string output() {
+        QString s = QString::fromLocal8Bit(process_.readAll());
+        if (process_.state() == QProcess::NotRunning)
+            s += QStringLiteral("[ended: exit code %1, %2]").arg(process_.exitCode()).arg(process_.errorString());
+        return s.toStdString();
+    }
+
+private:
+    const XSession& x_;
+    QProcess process_;
+    QString panel_;
+    QString display_;
+};
+
+class WindowPositions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (auto why = x.startServer()) GTEST_SKIP() << "no X server for this test: " << why->toStdString();
+        const auto wmFailure = x.startWindowManager();
+        ASSERT_FALSE(wmFailure) << *wmFailure;
+        ASSERT_TRUE(QFile::link(QStringLiteral(FERROTAB_PROGRAM), folder.filePath(QStringLiteral("LED-84"))));
+    }
+
+    QString settingsFile() const { return folder.filePath(QStringLiteral("LED-84.in4")); }
+    settings::SettingsRecord saved() const {
+        QFile f(settingsFile());
+        return settings::decodeSettings(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+    }
+    void save(const settings::SettingsRecord& r) const {
+        QFile f(settingsFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(settings::encodeSettings(r));
+    }
+
+    XSession x;
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+TEST_F(WindowPositions, BothWindowsComeBackWhereTheyWereLeftToThePixel) {
+    Placed panel, display;
+    {
+        Ferrotab first(x, folder.path());
+        auto [p, d] = first.settledWindows();
+        ASSERT_FALSE(first.panel().isEmpty()) << first.output();
+        // A first start: the display in the top-left corner, the panel's
+        // frame in the bottom-right one.
+        EXPECT_EQ(d.outer.topLeft(), kScreen.topLeft());
+        EXPECT_EQ(p.outer.bottomRight(), kScreen.bottomRight()) << "panel at " << str(p.outer.topLeft());
+        EXPECT_GT(p.outer.height(), 260) << "the window manager drew no title bar";
+
+        // Somewhere odd, as a user leaves them.
+        first.move(first.panel(), QPoint(333, 227));
+        first.move(first.display(), QPoint(41, 17));
+        std::tie(panel, display) = first.settledWindows();
+        ASSERT_NE(panel.outer.topLeft(), p.outer.topLeft()) << "the panel could not be moved";
+        ASSERT_NE(display.outer.topLeft(), d.outer.topLeft()) << "the display could not be moved";
+        ASSERT_TRUE(first.quit()) << first.output();
+    }
+    for (int start = 2; start <= 6; ++start) {
+        const auto r = saved();
+        EXPECT_EQ(QPoint(r.CtlLeft, r.CtlTop), panel.outer.topLeft() * 15) << "before start " << start;
+        EXPECT_EQ(QPoint(r.DisplayLeft, r.DisplayTop), display.outer.topLeft() * 15) << "before start " << start;
+
+        Ferrotab again(x, folder.path());
+        const auto [p, d] = again.settledWindows();
+        ASSERT_FALSE(again.panel().isEmpty()) << again.output();
+        EXPECT_EQ(p, panel) << "start " << start << ": panel at " << str(p.outer.topLeft()) << ", left at "
+                            << str(panel.outer.topLeft());
+        EXPECT_EQ(d, display) << "start " << start << ": display at " << str(d.outer.topLeft()) << ", left at "
+                              << str(display.outer.topLeft());
+        ASSERT_TRUE(again.quit()) << again.output();
+        if (HasFailure()) break;
+    }
+}
+
+TEST_F(WindowPositions, APanelOffEveryScreenOpensWhereAFirstStartPutsIt) {
+    auto record = settings::SettingsRecord::initial(QDate(2026, 12, 6));
+    record.CtlLeft = 40000 * 15;
+    record.CtlTop = -30000 * 15;
+    record.DisplayLeft = 100 * 15;
+    record.DisplayTop = 50 * 15;
+    save(record);
+    {
+        Ferrotab run(x, folder.path());
+        const auto [p, d] = run.settledWindows();
+        ASSERT_FALSE(run.panel().isEmpty()) << run.output();
+        EXPECT_TRUE(kScreen.contains(p.outer)) << "panel at " << str(p.outer.topLeft());
+        EXPECT_EQ(p.outer.bottomRight(), kScreen.bottomRight()) << "panel at " << str(p.outer.topLeft());
+        // The display could be reached where it was: it stays there.
+        EXPECT_EQ(d.outer.topLeft(), QPoint(100, 50));
+        ASSERT_TRUE(run.quit()) << run.output();
+        // The next quit writes where the panel really is.
+        EXPECT_EQ(QPoint(saved().CtlLeft, saved().CtlTop), p.outer.topLeft() * 15);
+    }
+
+    // Mostly off the screen, but with a piece of its title bar still on it
+    // (50 pixels, more than the tenth of a window that openbox itself keeps
+    // on the screen): the panel is left there, exactly.
+    const QPoint edge(kScreen.right() - 49, 500);
+    record.CtlLeft = edge.x() * 15;
+    record.CtlTop = edge.y() * 15;
+    save(record);
+    Ferrotab run(x, folder.path());
+    const auto [p, d] = run.settledWindows();
+    ASSERT_FALSE(run.panel().isEmpty()) << run.output();
+    EXPECT_EQ(p.outer.topLeft(), edge);
+    ASSERT_TRUE(run.quit()) << run.output();
+}
