@@ -146,6 +146,19 @@ std::int16_t optionOf(const QRadioButton* option) { return options::optionValueO
 std::int16_t listOf(const QComboBox* list) { return std::int16_t(list->currentIndex()); }
 bool marked(const QCheckBox* box) { return options::isMarked(box->checkState()); }
 
+// A stack of pages as large as its largest page, whichever is shown, so the
+// dialog keeps its size when the pages change. Pages with wrapping notes are
+// measured at the stack's width.
+void holdLargestPage(QStackedWidget* stack) {
+    QSize largest;
+    for (int i = 0; i < stack->count(); ++i) largest = largest.expandedTo(stack->widget(i)->sizeHint());
+    for (int i = 0; i < stack->count(); ++i) {
+        QWidget* page = stack->widget(i);
+        if (page->hasHeightForWidth()) largest.setHeight(std::max(largest.height(), page->heightForWidth(largest.width())));
+    }
+    stack->setMinimumSize(largest);
+}
+
 QButtonGroup* group(QObject* owner, std::initializer_list<QAbstractButton*> members) {
     auto* g = new QButtonGroup(owner);
     for (QAbstractButton* b : members) g->addButton(b);
@@ -209,11 +222,19 @@ frmOption::frmOption(Form1* display, QWidget* parent) : QDialog(parent), display
     // Set through the same path as stored values, so the dependent controls
     // follow; the fare display is left alone until settings are applied.
     applyRecord(settings::SettingsRecord::initial(platform::clock().now().date()), false);
+    // Frames that come and go keep their room, so the dialog does not jump.
+    for (QWidget* frame : {Frame6[0], Frame6[1], Frame6[2], static_cast<QGroupBox*>(Frame10), Frame7}) {
+        QSizePolicy policy = frame->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        frame->setSizePolicy(policy);
+    }
     Option1[0]->setChecked(true);
     Option1_Click(0);
     Option5[0]->setChecked(true);
     Option5_Click(0);
 
+    holdLargestPage(soundPages);
+    holdLargestPage(pages);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -302,7 +323,9 @@ void frmOption::buildPage1() {
     frames->setContentsMargins(int(1.5 * em(this)), 0, 0, 0);
     for (int i = 0; i < 3; ++i) {
         auto* frame = new QGroupBox(frameCaptions[i], page);
+        frame->setFlat(true);
         auto* row = new QHBoxLayout(frame);
+        row->setContentsMargins(em(this) / 2, em(this) / 4, 0, 0);
         auto* builtIn = new QRadioButton(QStringLiteral("内蔵"), frame);
         auto* user = new QRadioButton(QStringLiteral("ユーザーパネル"), frame);
         Option3[builtInAndUser[size_t(i)][0]] = builtIn;
@@ -335,6 +358,7 @@ void frmOption::buildPage2() {
 
     auto* top = new QHBoxLayout;
     auto* colourForm = new QFormLayout;
+    colourForm->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     const QString colourCaptions[3] = {QStringLiteral("背景色："), QStringLiteral("未発光時の文字色："),
                                        QStringLiteral("発光時の文字色：")};
     for (int i = 0; i < 3; ++i) {
@@ -405,6 +429,7 @@ void frmOption::buildPage3() {
     QWidget* page = Frame1[3];
     auto* layout = new QVBoxLayout(page);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     const QString colourCaptions[2] = {QStringLiteral("背景色："), QStringLiteral("文字色：")};
     for (int i = 0; i < 2; ++i) {
         Command9[size_t(i)] = colourButton(colourCaptions[i], page);
@@ -625,6 +650,7 @@ void frmOption::buildPage5() {
 
 void frmOption::Load() {
     M_Degit1->setDegitSize(0);
+    M_Degit1->setFixedSize(M_Degit1->size());
     // The fare cells' lamp style and a fare, so all three colours show.
     M_Degit1->setDegitStyle(1);
     M_Degit1->setValue(180);
