@@ -76,10 +76,10 @@ TicketLabelPlan ticketLabelPlan(int scheme, int zeroPad) {
     if (scheme < 0 || scheme >= kNumberingSchemeCount) return plan;
 
     // Schemes 0 and 1 number every label; the others leave label 1 to the
-    // word. Scheme 0 and the odd ones count from the label's own number, the
-    // rest one less.
+    // word. Scheme 0 and the odd ones from 3 on give a label its own number,
+    // scheme 1 and the even ones one less.
     const int first = scheme <= 1 ? 1 : 2;
-    const int offset = (scheme == 0 || scheme % 2 == 1) ? 0 : -1;
+    const int offset = (scheme == 0 || (scheme >= 3 && scheme % 2 == 1)) ? 0 : -1;
     for (int k = first; k <= device::kFareCellCount; ++k) plan.texts[size_t(k)] = ticketNumberText(k + offset, pad);
     return plan;
 }
