@@ -222,6 +222,7 @@ frmOption::frmOption(Form1* display, QWidget* parent) : QDialog(parent), display
     // Set through the same path as stored values, so the dependent controls
     // follow; the fare display is left alone until settings are applied.
     applyRecord(settings::SettingsRecord::initial(platform::clock().now().date()), false);
+    updateDependents();
     // Frames that come and go keep their room, so the dialog does not jump.
     for (QWidget* frame : {Frame6[0], Frame6[1], Frame6[2], static_cast<QGroupBox*>(Frame10), Frame7}) {
         QSizePolicy policy = frame->sizePolicy();
@@ -490,10 +491,11 @@ void frmOption::buildPage4() {
         grid->setContentsMargins(int(1.5 * em(this)), 0, 0, 0);
         for (int v = 0; v < 3; ++v) {
             const QString name = QStringLiteral("「%1」の場合").arg(v + 1);
-            soundBox(first + v, name, parent);
+            const int box = first + v;
+            soundBox(box, name, parent);
             grid->addWidget(caption(name, parent), v, 0);
-            grid->addWidget(txtSelectSound[size_t(first + v)], v, 1);
-            grid->addWidget(cmdSelectSound[size_t(first + v)], v, 2);
+            grid->addWidget(txtSelectSound[size_t(box)], v, 1);
+            grid->addWidget(cmdSelectSound[size_t(box)], v, 2);
         }
         grid->setColumnStretch(1, 1);
         return grid;
@@ -681,7 +683,8 @@ void frmOption::Load() {
     }
 }
 
-void frmOption::AddComboItem() {
+// Changes the dialog through its list, so not const.
+void frmOption::AddComboItem() { // NOLINT(readability-make-member-function-const)
     Combo2->clear();
     Combo2->addItems(options::numberingSchemeItems());
     Combo2->setCurrentIndex(0);
