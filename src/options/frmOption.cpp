@@ -187,7 +187,10 @@ frmOption::frmOption(Form1* display, QWidget* parent) : QDialog(parent), display
         pageGroup->addButton(b);
         selectors->addWidget(b);
         Option1[size_t(i)] = b;
-        connect(b, &QAbstractButton::clicked, this, [this, i] { Option1_Click(i); });
+        // The page follows the button however it is chosen: click, keys, or code.
+        connect(b, &QAbstractButton::toggled, this, [this, i](bool on) {
+            if (on) Option1_Click(i);
+        });
     }
     selectors->addStretch(1);
     outer->addLayout(selectors);
@@ -230,9 +233,7 @@ frmOption::frmOption(Form1* display, QWidget* parent) : QDialog(parent), display
         frame->setSizePolicy(policy);
     }
     Option1[0]->setChecked(true);
-    Option1_Click(0);
     Option5[0]->setChecked(true);
-    Option5_Click(0);
 
     holdLargestPage(soundPages);
     holdLargestPage(pages);
@@ -476,7 +477,9 @@ void frmOption::buildPage4() {
     for (int i = 0; i < 2; ++i) {
         Option5[size_t(i)] = new PageButton(subCaptions[i], frame);
         subGroup->addButton(Option5[size_t(i)]);
-        connect(Option5[size_t(i)], &QAbstractButton::clicked, this, [this, i] { Option5_Click(i); });
+        connect(Option5[size_t(i)], &QAbstractButton::toggled, this, [this, i](bool on) {
+            if (on) Option5_Click(i);
+        });
         subSelectors->addWidget(Option5[size_t(i)]);
     }
     subSelectors->addStretch(1);
