@@ -26,6 +26,7 @@ public:
             const M_Degit& cell = *f.Degit[size_t(i)];
             r.CellFormat[size_t(i - 1)] = {cell.Shift(), cell.ZeroMode(), cell.FillZero()};
         }
+        p_.option_->GetOptionInfo(r);
         p_.ctl_->GetCtrlDataInfo(r);
         f.GetFormInfo(r);
     }
@@ -47,8 +48,13 @@ public:
         f.ChimeiCtl->setBackColor(r.StopNameBackColor);
         f.ChimeiCtl->setForeColor(r.StopNameForeColor);
 
+        // The options dialog's settings, which stop at a refused value with
+        // an error; then the panel, the display's place, and the dialog's
+        // settings applied to the display once more, completely.
+        p_.option_->SetOptionInfo(r);
         p_.ctl_->SetCtrlDataInfo(r);
         f.SetFormInfo(r);
+        p_.option_->SetProp();
     }
 
 private:
@@ -58,9 +64,6 @@ private:
         cell.setDegitForeColor(r.DigitLitColor);
     }
 
-public:
-
-private:
     Program& p_;
 };
 
@@ -86,19 +89,22 @@ void Program::start() {
     // 2. Factory defaults. The built-in panel picture is the face in every
     // backlight mode until the user chooses others. The record starts as the
     // options dialog's design values; the fixed ticket date is the day it is
-    // created.
+    // created. The dialog comes up holding the factory settings, and they are
+    // applied to the display under the panel's backlight mode (OFF).
     form1_->setPicture(form1_->imgRes[0]);
     form1_->imgRes[1] = form1_->imgRes[0];
     form1_->imgRes[2] = form1_->imgRes[0];
     mdlIniIo::record() = settings::SettingsRecord::initial(platform::clock().now().date());
+    option_ = std::make_unique<frmOption>(form1_.get());
+    ctl_ = std::make_unique<frmCtl>(form1_.get(), option_.get());
+    option_->setBacklightSwitch(ctl_.get());
+    option_->SetProp();
 
     // 3. The options dialog, loaded but not shown.
-    option_ = std::make_unique<frmOption>(form1_.get());
     option_->hide();
 
     // 4-5. The operation panel, shown modeless and raised; its load step runs
     // as it comes up.
-    ctl_ = std::make_unique<frmCtl>(form1_.get());
     ctl_->onQuitConfirmed = [this] { shutDown(); };
     form1_->setOperationPanel(ctl_.get());
     ctl_->Load();

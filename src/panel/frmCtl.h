@@ -2,20 +2,36 @@
 // The driver's central operation panel (集中操作盤). It drives the fare display;
 // closing it ends the program, after asking.
 
+#include "options/Backlight.h"
+
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 
 class Form1;
+class frmOption;
+class QGroupBox;
+class QRadioButton;
 namespace settings {
 struct SettingsRecord;
 }
 
-class frmCtl : public QWidget {
+class frmCtl : public QWidget, public options::BacklightSwitch {
     Q_OBJECT
 public:
-    explicit frmCtl(Form1* display, QWidget* parent = nullptr);
+    // `options`: the options dialog, whose controls hold the settings the
+    // panel's operations read.
+    explicit frmCtl(Form1* display, frmOption* options = nullptr, QWidget* parent = nullptr);
+
+    // The backlight: OFF (0), ON1 (1), ON2 (2) in the frame "バックライト";
+    // OFF at every start (the mode is not saved).
+    QGroupBox* backlightFrame = nullptr;
+    std::array<QRadioButton*, 3> Option4{};
+    // Selecting a mode: the display's panel picture and label colour of the mode.
+    void Option4_Click(std::int16_t index) override;
+    std::int16_t selectedBacklightMode() const override;
 
     std::int16_t PageBack = 0; // entry page last sent to the back (0 or 1)
 
@@ -41,4 +57,5 @@ protected:
 
 private:
     Form1* display_;
+    frmOption* options_;
 };

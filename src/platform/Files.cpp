@@ -1,5 +1,7 @@
 #include "platform/Files.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace platform {
@@ -30,6 +32,25 @@ std::optional<FileFailure> replaceWith(QSaveFile& file, const QByteArray& bytes)
 std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     return replaceWith(file, bytes);
+}
+
+bool FileExist(const QString& path) {
+    if (path.trimmed().isEmpty()) return false;
+    // Either separator names a folder: users' settings may come from Windows.
+    QString normalised = path;
+    normalised.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const qsizetype slash = normalised.lastIndexOf(QLatin1Char('/'));
+    const QString name = normalised.mid(slash + 1);
+    if (name.isEmpty()) return false;
+    if (!name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?'))) {
+        const QFileInfo info(path);
+        return info.exists() && !info.isDir();
+    }
+    const QString folder = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : normalised.left(slash));
+    QDir dir(folder);
+    dir.setNameFilters({name});
+    dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
+    return !dir.entryList().isEmpty();
 }
 
 } // namespace platform

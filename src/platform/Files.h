@@ -1,7 +1,7 @@
 #pragma once
-// Writing a file so that a failure never leaves it half written: the bytes go
-// to a temporary file beside it, which replaces the old one only once it is
-// complete.
+// File helpers. Writing a file so that a failure never leaves it half
+// written: the bytes go to a temporary file beside it, which replaces the old
+// one only once it is complete. And the existence test of user-chosen files.
 
 #include <QByteArray>
 #include <QFileDevice>
@@ -24,5 +24,11 @@ std::optional<FileFailure> replaceWith(QSaveFile& file, const QByteArray& bytes)
 
 // The same for a path.
 std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& bytes);
+
+// True when a search for `path` finds a file: the last part of the path may
+// hold the wildcards "*" and "?" (matched without regard to case), and the
+// test is then whether any file matches. Folders are not files; an empty path
+// finds nothing.
+bool FileExist(const QString& path);
 
 } // namespace platform

@@ -8,6 +8,14 @@
 #include "settings/SettingsCodec.h"
 #include "panel/frmCtl.h"
 #include "options/frmOption.h"
+#include "options/OptionWidgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 
 #include <QFile>
 #include <QGuiApplication>
@@ -222,4 +230,137 @@ TEST_F(Startup, CellFormatsAndColoursComeFromTheFileAndGoBackToIt) {
     EXPECT_EQ(saved.CellFormat[5], record.CellFormat[5]);
     EXPECT_EQ(saved.CellFormat[83], (settings::CellFormatEntry{3, 0, 4}));
     EXPECT_EQ(saved.DigitLitColor, 0x0000FFu);
+}
+
+// ---- the options dialog's settings across a run --------------------------------------------
+
+namespace {
+
+settings::SettingsRecord fieldsOneToSixtyOne(settings::SettingsRecord r) {
+    // Everything after field 61 as a fresh record has it, so two records
+    // compare on the dialog's fields only.
+    const settings::SettingsRecord fresh;
+    r.CtlPageBack = fresh.CtlPageBack;
+    r.ScrollSpeed = fresh.ScrollSpeed;
+    r.ScrollStartWait = fresh.ScrollStartWait;
+    r.LateNightFare = fresh.LateNightFare;
+    r.TicketPreviewShown = fresh.TicketPreviewShown;
+    r.CtlLeft = fresh.CtlLeft;
+    r.CtlTop = fresh.CtlTop;
+    r.DisplayLeft = fresh.DisplayLeft;
+    r.DisplayTop = fresh.DisplayTop;
+    r.CustomColors = fresh.CustomColors;
+    r.CellFormat = fresh.CellFormat;
+    return r;
+}
+
+} // namespace
+
+TEST_F(Startup, FirstRunShowsTheFactorySettingsAndSavesThem) {
+    auto program = startProgram();
+    Form1& form = program->display();
+    // The factory settings are on the display before any file is read.
+    EXPECT_EQ(form.ChimeiCtl->ForeColor(), 0x00FFFF);
+    EXPECT_EQ(form.lblSeiriNum[1]->text(), QStringLiteral("１"));
+    EXPECT_EQ(form.lblSeiriNum[84]->text(), QStringLiteral("８４"));
+    EXPECT_TRUE(form.lblSeiriNum[1]->isVisible());
+    EXPECT_EQ(form.lblSeiriNum[1]->palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_EQ(form.picture(), form.imgRes[0]);
+    EXPECT_TRUE(program->panel().Option4[0]->isChecked());
+
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    QFile f(settingsFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes.size(), 752);
+    EXPECT_EQ(fieldsOneToSixtyOne(settings::decodeSettings(bytes)),
+              fieldsOneToSixtyOne(settings::SettingsRecord::initial(QDate(2026, 12, 6))));
+}
+
+TEST_F(Startup, TheDialogsSettingsComeFromTheFileAndGoBackUnchanged) {
+    QTemporaryDir pictures;
+    QImage user(300, 120, QImage::Format_RGB32);
+    user.fill(Qt::darkBlue);
+    const QString userFile = pictures.path() + QStringLiteral("/off.bmp");
+    ASSERT_TRUE(user.save(userFile, "BMP"));
+
+    auto record = settings::SettingsRecord::initial(QDate(2025, 1, 2));
+    record.FareDataDir = QStringLiteral("/data/運賃");
+    record.TicketNumScheme = 3;
+    record.TicketNumColorOff = 0x00FF00;
+    record.PanelAutoBuiltIn = 0;
+    record.PanelIndividual = -1;
+    record.PanelOffBuiltIn = 0;
+    record.PanelOffUser = -1;
+    record.PanelOffUserFile = userFile;
+    record.DigitLitColor = 0x0000FF;
+    record.StopNameForeColor = 0x00FF00;
+    record.StopNameFontMode = 1;
+    record.StopNameBold = 1;
+    record.InfoColumnOn = 1;
+    record.InfoColumnIndex = 149;
+    record.SoundResetFile = QStringLiteral("/sounds/ピンポン.wav");
+    record.TicketPreviewOn = 1;
+    record.TicketDateFixed = -1;
+    record.TicketDatePerPrint = 0;
+    {
+        QFile f(settingsFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(settings::encodeSettings(record));
+    }
+    auto program = startProgram();
+    EXPECT_TRUE(boxes.shown().empty());
+    Form1& form = program->display();
+    frmOption& options = program->options();
+    EXPECT_EQ(options.Text2[0]->text(), QStringLiteral("/data/運賃"));
+    EXPECT_EQ(options.Combo4[4]->currentText(), QStringLiteral("150"));
+    EXPECT_TRUE(options.Combo4[4]->isEnabled());
+    EXPECT_FALSE(options.Frame7->isHidden());
+    // On the display: numbering, colours, font, and the user's picture in OFF.
+    EXPECT_EQ(form.lblSeiriNum[1]->text(), QStringLiteral("な し"));
+    EXPECT_EQ(form.lblSeiriNum[2]->text(), QStringLiteral("２"));
+    EXPECT_EQ(form.lblSeiriNum[2]->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    EXPECT_EQ(form.Degit[17]->DegitForeColor(), 0x0000FF);
+    EXPECT_EQ(form.ChimeiCtl->FontMode(), 1);
+    EXPECT_TRUE(form.ChimeiCtl->FontBold());
+    EXPECT_EQ(form.picture().size(), QSize(300, 120));
+    // The backlight mode is not stored: OFF at every start.
+    EXPECT_TRUE(program->panel().Option4[0]->isChecked());
+
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    QFile f(settingsFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fieldsOneToSixtyOne(settings::decodeSettings(f.readAll())), fieldsOneToSixtyOne(record));
+}
+
+TEST_F(Startup, AStoredPositionOutsideItsListStopsLoadingThere) {
+    auto record = settings::SettingsRecord::initial(QDate(2026, 12, 6));
+    record.FareDataDir = QStringLiteral("/data/運賃");
+    record.TicketNumAutoShow = 0;
+    record.TicketNumScheme = 12; // the list has 0..11
+    record.StopNameForeColor = 0x00FF00;
+    record.StopNameBackColor = 0x000000;
+    {
+        QFile f(settingsFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(settings::encodeSettings(record));
+    }
+    auto program = startProgram();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const QString text = boxes.shown()[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("エラー Code:380\r\n内容:"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nモジュール:mdlIniIo.LoadIni()")));
+    // Applied before the refused list: the cells' and strip's colours, the
+    // folder, the labels switch; after it, the factory values stay.
+    frmOption& options = program->options();
+    EXPECT_EQ(options.Text2[0]->text(), QStringLiteral("/data/運賃"));
+    EXPECT_EQ(options.Check1->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(options.Frame3->isEnabled());
+    EXPECT_EQ(options.Combo2->currentIndex(), 0);
+    EXPECT_EQ(options.Command9[1]->BackColor(), 0x00FFFF);
+    EXPECT_EQ(program->display().ChimeiCtl->ForeColor(), 0x00FF00);
+    // The display was not given the half-loaded settings again.
+    EXPECT_TRUE(program->display().lblSeiriNum[1]->isVisible());
 }

@@ -1,0 +1,100 @@
+#include "options/Backlight.h"
+
+#include "display/Form1.h"
+#include "options/OptionWidgets.h"
+#include "options/TicketLabels.h"
+#include "options/frmOption.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace options {
+
+int pictureErrorNumber(PictureFault fault) {
+    switch (fault) {
+    case PictureFault::FileNotFound: return 53;
+    case PictureFault::PathNotFound: return 76;
+    case PictureFault::AccessDenied: return 75;
+    case PictureFault::DeviceError: return 57;
+    case PictureFault::DeviceMissing: return 68;
+    case PictureFault::NotAPicture: return 481;
+    case PictureFault::OutOfMemory: return 7;
+    }
+    return 51;
+}
+
+QString pictureErrorText(int code) {
+    QString reason;
+    switch (code) {
+    case 7:
+    case 28:
+    case 51:
+        reason = QStringLiteral("　内部的なエラーです。Olvaniへ報告してください。エラー場所：frmCtl.Option4_Click()");
+        break;
+    case 53:
+    case 75:
+    case 76: reason = QStringLiteral("　画像ファイルが見つからないか、指定している場所が不正です。"); break;
+    case 57:
+    case 68: reason = QStringLiteral("　デバイスエラーもしくは準備が出来ていません。"); break;
+    case 481: reason = QStringLiteral("　指定した画像の内容が不正です。この部分では扱えません。"); break;
+    default: break;
+    }
+    return QStringLiteral("エラーです。\r\n\r\nエラーコード：%1").arg(code) + reason;
+}
+
+PictureLoad loadPanelPicture(const QString& path) {
+    auto failed = [](PictureFault fault) { return PictureLoad{QImage(), pictureErrorNumber(fault)}; };
+    const QFileInfo info(path);
+    if (!info.exists())
+        return failed(info.absoluteDir().exists() ? PictureFault::FileNotFound : PictureFault::PathNotFound);
+    if (info.isDir()) return failed(PictureFault::AccessDenied);
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.error() == QFileDevice::ResourceError ? PictureFault::DeviceMissing
+                                                                 : PictureFault::AccessDenied);
+    // The content decides the format, whatever the file is called.
+    QImageReader reader(&file);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    QImage image;
+    if (reader.read(&image) && !image.isNull()) return {image, 0};
+
+    if (reader.error() == QImageReader::DeviceError) return failed(PictureFault::DeviceError);
+    // A picture whose pixels do not fit in the memory allowed for one.
+    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    if (size.isValid() && limitBytes > 0 && qint64(size.width()) * size.height() * 4 > limitBytes)
+        return failed(PictureFault::OutOfMemory);
+    return failed(PictureFault::NotAPicture);
+}
+
+void applyBacklightMode(const frmOption& settings, Form1& display, std::int16_t index, QWidget* owner) {
+    if (index < 0 || index > 2) return;
+    const auto mode = size_t(index);
+    // The option button that chooses the user's picture for each mode.
+    static constexpr std::array<size_t, 3> kUserPicture = {6, 2, 5};
+
+    const platform::Color colour = settings.Command5[mode]->BackColor();
+    if (settings.Option3[1]->isChecked() && settings.Option3[kUserPicture[mode]]->isChecked()) {
+        // A user picture that is gone leaves the face as it is, silently.
+        const QString file = settings.txtSelectPanel[mode]->text();
+        if (platform::FileExist(file)) {
+            const PictureLoad load = loadPanelPicture(file);
+            if (load.error == 0) display.setPicture(load.image);
+            else
+                platform::MsgBox(pictureErrorText(load.error), platform::MsgButtons::Ok, platform::MsgIcon::Critical,
+                                 QStringLiteral("エラー"), owner);
+        }
+    } else {
+        display.setPicture(display.imgRes[mode]);
+    }
+    setTicketLabelColour(display, colour);
+}
+
+} // namespace options

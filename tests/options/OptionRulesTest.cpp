@@ -1,0 +1,128 @@
+// The rules of the options dialog that need no window: stored values to
+// control states, the ticket-number label texts, the picture error messages.
+#include "options/Backlight.h"
+#include "options/ControlValues.h"
+#include "options/TicketLabels.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace options;
+
+TEST(ControlValues, ChecksOptionsAndListPositions) {
+    EXPECT_EQ(checkStateFor(0), Qt::Unchecked);
+    EXPECT_EQ(checkStateFor(1), Qt::Checked);
+    EXPECT_EQ(checkStateFor(2), Qt::PartiallyChecked);
+    EXPECT_FALSE(checkStateFor(3));
+    EXPECT_FALSE(checkStateFor(-1));
+    for (std::int16_t v : {0, 1, 2}) EXPECT_EQ(checkValueOf(*checkStateFor(v)), v);
+    EXPECT_TRUE(isMarked(Qt::PartiallyChecked));
+    EXPECT_FALSE(isMarked(Qt::Unchecked));
+
+    EXPECT_TRUE(optionSelected(-1));
+    EXPECT_TRUE(optionSelected(1)); // any non-zero, as a hand-edited file may hold
+    EXPECT_FALSE(optionSelected(0));
+    EXPECT_EQ(optionValueOf(true), -1);
+    EXPECT_EQ(optionValueOf(false), 0);
+
+    EXPECT_TRUE(listPositionAccepted(-1, 12));
+    EXPECT_TRUE(listPositionAccepted(11, 12));
+    EXPECT_FALSE(listPositionAccepted(12, 12));
+    EXPECT_FALSE(listPositionAccepted(-2, 12));
+    EXPECT_FALSE(listPositionAccepted(150, 150));
+    EXPECT_TRUE(listPositionAccepted(-1, 0));
+
+    EXPECT_EQ(fixedDateText(2009, 3, 5), QStringLiteral("2009/03/05"));
+    EXPECT_EQ(fixedDateText(2026, 12, 31), QStringLiteral("2026/12/31"));
+    EXPECT_TRUE(invalidValueDescription(QStringLiteral("Combo2"), 12).contains(QStringLiteral("Combo2")));
+}
+
+TEST(TicketLabelTexts, NumbersAreFullWidthAndOptionallyTwoDigits) {
+    EXPECT_EQ(toFullWidth(QStringLiteral("0123456789")), QStringLiteral("０１２３４５６７８９"));
+    EXPECT_EQ(toFullWidth(QStringLiteral("A-1 ")), QStringLiteral("Ａ－１　"));
+    EXPECT_EQ(ticketNumberText(0, true), QStringLiteral("００"));
+    EXPECT_EQ(ticketNumberText(7, true), QStringLiteral("０７"));
+    EXPECT_EQ(ticketNumberText(12, true), QStringLiteral("１２"));
+    EXPECT_EQ(ticketNumberText(7, false), QStringLiteral("７"));
+    EXPECT_EQ(ticketNumberText(84, false), QStringLiteral("８４"));
+}
+
+TEST(TicketLabelTexts, TheTwelveSchemes) {
+    auto plan = ticketLabelPlan(0, 0);
+    EXPECT_EQ(plan.firstPoints, kNumberPoints);
+    for (int k = 1; k <= 84; ++k) EXPECT_EQ(plan.texts[size_t(k)], ticketNumberText(k, false)) << k;
+
+    plan = ticketLabelPlan(1, 1);
+    EXPECT_EQ(plan.texts[1], QStringLiteral("００"));
+    EXPECT_EQ(plan.texts[10], QStringLiteral("０９"));
+    EXPECT_EQ(plan.texts[84], QStringLiteral("８３"));
+    EXPECT_EQ(plan.firstPoints, kNumberPoints);
+
+    plan = ticketLabelPlan(3, 0);
+    EXPECT_EQ(plan.texts[1], QStringLiteral("な し"));
+    EXPECT_EQ(plan.firstPoints, kWordPoints);
+    EXPECT_EQ(plan.texts[2], QStringLiteral("２"));
+    EXPECT_EQ(plan.texts[84], QStringLiteral("８４"));
+
+    plan = ticketLabelPlan(10, 0);
+    EXPECT_EQ(plan.texts[1], QString());
+    EXPECT_EQ(plan.texts[2], QStringLiteral("１"));
+    EXPECT_EQ(plan.texts[84], QStringLiteral("８３"));
+
+    // Each pair of schemes shares its word; the even one counts from 1 at
+    // label 2, the odd one from 2.
+    const QString words[] = {QStringLiteral("な し"), QStringLiteral("無 券"), QStringLiteral("券なし"),
+                             QStringLiteral("券無し"), QString()};
+    for (int scheme = 2; scheme <= 11; ++scheme) {
+        plan = ticketLabelPlan(scheme, 1);
+        EXPECT_EQ(plan.texts[1], words[(scheme - 2) / 2]) << scheme;
+        EXPECT_EQ(plan.texts[2], scheme % 2 == 0 ? QStringLiteral("０１") : QStringLiteral("０２")) << scheme;
+        EXPECT_EQ(plan.firstPoints, kWordPoints);
+    }
+}
+
+TEST(TicketLabelTexts, GreyZeroPadAndSchemesBeyondTheList) {
+    // Only a checked box pads.
+    EXPECT_EQ(ticketLabelPlan(0, 2).texts[5], QStringLiteral("５"));
+    // A damaged file's scheme numbers no label: below 0 only label 1's size
+    // is set; above 11 label 1 becomes empty at the word size.
+    auto plan = ticketLabelPlan(-1, 0);
+    EXPECT_EQ(plan.firstPoints, kNumberPoints);
+    for (int k = 1; k <= 84; ++k) EXPECT_FALSE(plan.texts[size_t(k)].has_value()) << k;
+    plan = ticketLabelPlan(12, 0);
+    EXPECT_EQ(plan.firstPoints, kWordPoints);
+    EXPECT_EQ(plan.texts[1], QString());
+    for (int k = 2; k <= 84; ++k) EXPECT_FALSE(plan.texts[size_t(k)].has_value()) << k;
+}
+
+TEST(TicketLabelTexts, SchemeListAndErrorMessage) {
+    const QStringList items = numberingSchemeItems();
+    ASSERT_EQ(items.size(), kNumberingSchemeCount);
+    EXPECT_EQ(items[0], QStringLiteral("1,2,3... 84 （既定の表示）"));
+    EXPECT_EQ(items[1], QStringLiteral("0,1,2... 83"));
+    EXPECT_EQ(items[7], QStringLiteral("「券なし」、2,3... 84"));
+    EXPECT_EQ(items[10], QStringLiteral("(無地)、1,2... 83"));
+    EXPECT_EQ(ticketLabelErrorText(7, QStringLiteral("メモリが不足しています。")),
+              QStringLiteral("エラーです！\r\n\r\nコード：7\r\n\r\n内容：メモリが不足しています。\r\n\r\nモジュール：IniIO-SeirikenNumSet( )"));
+}
+
+TEST(PictureErrors, NumbersAndReasons) {
+    EXPECT_EQ(pictureErrorNumber(PictureFault::NotAPicture), 481);
+    EXPECT_EQ(pictureErrorNumber(PictureFault::FileNotFound), 53);
+    EXPECT_EQ(pictureErrorNumber(PictureFault::PathNotFound), 76);
+    EXPECT_EQ(pictureErrorNumber(PictureFault::AccessDenied), 75);
+    EXPECT_EQ(pictureErrorNumber(PictureFault::DeviceError), 57);
+    EXPECT_EQ(pictureErrorNumber(PictureFault::DeviceMissing), 68);
+    EXPECT_EQ(pictureErrorNumber(PictureFault::OutOfMemory), 7);
+
+    EXPECT_EQ(pictureErrorText(481),
+              QStringLiteral("エラーです。\r\n\r\nエラーコード：481　指定した画像の内容が不正です。この部分では扱えません。"));
+    const QString notFound = QStringLiteral("　画像ファイルが見つからないか、指定している場所が不正です。");
+    for (int code : {53, 75, 76}) EXPECT_TRUE(pictureErrorText(code).endsWith(QString::number(code) + notFound)) << code;
+    for (int code : {57, 68})
+        EXPECT_TRUE(pictureErrorText(code).endsWith(QStringLiteral("　デバイスエラーもしくは準備が出来ていません。")));
+    for (int code : {7, 28, 51})
+        EXPECT_TRUE(pictureErrorText(code).endsWith(QStringLiteral("エラー場所：frmCtl.Option4_Click()"))) << code;
+    // Any other number has no reason.
+    EXPECT_EQ(pictureErrorText(5), QStringLiteral("エラーです。\r\n\r\nエラーコード：5"));
+}

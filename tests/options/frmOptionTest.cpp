@@ -1,0 +1,277 @@
+// The options dialog as a user meets it: pages, lists, the rules between its
+// controls, the choosers, "OK".
+#include "OptionFixture.h"
+#include "display/M_Degit.h"
+#include "options/OptionWidgets.h"
+#include "options/TicketLabels.h"
+#include "platform/Cp932.h"
+#include "settings/mdlIniIo.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTest>
+
+using ZelP4Res::SystemTime;
+
+namespace {
+
+QByteArray nulPairs(std::initializer_list<const char*> parts) {
+    QByteArray b;
+    for (const char* p : parts) b += cp932::encode(QString::fromUtf8(p)) + '\0';
+    return b + '\0';
+}
+
+QStringList items(const QComboBox* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
+    return texts;
+}
+
+QStringList numbers(int last) {
+    QStringList texts;
+    for (int n = 1; n <= last; ++n) texts << QString::number(n);
+    return texts;
+}
+
+} // namespace
+
+TEST_F(OptionTest, ComesUpHiddenWithItsListsFilledAndTodaysDate) {
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("オプション"));
+    EXPECT_TRUE(dialog->isModal());
+    EXPECT_FALSE(dialog->isVisible());
+
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(items(dialog->Combo4[size_t(i)]), numbers(84)) << i;
+        EXPECT_EQ(dialog->Combo4[size_t(i)]->currentIndex(), 0);
+    }
+    EXPECT_EQ(items(dialog->Combo4[4]), numbers(150));
+    EXPECT_EQ(items(dialog->Combo1), numbers(150));
+    EXPECT_EQ(dialog->Combo1->currentIndex(), 0);
+    EXPECT_EQ(items(dialog->Combo2), options::numberingSchemeItems());
+    EXPECT_EQ(dialog->Combo2->currentIndex(), 0);
+    EXPECT_EQ(items(dialog->Combo3),
+              (QStringList{QStringLiteral("ゴシック体"), QStringLiteral("明朝体"), QStringLiteral("漢字はゴシック、それ以外は明朝"),
+                           QStringLiteral("漢字は明朝、それ以外はゴシック"), QStringLiteral("英数字はゴシック、それ以外は明朝")}));
+    EXPECT_EQ(dialog->Combo3->currentIndex(), -1);
+    EXPECT_EQ(dialog->Label10->text(), QStringLiteral("2026/12/06"));
+    EXPECT_EQ(dialog->M_Degit1->DegitSize(), 0);
+    EXPECT_EQ(dialog->txtSelectSound[2], nullptr);
+    EXPECT_EQ(dialog->cmdSelectSound[2], nullptr);
+
+    // The factory state: labels on in their colours, built-in panels,
+    // the default sounds' play modes, the system date per print.
+    EXPECT_EQ(dialog->Check1->checkState(), Qt::Checked);
+    EXPECT_EQ(dialog->Command5[1]->BackColor(), 0xC0FFC0);
+    EXPECT_TRUE(dialog->Option3[0]->isChecked());
+    EXPECT_TRUE(dialog->Option3[7]->isChecked() && dialog->Option3[3]->isChecked() && dialog->Option3[4]->isChecked());
+    EXPECT_TRUE(dialog->Option6[1]->isChecked());
+    EXPECT_TRUE(dialog->Option7[0]->isChecked());
+    EXPECT_TRUE(dialog->Option4[0]->isChecked());
+    EXPECT_EQ(dialog->Command9[1]->BackColor(), 0x00FFFF);
+    // Building the dialog leaves the display alone.
+    EXPECT_TRUE(backlight.clicks.empty());
+}
+
+TEST_F(OptionTest, PageButtonsShowOnePageAtATime) {
+    const QString captions[6] = {QStringLiteral("運賃データと　放送用データ"), QStringLiteral("パネルと整理券番号表示"),
+                                 QStringLiteral("デジタル部品と情報用数字"),   QStringLiteral("停名の設定"),
+                                 QStringLiteral("サウンド"),                   QStringLiteral("　　整理券　　　プレビュー")};
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    EXPECT_EQ(dialog->pages->currentWidget(), dialog->Frame1[0]);
+    for (int i : {3, 1, 5, 0, 4, 2}) {
+        EXPECT_EQ(dialog->Option1[size_t(i)]->text(), captions[i]);
+        QTest::mouseClick(dialog->Option1[size_t(i)], Qt::LeftButton);
+        EXPECT_TRUE(dialog->Option1[size_t(i)]->isChecked());
+        EXPECT_EQ(dialog->pages->currentWidget(), dialog->Frame1[size_t(i)]) << i;
+        for (int j = 0; j < 6; ++j) EXPECT_EQ(dialog->Frame1[size_t(j)]->isVisible(), j == i) << i << " " << j;
+    }
+    EXPECT_EQ(options::PageButton::shownText(captions[5]), QStringLiteral("整理券\nプレビュー"));
+
+    QTest::mouseClick(dialog->Option1[4], Qt::LeftButton);
+    const QSize size = dialog->size();
+    QTest::mouseClick(dialog->Option5[1], Qt::LeftButton);
+    EXPECT_EQ(dialog->soundPages->currentWidget(), dialog->Frame2[1]);
+    QTest::mouseClick(dialog->Option5[0], Qt::LeftButton);
+    EXPECT_EQ(dialog->soundPages->currentWidget(), dialog->Frame2[0]);
+    EXPECT_EQ(dialog->Frame2[0]->title(),
+              QStringLiteral("放送前のサウンド：※音声合成放送機能が有効でない場合は以下の設定は意味を持ちません。"));
+    // The dialog keeps its size whatever page shows.
+    QTest::mouseClick(dialog->Option1[3], Qt::LeftButton);
+    dialog->chkUseSeiriPrev->click();
+    EXPECT_EQ(dialog->size(), size);
+}
+
+TEST_F(OptionTest, DependentControlsFollowTheirSwitches) {
+    // Labels on: their settings usable; off: not.
+    EXPECT_TRUE(dialog->Frame3->isEnabled());
+    dialog->Check1->click();
+    EXPECT_FALSE(dialog->Frame3->isEnabled());
+    dialog->Check1->click();
+    EXPECT_TRUE(dialog->Frame3->isEnabled());
+
+    // Information digits.
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(dialog->Combo4[size_t(i)]->isEnabled()) << i;
+    EXPECT_FALSE(dialog->Check3[4]->isEnabled());
+    dialog->Check3[0]->click();
+    EXPECT_TRUE(dialog->Combo4[0]->isEnabled());
+    EXPECT_TRUE(dialog->Check3[4]->isEnabled());
+    dialog->Check3[3]->click();
+    EXPECT_TRUE(dialog->Combo4[3]->isEnabled());
+    EXPECT_TRUE(dialog->Combo4[4]->isEnabled());
+    EXPECT_FALSE(dialog->Combo4[1]->isEnabled());
+    dialog->Check3[3]->click();
+    EXPECT_FALSE(dialog->Combo4[3]->isEnabled());
+    EXPECT_FALSE(dialog->Combo4[4]->isEnabled());
+    dialog->Check3[1]->click();
+    dialog->Check3[2]->click();
+    EXPECT_TRUE(dialog->Combo4[1]->isEnabled() && dialog->Combo4[2]->isEnabled());
+    // "0から数える" switches nothing.
+    dialog->Check3[4]->click();
+    EXPECT_TRUE(dialog->Combo4[0]->isEnabled());
+
+    // Per-mode pictures only when set individually.
+    for (QGroupBox* f : dialog->Frame6) EXPECT_TRUE(f->isHidden());
+    dialog->Option3[1]->click();
+    for (QGroupBox* f : dialog->Frame6) {
+        EXPECT_FALSE(f->isHidden());
+        EXPECT_TRUE(f->isEnabled());
+    }
+    dialog->Option3[0]->click();
+    for (QGroupBox* f : dialog->Frame6) {
+        EXPECT_TRUE(f->isHidden());
+        EXPECT_FALSE(f->isEnabled());
+    }
+
+    // Plug-in and date frames only with the preview on.
+    EXPECT_TRUE(dialog->Frame10->isHidden());
+    EXPECT_TRUE(dialog->Frame7->isHidden());
+    dialog->chkUseSeiriPrev->click();
+    EXPECT_FALSE(dialog->Frame10->isHidden());
+    EXPECT_TRUE(dialog->Frame7->isEnabled());
+    dialog->chkUseSeiriPrev->click();
+    EXPECT_TRUE(dialog->Frame10->isHidden());
+    EXPECT_FALSE(dialog->Frame7->isEnabled());
+}
+
+TEST_F(OptionTest, FileAndFolderChoosersFillTheirBoxesUnlessCancelled) {
+    const QByteArray soundFilter = nulPairs({"Waveサウンド(*.wav)", "*.wav", "MP3サウンド(*.mp3)", "*.mp3",
+                                             "MIDIシーケンス(*.mid)", "*.mid"});
+    for (int i : {0, 1, 3, 4, 5, 6, 7, 8, 9, 10}) {
+        library->fileAnswer = cp932::encode(QStringLiteral("/音/%1.wav").arg(i));
+        dialog->cmdSelectSound[size_t(i)]->click();
+        EXPECT_EQ(dialog->txtSelectSound[size_t(i)]->text(), QStringLiteral("/音/%1.wav").arg(i));
+        const auto& call = library->files.back();
+        EXPECT_EQ(call.title, cp932::encode(QStringLiteral("サウンドの選択")));
+        EXPECT_EQ(call.filter, soundFilter);
+        EXPECT_EQ(call.mode, 0);
+        EXPECT_TRUE(call.initialName.isEmpty());
+        EXPECT_EQ(call.owner, dialog.get());
+    }
+    library->fileAnswer.clear();
+    dialog->cmdSelectSound[7]->click();
+    EXPECT_EQ(dialog->txtSelectSound[7]->text(), QStringLiteral("/音/7.wav"));
+
+    library->fileAnswer = cp932::encode(QStringLiteral("C:\\パネル\\on2.gif"));
+    dialog->Option3[1]->click();
+    dialog->Command6[2]->click();
+    EXPECT_EQ(dialog->txtSelectPanel[2]->text(), QStringLiteral("C:\\パネル\\on2.gif"));
+    EXPECT_EQ(library->files.back().title, cp932::encode(QStringLiteral("パネル画像の選択")));
+    EXPECT_EQ(library->files.back().filter, nulPairs({"ビットマップ(*.bmp)", "*.bmp", "GIF画像(*.gif)", "*.gif",
+                                                      "JPEG画像(*.jpg)", "*.jpg"}));
+
+    library->folderAnswer = cp932::encode(QStringLiteral("D:\\運賃"));
+    dialog->Command3[0]->click();
+    EXPECT_EQ(dialog->Text2[0]->text(), QStringLiteral("D:\\運賃"));
+    EXPECT_EQ(library->folders.back().prompt, cp932::encode(QStringLiteral("フォルダーを選択してください")));
+    EXPECT_EQ(library->folders.back().owner, dialog.get());
+    library->folderAnswer.clear();
+    dialog->Command3[0]->click();
+    dialog->Command3[1]->click();
+    EXPECT_EQ(dialog->Text2[0]->text(), QStringLiteral("D:\\運賃"));
+    EXPECT_EQ(dialog->Text2[1]->text(), QString());
+}
+
+TEST_F(OptionTest, OpenShowsTheFolderAndIgnoresEveryFailure) {
+    dialog->Text2[1]->setText(QStringLiteral("/data/放送"));
+    shell->answer = false; // no file manager
+    dialog->Command10[1]->click();
+    dialog->Command10[0]->click(); // empty: nothing to ask
+    EXPECT_EQ(shell->opened, QStringList{QStringLiteral("/data/放送")});
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(OptionTest, ColourButtonsUseTheChooserWithTheCustomColours) {
+    mdlIniIo::record().CustomColors.fill(0);
+    mdlIniIo::record().CustomColors[3] = 0x123456;
+    library->onColor = [](std::int32_t& colour, ZelP4Res::CustomColorTable& custom) {
+        colour = 0x0000FF;
+        custom[0] = 0x00AA00;
+        return 1;
+    };
+    dialog->Command8[2]->click();
+    ASSERT_EQ(library->colors.size(), 1u);
+    EXPECT_EQ(library->colors[0].color, 0x72D2F8); // offered: the button's colour
+    EXPECT_EQ(library->colors[0].customColors[3], 0x123456);
+    EXPECT_EQ(library->colors[0].owner, dialog.get());
+    EXPECT_EQ(dialog->Command8[2]->BackColor(), 0x0000FF);
+    EXPECT_EQ(mdlIniIo::record().CustomColors[0], 0x00AA00); // the chooser's table is kept
+    // The preview follows, and shows it.
+    EXPECT_EQ(dialog->M_Degit1->DegitForeColor(), 0x0000FF);
+    EXPECT_EQ(dialog->M_Degit1->BackColor(), dialog->Command8[0]->BackColor());
+
+    dialog->Command5[0]->click();
+    dialog->Command9[1]->click();
+    EXPECT_EQ(dialog->Command5[0]->BackColor(), 0x0000FF);
+    EXPECT_EQ(dialog->Command9[1]->BackColor(), 0x0000FF);
+
+    // Cancelled: nothing changes.
+    library->onColor = nullptr;
+    dialog->Command8[0]->click();
+    EXPECT_EQ(dialog->Command8[0]->BackColor(), 0x808080);
+
+    // What the user sees: the button's face is its colour.
+    dialog->Command9[0]->setBackColor(0x00FF00);
+    dialog->show();
+    dialog->Option1[3]->click();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    const QImage face = dialog->Command9[0]->grab().toImage();
+    EXPECT_EQ(face.pixel(face.rect().center()), qRgb(0, 255, 0));
+    EXPECT_EQ(dialog->Command9[0]->accessibleDescription(), QStringLiteral("#00ff00"));
+}
+
+TEST_F(OptionTest, DateChooserSetsTheFixedDateUnlessCancelled) {
+    dialog->chkUseSeiriPrev->click();
+    dialog->Command7->click(); // cancelled
+    EXPECT_EQ(dialog->Label10->text(), QStringLiteral("2026/12/06"));
+    SystemTime offered;
+    library->onDlg111 = [&](SystemTime& date) {
+        offered = date;
+        date.wYear = 2009;
+        date.wMonth = 3;
+        date.wDay = 5;
+        return 1;
+    };
+    dialog->Command7->click();
+    EXPECT_EQ(dialog->Label10->text(), QStringLiteral("2009/03/05"));
+    // The chooser starts at the date shown.
+    EXPECT_EQ(offered.wYear, 2026);
+    EXPECT_EQ(offered.wMonth, 12);
+    EXPECT_EQ(offered.wDay, 6);
+    EXPECT_EQ(library->dlg111.back(), dialog.get());
+}
+
+TEST_F(OptionTest, OkAppliesTheSettingsAndHides) {
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    dialog->Command8[1]->setBackColor(0x010203);
+    dialog->Combo2->setCurrentIndex(1);
+    QTest::mouseClick(dialog->Command4, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(display.Degit[40]->BaseForeColor(), 0x010203);
+    EXPECT_EQ(display.lblSeiriNum[1]->text(), QStringLiteral("０"));
+    EXPECT_EQ(backlight.clicks, std::vector<std::int16_t>{0});
+}
