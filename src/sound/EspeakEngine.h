@@ -1,0 +1,75 @@
+#pragma once
+// The speech engine that reads the announcements: MeCab turns the text into
+// its kana reading, espeak-ng's Japanese voice turns that into samples, and
+// the samples stream into the sound output's voice channel, over whatever
+// the sound slots are playing.
+//
+// Reading and synthesis run on a thread of the engine's own, so a long
+// announcement never holds up the operation panel: Speak returns at once and
+// the voice starts with the first piece of speech, while the rest is still
+// being made. A new Speak or a Stop cuts the voice off at once and abandons
+// the synthesis in progress.
+
+#include "sound/SpeechEngine.h"
+#include "sound/VoiceSettings.h"
+
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace platform {
+class VoiceOutput;
+}
+
+namespace sound {
+
+class EspeakEngine final : public SpeechEngine {
+public:
+    // The engine speaking on `voice`, which must outlive it. Null when there
+    // is no voice, or the synthesiser, its Japanese voice or the reading
+    // dictionary cannot be loaded, or another engine is alive.
+    static std::unique_ptr<EspeakEngine> create(platform::VoiceOutput* voice);
+    ~EspeakEngine() override;
+    EspeakEngine(const EspeakEngine&) = delete;
+    EspeakEngine& operator=(const EspeakEngine&) = delete;
+
+    void Speak(const QString& text) override;
+    void Stop() override;
+    std::int32_t Status() override;
+    void AdjustDialog(QWidget* owner, const QString& title) override;
+
+    // The voice's speed, pitch and volume, for the texts spoken from now on.
+    VoiceSettings voiceSettings() const;
+    void setVoiceSettings(const VoiceSettings& settings);
+
+    // What the dialog's trial button speaks.
+    static QString trialText();
+
+private:
+    explicit EspeakEngine(platform::VoiceOutput& voice) : voice_(voice) {}
+    void run(std::promise<bool> ready);
+
+    struct Job {
+        std::uint64_t ticket = 0;
+        QString text;
+    };
+
+    platform::VoiceOutput& voice_;
+    std::thread worker_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<Job> pending_; // under mutex_
+    bool quit_ = false;          // under mutex_
+    VoiceSettings settings_;     // under mutex_
+    std::atomic<int> sampleRate_{0};
+    bool lastStartFailed_ = false; // the user-interface thread's
+};
+
+// Installs the maker of this engine on `voice` as the program's speech engine.
+void installEspeakEngine(platform::VoiceOutput* voice);
+
+} // namespace sound

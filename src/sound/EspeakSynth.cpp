@@ -1,0 +1,80 @@
+#include "sound/EspeakSynth.h"
+
+#include <QByteArray>
+#include <atomic>
+#include <espeak-ng/speak_lib.h>
+
+namespace sound {
+
+namespace {
+
+std::atomic<bool> instanceAlive{false};
+
+// The pieces the samples come in, in milliseconds of speech. The first piece
+// of an announcement reaches the loudspeaker only when it is complete, so a
+// small piece starts the voice sooner.
+constexpr int kPieceMs = 20;
+
+struct Run {
+    const EspeakSynth::Sink* sink = nullptr;
+    bool stopped = false;
+};
+
+int onSamples(short* samples, int count, espeak_EVENT* events) {
+    auto* run = events ? static_cast<Run*>(events->user_data) : nullptr;
+    if (!run || !samples || count <= 0) return 0;
+    static_assert(sizeof(short) == sizeof(std::int16_t));
+    if (!(*run->sink)(reinterpret_cast<const std::int16_t*>(samples), std::size_t(count))) {
+        run->stopped = true;
+        return 1; // abandon the rest
+    }
+    return 0;
+}
+
+// espeak-ng is started once and stays for the life of the process: version
+// 1.51 hangs in espeak_Terminate once it has been initialised a second time
+// (its queue thread is never woken), so it is neither terminated nor
+// started again. Returns the sample rate, or 0 when it cannot start or has
+// no Japanese voice.
+int startLibrary() {
+    static const int rate = [] {
+        const int r = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kPieceMs, nullptr, espeakINITIALIZE_DONT_EXIT);
+        if (r <= 0 || espeak_SetVoiceByName("ja") != EE_OK) return 0;
+        espeak_SetSynthCallback(&onSamples);
+        return r;
+    }();
+    return rate;
+}
+
+} // namespace
+
+std::unique_ptr<EspeakSynth> EspeakSynth::create() {
+    if (instanceAlive.exchange(true)) return nullptr;
+    const int rate = startLibrary();
+    if (rate <= 0) {
+        instanceAlive = false;
+        return nullptr;
+    }
+    auto synth = std::unique_ptr<EspeakSynth>(new EspeakSynth(rate));
+    synth->setVoice(VoiceSettings{});
+    return synth;
+}
+
+EspeakSynth::~EspeakSynth() { instanceAlive = false; }
+
+void EspeakSynth::setVoice(const VoiceSettings& voice) {
+    espeak_SetParameter(espeakRATE, voice.rate, 0);
+    espeak_SetParameter(espeakPITCH, voice.pitch, 0);
+    espeak_SetParameter(espeakVOLUME, voice.volume, 0);
+}
+
+bool EspeakSynth::synthesize(const QString& kana, const Sink& sink) {
+    Run run;
+    run.sink = &sink;
+    const QByteArray text = kana.toUtf8();
+    const espeak_ERROR result = espeak_Synth(text.constData(), size_t(text.size()) + 1, 0, POS_CHARACTER, 0,
+                                             espeakCHARS_UTF8, nullptr, &run);
+    return result == EE_OK && !run.stopped;
+}
+
+} // namespace sound

@@ -1,0 +1,118 @@
+#include "sound/mdlSndAPI.h"
+
+#include "options/frmOption.h"
+#include "platform/Audio.h"
+#include "platform/Files.h"
+#include "platform/ProgramIdentity.h"
+#include "platform/Seams.h"
+#include "route/FareTable.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace mdlSndAPI {
+
+namespace {
+
+// The type clause of the open command for a file ending, or nothing for an
+// ending no device plays.
+QString typeClause(const QString& path) {
+    const QString ending = path.right(3).toUpper().trimmed();
+    if (ending == u"WAV") return QStringLiteral(" type waveaudio alias ");
+    if (ending == u"MP3") return QStringLiteral(" type mpegvideo alias ");
+    if (ending == u"MID") return QStringLiteral(" type sequencer alias ");
+    return {};
+}
+
+} // namespace
+
+QString SlotAlias(const QString& slot) { return platform::programIdentity().model + slot; }
+
+void SndPlay(const QString& path, const QString& slot, std::int16_t waitFlag, std::int16_t pauseMs) {
+    if (path.isEmpty() || !platform::FileExist(path)) return;
+    const QString alias = SlotAlias(slot);
+    // Closing a slot that is not open is harmless; the result does not matter.
+    platform::mciSendString(QStringLiteral("close ") + alias);
+
+    const QString type = typeClause(path);
+    if (type.isEmpty()) return;
+    if (platform::mciSendString(QStringLiteral("open \"") + path + u'"' + type + alias + QStringLiteral(" wait")) != 0)
+        return;
+
+    if (waitFlag != 0) {
+        platform::mciSendString(QStringLiteral("play ") + alias + QStringLiteral(" from 0 wait"));
+        platform::Sleep(pauseMs);
+    } else {
+        platform::mciSendString(QStringLiteral("stop ") + alias);
+        platform::mciSendString(QStringLiteral("play ") + alias + QStringLiteral(" from 0"));
+        platform::Sleep(0);
+    }
+}
+
+void SndCloseAll() {
+    for (const QString& slot : {kSlotS1, kSlotS2, kSlotS3, kSlotS4})
+        platform::mciSendString(QStringLiteral("close ") + SlotAlias(slot));
+}
+
+// ---- the rules ------------------------------------------------------------------------
+
+QString AdvanceSoundFile(const AdvanceSoundSettings& settings, const route::FareRow& currentRow) {
+    if (settings.always) return settings.file;
+    if (settings.columnIndex < 0 || settings.columnIndex >= route::kFareColumns) return {};
+    const std::int16_t value = currentRow.Cols[size_t(settings.columnIndex)];
+    if (value < 1 || value > 3) return {};
+    return settings.byValue[size_t(value - 1)];
+}
+
+QString PreBroadcastSoundFile(const AnnounceSoundSettings& settings, TapeStep step, std::int16_t soundFlag) {
+    if (step == TapeStep::Next && settings.always) return settings.file;
+    if (soundFlag < 1 || soundFlag > 3) return {};
+    return settings.byFlag[size_t(soundFlag - 1)];
+}
+
+QString PreBroadcastSlot(TapeStep step) { return step == TapeStep::Next ? kSlotS3 : kSlotS2; }
+
+// ---- the live settings ------------------------------------------------------------------
+
+AdvanceSoundSettings advanceSoundSettings(const frmOption& o) {
+    AdvanceSoundSettings s;
+    s.always = o.Option2[0]->isChecked();
+    s.sync = o.Option6[0]->isChecked();
+    s.file = o.txtSelectSound[7]->text();
+    s.columnIndex = o.Combo1->currentIndex();
+    for (size_t k = 0; k < 3; ++k) s.byValue[k] = o.txtSelectSound[8 + k]->text();
+    return s;
+}
+
+AnnounceSoundSettings announceSoundSettings(const frmOption& o) {
+    AnnounceSoundSettings s;
+    s.always = o.Option2[2]->isChecked();
+    s.sync = o.Option7[0]->isChecked();
+    s.file = o.txtSelectSound[3]->text();
+    for (size_t k = 0; k < 3; ++k) s.byFlag[k] = o.txtSelectSound[4 + k]->text();
+    return s;
+}
+
+QString SoundRouteSetFile(const frmOption& o) { return o.txtSelectSound[0]->text(); }
+QString SoundResetFile(const frmOption& o) { return o.txtSelectSound[1]->text(); }
+
+// ---- what the panel plays -----------------------------------------------------------------
+
+void PlayRouteSetSound(const frmOption& options) { SndPlay(SoundRouteSetFile(options), kSlotS1, 0, 0); }
+
+void PlayKeySound(const frmOption& options) { SndPlay(SoundResetFile(options), kSlotS1, 0, 0); }
+
+void PlayAdvanceSound(const frmOption& options, const route::FareRow& currentRow) {
+    const AdvanceSoundSettings s = advanceSoundSettings(options);
+    const QString file = AdvanceSoundFile(s, currentRow);
+    if (!file.isEmpty()) SndPlay(file, kSlotS2, s.sync ? 1 : 0, 0);
+}
+
+void PlayPreBroadcastSound(const frmOption& options, TapeStep step, std::int16_t soundFlag) {
+    const AnnounceSoundSettings s = announceSoundSettings(options);
+    const QString file = PreBroadcastSoundFile(s, step, soundFlag);
+    if (!file.isEmpty()) SndPlay(file, PreBroadcastSlot(step), s.sync ? 1 : 0, 0);
+}
+
+} // namespace mdlSndAPI

@@ -1,0 +1,245 @@
+// The sound slots: the exact command texts sent for each case, the two
+// selection rules, and the settings read from the options dialog.
+#include "sound/mdlSndAPI.h"
+
+#include "options/frmOption.h"
+#include "platform/MciCommand.h"
+#include "platform/ProgramIdentity.h"
+#include "platform/SdlAudio.h"
+#include "route/FareTable.h"
+#include "support/FakeAudio.h"
+#include "support/FakeSeams.h"
+#include "support/QtPrinters.h"
+#include "support/SoundFiles.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace mdlSndAPI;
+
+namespace {
+
+class SndPlayTest : public ::testing::Test {
+protected:
+    SndPlayTest() {
+        previousIdentity = platform::programIdentity();
+        platform::setProgramIdentity({dir.path(), QStringLiteral("LED-84")});
+    }
+    ~SndPlayTest() override { platform::setProgramIdentity(previousIdentity); }
+
+    QString sound(const QString& name) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(testing_sound::writeFile(path, testing_sound::sineWav(50)));
+        return path;
+    }
+    QStringList& sent() { return audio.commands(); }
+
+    QTemporaryDir dir;
+    platform::ProgramIdentity previousIdentity;
+    platform::testing::ScopedAudio audio;
+    platform::testing::ScopedFakeTime time;
+};
+
+} // namespace
+
+TEST_F(SndPlayTest, AnEmptyOrMissingPathSendsNothingAtAll) {
+    SndPlay(QString(), kSlotS1, 0, 0);
+    SndPlay(dir.filePath(QStringLiteral("gone.wav")), kSlotS1, 0, 0);
+    SndPlay(dir.path(), kSlotS1, 0, 0); // a folder is no sound file
+    EXPECT_TRUE(sent().isEmpty());
+    EXPECT_TRUE(time->sleeps.empty());
+}
+
+TEST_F(SndPlayTest, TheEndingChoosesTheDeviceWhateverItsCase) {
+    for (const char* name : {"chime.wav", "CHIME.WAV", "chime.Wav"}) {
+        sent().clear();
+        const QString path = sound(QString::fromLatin1(name));
+        SndPlay(path, kSlotS1, 0, 0);
+        EXPECT_EQ(sent(), QStringList({QStringLiteral("close LED-84S1"),
+                                       QStringLiteral("open \"%1\" type waveaudio alias LED-84S1 wait").arg(path),
+                                       QStringLiteral("stop LED-84S1"), QStringLiteral("play LED-84S1 from 0")}))
+            << name;
+    }
+    EXPECT_EQ(time->sleeps, std::vector<int>({0, 0, 0})) << "an asynchronous play yields once";
+
+    sent().clear();
+    SndPlay(sound(QStringLiteral("a.mp3")), kSlotS3, 0, 0);
+    SndPlay(sound(QStringLiteral("b.MID")), kSlotS2, 0, 0);
+    EXPECT_TRUE(sent()[1].endsWith(QStringLiteral("\" type mpegvideo alias LED-84S3 wait")));
+    EXPECT_TRUE(sent()[5].endsWith(QStringLiteral("\" type sequencer alias LED-84S2 wait")));
+
+    // "song.midi" ends in "IDI": the slot's previous sound is closed, nothing
+    // is opened.
+    sent().clear();
+    SndPlay(sound(QStringLiteral("song.midi")), kSlotS1, 0, 0);
+    EXPECT_EQ(sent(), QStringList({QStringLiteral("close LED-84S1")}));
+}
+
+TEST_F(SndPlayTest, ASynchronousPlayWaitsThenPauses) {
+    const QString path = sound(QStringLiteral("advance.wav"));
+    SndPlay(path, kSlotS2, 1, 150);
+    EXPECT_EQ(sent(), QStringList({QStringLiteral("close LED-84S2"),
+                                   QStringLiteral("open \"%1\" type waveaudio alias LED-84S2 wait").arg(path),
+                                   QStringLiteral("play LED-84S2 from 0 wait")}));
+    EXPECT_EQ(time->sleeps, std::vector<int>({150}));
+    // Any non-zero flag means synchronous.
+    sent().clear();
+    SndPlay(path, kSlotS2, -1, 0);
+    EXPECT_EQ(sent().last(), QStringLiteral("play LED-84S2 from 0 wait"));
+}
+
+TEST_F(SndPlayTest, AFailingOpenEndsThePlaySilently) {
+    audio->onCommand = [](const QString& c) { return c.startsWith(u"open") ? platform::mci::kInvalidFile : 0; };
+    SndPlay(sound(QStringLiteral("broken.wav")), kSlotS1, 1, 100);
+    ASSERT_EQ(sent().size(), 2);
+    EXPECT_TRUE(sent()[1].startsWith(QStringLiteral("open")));
+    EXPECT_TRUE(time->sleeps.empty());
+}
+
+TEST_F(SndPlayTest, TwoQuickKeyPressesCloseAndReopenS1) {
+    const QString click = sound(QStringLiteral("click.wav"));
+    SndPlay(click, kSlotS1, 0, 0);
+    SndPlay(click, kSlotS1, 0, 0);
+    ASSERT_EQ(sent().size(), 8);
+    EXPECT_EQ(sent().mid(4), sent().mid(0, 4)) << "the second press closes the first sound and starts anew";
+    EXPECT_EQ(sent()[4], QStringLiteral("close LED-84S1"));
+}
+
+TEST_F(SndPlayTest, CloseAllClosesTheFourSlotsInOrder) {
+    SndCloseAll();
+    EXPECT_EQ(sent(), QStringList({QStringLiteral("close LED-84S1"), QStringLiteral("close LED-84S2"),
+                                   QStringLiteral("close LED-84S3"), QStringLiteral("close LED-84S4")}));
+}
+
+TEST(SoundRules, TheAdvanceSoundByColumnPlaysOnlyForOneToThree) {
+    AdvanceSoundSettings s;
+    s.file = QStringLiteral("always.wav");
+    s.byValue = {QStringLiteral("one.wav"), QStringLiteral("two.wav"), QStringLiteral("three.wav")};
+    s.columnIndex = 149; // column 150
+    route::FareRow row;
+    for (std::int16_t v : {0, 4, -1, 100}) {
+        row.Cols[149] = v;
+        EXPECT_TRUE(AdvanceSoundFile(s, row).isEmpty()) << v;
+    }
+    row.Cols[149] = 2;
+    EXPECT_EQ(AdvanceSoundFile(s, row), QStringLiteral("two.wav"));
+    row.Cols[0] = 3;
+    s.columnIndex = 0;
+    EXPECT_EQ(AdvanceSoundFile(s, row), QStringLiteral("three.wav"));
+    // No column chosen, or one beyond the table: nothing.
+    s.columnIndex = -1;
+    EXPECT_TRUE(AdvanceSoundFile(s, row).isEmpty());
+    s.columnIndex = 150;
+    EXPECT_TRUE(AdvanceSoundFile(s, row).isEmpty());
+    // Always: the one file, whatever the row holds.
+    s.always = true;
+    EXPECT_EQ(AdvanceSoundFile(s, row), QStringLiteral("always.wav"));
+}
+
+TEST(SoundRules, AlwaysAppliesToNextOnlyBackGoesByTheFlag) {
+    AnnounceSoundSettings s;
+    s.always = true;
+    s.file = QStringLiteral("always.wav");
+    s.byFlag = {QStringLiteral("f1.wav"), QStringLiteral("f2.wav"), QStringLiteral("f3.wav")};
+    EXPECT_EQ(PreBroadcastSoundFile(s, TapeStep::Next, 2), QStringLiteral("always.wav"));
+    EXPECT_EQ(PreBroadcastSoundFile(s, TapeStep::Next, 0), QStringLiteral("always.wav"));
+    EXPECT_EQ(PreBroadcastSoundFile(s, TapeStep::Back, 2), QStringLiteral("f2.wav"));
+    EXPECT_TRUE(PreBroadcastSoundFile(s, TapeStep::Back, 0).isEmpty());
+    s.always = false;
+    EXPECT_EQ(PreBroadcastSoundFile(s, TapeStep::Next, 3), QStringLiteral("f3.wav"));
+    EXPECT_TRUE(PreBroadcastSoundFile(s, TapeStep::Next, 4).isEmpty());
+    EXPECT_EQ(PreBroadcastSlot(TapeStep::Next), QStringLiteral("S3"));
+    EXPECT_EQ(PreBroadcastSlot(TapeStep::Back), QStringLiteral("S2"));
+}
+
+// The settings as the options dialog shows them at the moment of the event.
+class PanelSoundsTest : public SndPlayTest {
+protected:
+    frmOption options;
+};
+
+TEST_F(PanelSoundsTest, EachEventReadsItsSoundFromTheDialogAtThatMoment) {
+    const QString route = sound(QStringLiteral("route.wav"));
+    const QString key = sound(QStringLiteral("key.wav"));
+    options.txtSelectSound[0]->setText(route);
+    options.txtSelectSound[1]->setText(key);
+    PlayRouteSetSound(options);
+    PlayKeySound(options);
+    EXPECT_TRUE(sent()[1].contains(route));
+    EXPECT_TRUE(sent()[5].contains(key));
+    EXPECT_EQ(sent()[5].section(u' ', -2, -2), QStringLiteral("LED-84S1"));
+
+    // A change in the dialog counts from the next event.
+    options.txtSelectSound[1]->clear();
+    sent().clear();
+    PlayKeySound(options);
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+TEST_F(PanelSoundsTest, AdvanceSoundsByColumnAndSyncAsTheDialogSays) {
+    const QString two = sound(QStringLiteral("two.wav"));
+    options.Option2[1]->setChecked(true); // by column
+    options.Combo1->setCurrentIndex(89);  // column 90
+    options.txtSelectSound[9]->setText(two);
+    options.Option6[0]->setChecked(true); // synchronous
+
+    route::FareRow row;
+    row.Cols[89] = 4;
+    PlayAdvanceSound(options, row);
+    EXPECT_TRUE(sent().isEmpty()) << "4 in the column: no sound";
+    row.Cols[89] = 2;
+    PlayAdvanceSound(options, row);
+    EXPECT_EQ(sent().last(), QStringLiteral("play LED-84S2 from 0 wait"));
+    options.Option6[1]->setChecked(true);
+    PlayAdvanceSound(options, row);
+    EXPECT_EQ(sent().last(), QStringLiteral("play LED-84S2 from 0"));
+}
+
+TEST_F(PanelSoundsTest, PreBroadcastSoundsGoToTheirSlots) {
+    const QString always = sound(QStringLiteral("always.wav"));
+    const QString flag1 = sound(QStringLiteral("flag1.wav"));
+    options.Option2[2]->setChecked(true); // always
+    options.txtSelectSound[3]->setText(always);
+    options.txtSelectSound[4]->setText(flag1);
+    options.Option7[0]->setChecked(true); // synchronous
+
+    PlayPreBroadcastSound(options, TapeStep::Next, 1);
+    EXPECT_EQ(sent()[1], QStringLiteral("open \"%1\" type waveaudio alias LED-84S3 wait").arg(always));
+    EXPECT_EQ(sent()[2], QStringLiteral("play LED-84S3 from 0 wait"));
+    sent().clear();
+    PlayPreBroadcastSound(options, TapeStep::Back, 1);
+    EXPECT_EQ(sent()[1], QStringLiteral("open \"%1\" type waveaudio alias LED-84S2 wait").arg(flag1));
+    sent().clear();
+    PlayPreBroadcastSound(options, TapeStep::Back, 0);
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+// On the real mixer (its dummy driver, silent but timed like a sound card):
+// a synchronous advance sound holds the caller for the sound's length, an
+// asynchronous one does not.
+TEST(PanelSoundsTiming, ASynchronousAdvanceSoundReturnsOnlyWhenItHasEnded) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("advance.wav"));
+    ASSERT_TRUE(testing_sound::writeFile(path, testing_sound::sineWav(300)));
+    auto previous = platform::install(std::make_unique<platform::SdlAudio>(platform::SdlAudioOptions{"dummy", {}, {}}));
+    frmOption options;
+    options.txtSelectSound[7]->setText(path);
+    options.Option2[0]->setChecked(true);
+    options.Option6[0]->setChecked(true);
+
+    route::FareRow row;
+    QElapsedTimer t;
+    t.start();
+    PlayAdvanceSound(options, row);
+    EXPECT_GE(t.elapsed(), 300 - 30); // less one mixing buffer
+    options.Option6[1]->setChecked(true);
+    t.restart();
+    PlayAdvanceSound(options, row);
+    EXPECT_LT(t.elapsed(), 100);
+    SndCloseAll();
+    platform::install(std::move(previous));
+}

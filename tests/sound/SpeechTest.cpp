@@ -1,0 +1,168 @@
+// The real speech engine: MeCab's reading, espeak-ng's samples, the engine's
+// thread feeding a recording voice, and the adjustment dialog.
+#include "sound/EspeakEngine.h"
+#include "sound/EspeakSynth.h"
+#include "sound/JapaneseReading.h"
+#include "sound/VoiceAdjustDialog.h"
+
+#include "support/FakeAudio.h"
+#include "support/QtPrinters.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSlider>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using sound::EspeakEngine;
+using sound::EspeakSynth;
+using sound::JapaneseReading;
+using sound::VoiceSettings;
+
+namespace {
+
+bool isKanaOrPunctuation(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x30A0 && u <= 0x30FF) || (u >= 0x3040 && u <= 0x309F) || u == u'、' || u == u'。' ||
+           u == u'（' || u == u'）' || u == u' ';
+}
+
+std::vector<std::int16_t> synthesize(EspeakSynth& synth, const QString& kana) {
+    std::vector<std::int16_t> out;
+    EXPECT_TRUE(synth.synthesize(kana, [&out](const std::int16_t* s, std::size_t n) {
+        out.insert(out.end(), s, s + n);
+        return true;
+    }));
+    return out;
+}
+
+// The synthesis thread is real; it takes a few tens of milliseconds.
+bool waitUntil(const std::function<bool()>& done) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 10000) QThread::msleep(2);
+    return done();
+}
+
+} // namespace
+
+TEST(JapaneseReading, AKanjiSentenceReadsAsKana) {
+    JapaneseReading reading;
+    ASSERT_TRUE(reading.ok()) << "MeCab's IPA dictionary is needed (mecab-ipadic-utf8)";
+    // Pronounced, not spelled: the particle は sounds ワ, long vowels are drawn out.
+    EXPECT_EQ(reading.reading(QStringLiteral("次は、中央駅前です。")), QStringLiteral("ツギワ、チューオーエキマエデス。"));
+    const QString stop = reading.reading(QStringLiteral("次は、県立桜川病院（正面玄関）です。"));
+    for (QChar c : stop) EXPECT_TRUE(isKanaOrPunctuation(c)) << stop.toStdString();
+    // The small ケ of a place name, and words of other scripts kept apart.
+    EXPECT_EQ(reading.reading(QStringLiteral("朝日ヶ丘")), QStringLiteral("アサヒガオカ"));
+    EXPECT_EQ(reading.reading(QStringLiteral("Next stop")), QStringLiteral("Next stop"));
+}
+
+TEST(EspeakSynth, ASentenceGivesMoreSpeechThanOneWord) {
+    JapaneseReading reading;
+    auto synth = EspeakSynth::create();
+    ASSERT_TRUE(synth) << "espeak-ng with its Japanese voice is needed";
+    EXPECT_FALSE(EspeakSynth::create()) << "one synthesiser per process";
+    const auto word = synthesize(*synth, reading.reading(QStringLiteral("駅")));
+    const auto sentence = synthesize(*synth, reading.reading(QStringLiteral("次は、中央駅前です。")));
+    EXPECT_FALSE(word.empty());
+    EXPECT_GT(sentence.size(), 2 * word.size());
+    // Not silence: speech has some loudness.
+    int peak = 0;
+    for (std::int16_t s : sentence) peak = std::max(peak, std::abs(int(s)));
+    EXPECT_GT(peak, 3000);
+    // More than a second of speech at the synthesiser's rate.
+    EXPECT_GT(double(sentence.size()) / synth->sampleRate(), 1.0);
+
+    // A slower voice takes longer over the same words.
+    synth->setVoice(VoiceSettings{100, 50, 100});
+    EXPECT_GT(synthesize(*synth, reading.reading(QStringLiteral("次は、中央駅前です。"))).size(), sentence.size());
+}
+
+TEST(EspeakEngine, SpeaksOnItsThreadIntoTheVoice) {
+    platform::testing::RecordingVoice voice;
+    auto engine = EspeakEngine::create(&voice);
+    ASSERT_TRUE(engine);
+    EXPECT_EQ(engine->Status(), 0);
+    voice.hold(true);
+    engine->Speak(QStringLiteral("次は、中央駅前です。"));
+    EXPECT_EQ(engine->Status(), 1) << "preparing counts as speaking, never as a failure";
+    const std::uint64_t ticket = voice.lastTicket();
+    ASSERT_TRUE(waitUntil([&] { return voice.finished(ticket); }));
+    EXPECT_GT(double(voice.samples(ticket).size()) / voice.rate, 1.0);
+    EXPECT_EQ(engine->Status(), 1) << "speaking to the end";
+    voice.hold(false);
+    EXPECT_EQ(engine->Status(), 0);
+}
+
+TEST(EspeakEngine, StopCutsTheVoiceOffAndANewTextReplacesTheOld) {
+    platform::testing::RecordingVoice voice;
+    auto engine = EspeakEngine::create(&voice);
+    ASSERT_TRUE(engine);
+    const QString longText = QStringLiteral("ご乗車ありがとうございます。このバスは、朝日ヶ丘、桜川港経由、みなと台営業所行きです。");
+    engine->Speak(longText);
+    const std::uint64_t first = voice.lastTicket();
+    engine->Stop();
+    EXPECT_EQ(engine->Status(), 0);
+    EXPECT_FALSE(voice.busy());
+
+    engine->Speak(longText);
+    const std::uint64_t second = voice.lastTicket();
+    engine->Speak(QStringLiteral("終点です。"));
+    const std::uint64_t third = voice.lastTicket();
+    ASSERT_TRUE(waitUntil([&] { return voice.finished(third); }));
+    EXPECT_FALSE(voice.finished(first));
+    EXPECT_FALSE(voice.finished(second));
+    EXPECT_FALSE(voice.samples(third).empty());
+}
+
+TEST(EspeakEngine, NoVoiceNoEngineAndAVoiceThatCannotSoundGivesMinusOne) {
+    EXPECT_FALSE(EspeakEngine::create(nullptr));
+    platform::testing::RecordingVoice voice;
+    voice.refuse = true;
+    auto engine = EspeakEngine::create(&voice);
+    ASSERT_TRUE(engine);
+    engine->Speak(QStringLiteral("次は"));
+    EXPECT_EQ(engine->Status(), -1);
+    EXPECT_FALSE(EspeakEngine::create(&voice)) << "one engine at a time";
+}
+
+TEST(VoiceAdjustDialog, SlidersStandardValuesAndTrial) {
+    std::vector<VoiceSettings> trials;
+    sound::VoiceAdjustDialog dialog(nullptr, QStringLiteral("音声の調節"), VoiceSettings{200, 60, 80},
+                                    [&trials](const VoiceSettings& s) { trials.push_back(s); });
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("音声の調節"));
+    EXPECT_EQ(dialog.settings(), (VoiceSettings{200, 60, 80}));
+    dialog.rateSlider->setValue(300);
+    dialog.trialButton->click();
+    ASSERT_EQ(trials.size(), 1u);
+    EXPECT_EQ(trials[0], (VoiceSettings{300, 60, 80}));
+    dialog.standardButton->click();
+    EXPECT_EQ(dialog.settings(), VoiceSettings{});
+    // Out of range values are held to the sliders' ends.
+    dialog.setSettings(VoiceSettings{1000, -5, 999});
+    EXPECT_EQ(dialog.settings(), (VoiceSettings{VoiceSettings::kRateMax, 0, VoiceSettings::kVolumeMax}));
+}
+
+TEST(EspeakEngine, TheAdjustmentIsKeptOnOkAndDroppedOnCancel) {
+    platform::testing::RecordingVoice voice;
+    auto engine = EspeakEngine::create(&voice);
+    ASSERT_TRUE(engine);
+    QWidget owner;
+    auto answer = [](bool ok, int rate) {
+        QTimer::singleShot(0, [ok, rate] {
+            auto* d = qobject_cast<sound::VoiceAdjustDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(d);
+            d->rateSlider->setValue(rate);
+            (ok ? d->okButton : d->cancelButton)->click();
+        });
+    };
+    answer(true, 250);
+    engine->AdjustDialog(&owner, QStringLiteral("音声の調節"));
+    EXPECT_EQ(engine->voiceSettings().rate, 250);
+    answer(false, 90);
+    engine->AdjustDialog(&owner, QStringLiteral("音声の調節"));
+    EXPECT_EQ(engine->voiceSettings().rate, 250);
+}
