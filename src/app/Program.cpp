@@ -8,6 +8,8 @@
 #include "panel/frmCtl.h"
 #include "options/frmOption.h"
 #include "settings/mdlIniIo.h"
+#include "sound/mdlM_Tape.h"
+#include "sound/mdlSndAPI.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -127,6 +129,10 @@ void Program::start() {
 void Program::shutDown() {
     // The strip is emptied first; a running scroll loop ends with the process.
     form1_->ChimeiCtl->SetChimei(QString());
+    // Every sound slot closed, then the speech engine let go, then the
+    // settings written.
+    mdlSndAPI::SndCloseAll();
+    mdlM_Tape::TapeRelease();
     mdlIniIo::SaveIni(*exchange_, settingsFile_);
     if (endProcess) endProcess();
 }

@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 
 #include "platform/ProgramIdentity.h"
+#include "platform/SdlAudio.h"
 #include "platform_ui/QtSeams.h"
+#include "sound/EspeakEngine.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -26,6 +28,12 @@ void prepareApplication(QApplication& application, const char* argv0) {
         QApplication::installTranslator(qtTranslator);
 
     platform_ui::installQtMessageBoxes();
+
+    // The sound slots and the announcements' voice on the sound card (or,
+    // without one, on SDL's silent dummy device); the speech engine speaks
+    // on that voice. The device opens at the first sound.
+    platform::install(std::make_unique<platform::SdlAudio>());
+    sound::installEspeakEngine(platform::audio().voice());
 }
 
 } // namespace app

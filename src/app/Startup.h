@@ -1,7 +1,8 @@
 #pragma once
 // What the program sets up before its windows: who it is (the model number
 // from the name it was started under), the Japanese locale with Qt's own
-// translations, and Qt's message boxes in place of the console ones.
+// translations, Qt's message boxes in place of the console ones, and the
+// sound output with the speech engine.
 
 class QApplication;
 

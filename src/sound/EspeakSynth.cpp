@@ -46,7 +46,37 @@ int startLibrary() {
     return rate;
 }
 
+bool isLatinLetter(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+
+// What may continue a run of English words.
+bool continuesLatin(QChar c) {
+    return isLatinLetter(c) || (c >= u'0' && c <= u'9') || c == u' ' || c == u'.' || c == u',' || c == u'\'' ||
+           c == u'-' || c == u'!' || c == u'?' || c == u':' || c == u';';
+}
+
+void appendEscaped(QString& out, QChar c) {
+    if (c == u'&') out += QStringLiteral("&amp;");
+    else if (c == u'<') out += QStringLiteral("&lt;");
+    else if (c == u'>') out += QStringLiteral("&gt;");
+    else out += c;
+}
+
 } // namespace
+
+QString speechMarkup(const QString& reading) {
+    QString out;
+    qsizetype i = 0;
+    while (i < reading.size()) {
+        if (isLatinLetter(reading[i])) {
+            out += QStringLiteral("<voice name=\"en\">");
+            while (i < reading.size() && continuesLatin(reading[i])) appendEscaped(out, reading[i++]);
+            out += QStringLiteral("</voice>");
+        } else {
+            appendEscaped(out, reading[i++]);
+        }
+    }
+    return out;
+}
 
 std::unique_ptr<EspeakSynth> EspeakSynth::create() {
     if (instanceAlive.exchange(true)) return nullptr;
@@ -68,12 +98,12 @@ void EspeakSynth::setVoice(const VoiceSettings& voice) {
     espeak_SetParameter(espeakVOLUME, voice.volume, 0);
 }
 
-bool EspeakSynth::synthesize(const QString& kana, const Sink& sink) {
+bool EspeakSynth::synthesize(const QString& reading, const Sink& sink) {
     Run run;
     run.sink = &sink;
-    const QByteArray text = kana.toUtf8();
+    const QByteArray text = speechMarkup(reading).toUtf8();
     const espeak_ERROR result = espeak_Synth(text.constData(), size_t(text.size()) + 1, 0, POS_CHARACTER, 0,
-                                             espeakCHARS_UTF8, nullptr, &run);
+                                             espeakCHARS_UTF8 | espeakSSML, nullptr, &run);
     return result == EE_OK && !run.stopped;
 }
 

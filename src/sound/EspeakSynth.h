@@ -13,6 +13,12 @@
 
 namespace sound {
 
+// The markup the synthesiser is given for a reading: the text escaped, and
+// each run of words in Latin letters ("Next stop, Honmachi.") handed to the
+// English voice, which reads it as words where the Japanese voice would spell
+// it out letter by letter. Runs of digits alone stay Japanese (1 is イチ).
+QString speechMarkup(const QString& reading);
+
 class EspeakSynth {
 public:
     // Takes samples as they are made; returns false to stop the synthesis.
@@ -28,10 +34,10 @@ public:
     int sampleRate() const { return sampleRate_; } // mono, 16-bit
     void setVoice(const VoiceSettings& voice);
 
-    // Synthesises `kana` (UTF-8 text the voice reads), handing the samples to
-    // `sink` in pieces as they come. Returns false when the synthesis failed
-    // or was stopped by the sink.
-    bool synthesize(const QString& kana, const Sink& sink);
+    // Synthesises `reading` (kana, perhaps with words in Latin letters),
+    // handing the samples to `sink` in pieces as they come. Returns false when
+    // the synthesis failed or was stopped by the sink.
+    bool synthesize(const QString& reading, const Sink& sink);
 
 private:
     explicit EspeakSynth(int sampleRate) : sampleRate_(sampleRate) {}

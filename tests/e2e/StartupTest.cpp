@@ -9,6 +9,9 @@
 #include "panel/frmCtl.h"
 #include "options/frmOption.h"
 #include "options/OptionWidgets.h"
+#include "sound/mdlM_Tape.h"
+#include "support/FakeAudio.h"
+#include "support/FakeSpeech.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -363,4 +366,28 @@ TEST_F(Startup, AStoredPositionOutsideItsListStopsLoadingThere) {
     EXPECT_EQ(program->display().ChimeiCtl->ForeColor(), 0x00FF00);
     // The display was not given the half-loaded settings again.
     EXPECT_TRUE(program->display().lblSeiriNum[1]->isVisible());
+}
+
+TEST_F(Startup, QuittingClosesTheSoundSlotsThenReleasesTheVoiceThenWritesTheSettings) {
+    platform::testing::ScopedAudio audio;
+    sound::testing::ScopedSpeechEngine speech;
+    auto program = startProgram();
+    // The panel's load step makes the speech engine.
+    mdlM_Tape::TapeInit({});
+    ASSERT_EQ(speech->alive, 1);
+
+    QStringList steps;
+    audio->onCommand = [&](const QString& command) {
+        steps << command + (QFile::exists(settingsFile) ? QStringLiteral(" (saved)") : QString()) +
+                     (speech->alive ? QString() : QStringLiteral(" (released)"));
+        return 0;
+    };
+    speech->onRelease = [&] { steps << (QFile::exists(settingsFile) ? QStringLiteral("release (saved)") : QStringLiteral("release")); };
+    boxes.answer(MsgAnswer::Yes);
+    program->panel().close();
+    EXPECT_EQ(steps, QStringList({QStringLiteral("close LED-84S1"), QStringLiteral("close LED-84S2"),
+                                  QStringLiteral("close LED-84S3"), QStringLiteral("close LED-84S4"),
+                                  QStringLiteral("release")}));
+    EXPECT_TRUE(QFile::exists(settingsFile));
+    EXPECT_EQ(ended, 1);
 }

@@ -60,6 +60,20 @@ TEST(JapaneseReading, AKanjiSentenceReadsAsKana) {
     EXPECT_EQ(reading.reading(QStringLiteral("Next stop")), QStringLiteral("Next stop"));
 }
 
+TEST(EspeakSynth, EnglishWordsGoToTheEnglishVoiceAndTheRestIsEscaped) {
+    EXPECT_EQ(sound::speechMarkup(QStringLiteral("ツギワ、ホンマチデス。Next stop, Honmachi.")),
+              QStringLiteral("ツギワ、ホンマチデス。<voice name=\"en\">Next stop, Honmachi.</voice>"));
+    EXPECT_EQ(sound::speechMarkup(QStringLiteral("1チョーメ")), QStringLiteral("1チョーメ"));
+    EXPECT_EQ(sound::speechMarkup(QStringLiteral("<A&B>")),
+              QStringLiteral("&lt;<voice name=\"en\">A</voice>&amp;<voice name=\"en\">B</voice>&gt;"));
+
+    // Read as words, the English is far shorter than spelt out.
+    auto synth = EspeakSynth::create();
+    ASSERT_TRUE(synth);
+    const auto words = synthesize(*synth, QStringLiteral("Next stop, Honmachi."));
+    EXPECT_LT(double(words.size()) / synth->sampleRate(), 2.5);
+}
+
 TEST(EspeakSynth, ASentenceGivesMoreSpeechThanOneWord) {
     JapaneseReading reading;
     auto synth = EspeakSynth::create();

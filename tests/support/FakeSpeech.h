@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,12 +21,16 @@ struct SpeechScript {
     bool refuseToStart = false; // no engine can be made
     int made = 0;
     int alive = 0;
+    std::function<void()> onRelease; // runs as an engine goes
 };
 
 class RecordingSpeechEngine final : public SpeechEngine {
 public:
     explicit RecordingSpeechEngine(std::shared_ptr<SpeechScript> s) : s_(std::move(s)) { ++s_->alive; }
-    ~RecordingSpeechEngine() override { --s_->alive; }
+    ~RecordingSpeechEngine() override {
+        --s_->alive;
+        if (s_->onRelease) s_->onRelease();
+    }
     void Speak(const QString& text) override { s_->calls << QStringLiteral("speak:") + text; }
     void Stop() override { s_->calls << QStringLiteral("stop"); }
     std::int32_t Status() override {
