@@ -53,25 +53,4 @@ bool FileExist(const QString& path) {
     return !dir.entryList().isEmpty();
 }
 
-QString localPath(const QString& path) {
-    if (QDir::separator() == QLatin1Char('\\')) return path;
-    QString local = path;
-    local.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return local;
-}
-
-QString findFileIgnoringCase(const QString& path) {
-    const QString local = localPath(path);
-    const QFileInfo exact(local);
-    if (exact.exists() && !exact.isDir()) return local;
-    const QString name = exact.fileName();
-    if (name.isEmpty()) return {};
-    QDir dir = exact.dir();
-    dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
-    const QStringList names = dir.entryList();
-    for (const QString& candidate : names)
-        if (candidate.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(candidate);
-    return {};
-}
-
 } // namespace platform

@@ -31,15 +31,4 @@ std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& by
 // finds nothing.
 bool FileExist(const QString& path);
 
-// A path as the settings and the route setting write it, where a folder may
-// end in "\" and a path may come from Windows, in the form this system
-// opens: where the separator is "/", every "\" becomes one.
-QString localPath(const QString& path);
-
-// The file `path` names, its name matched without regard to letter case as
-// the data files' names are on Windows (12TP.CSV is 12tp.csv): the path of
-// that file, the exact name first; empty when there is none. Folders are not
-// files.
-QString findFileIgnoringCase(const QString& path);
-
 } // namespace platform

@@ -1,13 +1,14 @@
 #include "sound/mdlM_Tape.h"
 
 #include "platform/Cp932.h"
-#include "platform/Files.h"
 #include "platform_ui/ResourceLibrary.h"
 #include "route/TapeData.h"
 #include "sound/SpeechEngine.h"
 #include "sound/mdlSndAPI.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <memory>
@@ -44,6 +45,23 @@ void setAvailability(bool available) {
         g->setTitle(available ? kCaptionAvailable : kCaptionUnavailable);
         g->setEnabled(available);
     }
+}
+
+// The broadcast file as Windows finds it: "\\" separates folders as "/"
+// does (route setting ends the folder with one), and the name's letter case
+// does not matter (12TP.CSV is 12tp.csv). Empty when there is no such file.
+QString findBroadcastFile(const QString& path) {
+    QString local = path;
+    if (QDir::separator() != u'\\') local.replace(u'\\', u'/');
+    const QFileInfo exact(local);
+    if (exact.exists() && !exact.isDir()) return local;
+    const QString name = exact.fileName();
+    if (name.isEmpty()) return {};
+    const QDir dir = exact.dir();
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& candidate : names)
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(candidate);
+    return {};
 }
 
 bool valid(std::int32_t n) { return n >= 1 && n <= state().count && size_t(n) <= state().table.size(); }
@@ -86,7 +104,7 @@ void TapeLoad(const QString& folder, const QString& route) {
     State& s = state();
     s.count = 0;
 
-    const QString path = platform::findFileIgnoringCase(folder + route + QStringLiteral("tp.csv"));
+    const QString path = findBroadcastFile(folder + route + QStringLiteral("tp.csv"));
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         // Nothing counted, the previous table kept but out of reach.
