@@ -7,6 +7,7 @@
 #include "platform/Seams.h"
 #include "settings/SettingsRecord.h"
 #include "platform/Twips.h"
+#include "platform_ui/Regions.h"
 #include "platform_ui/WindowPlacer.h"
 #include "display/Typefaces.h"
 
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegion>
 #include <QWindow>
 
 namespace {
@@ -51,6 +51,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindow
         auto* cell = new M_Degit(this);
         cell->setKeta(4);
         cell->setGeometry(display::fareCellRect(k));
+        cell->setAccessibleName(QStringLiteral("運賃%1").arg(k));
         connect(cell, &M_Degit::DblClick, this, [this, k] { Degit_DblClick(k); });
         Degit[size_t(k)] = cell;
         lblSeiriNum[size_t(k)] = makeTicketLabel(this, display::ticketLabelRect(k));
@@ -61,6 +62,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindow
         clockCell->setKeta(2);
         clockCell->setGeometry(display::clockCellRect(i));
         clockCell->hide();
+        clockCell->setAccessibleName(i == 0 ? QStringLiteral("時計（時）") : QStringLiteral("時計（分）"));
         TimeDegit[size_t(i)] = clockCell;
     }
 
@@ -94,13 +96,7 @@ void Form1::setPicture(const QImage& picture) {
 void Form1::applyRoundRegion() {
     // A rounded rectangle with 2 x 2 corner ellipses over the client area:
     // only the very corner pixel of each corner falls outside.
-    const QRect r = rect();
-    QRegion region(r);
-    region -= QRegion(r.left(), r.top(), 1, 1);
-    region -= QRegion(r.right(), r.top(), 1, 1);
-    region -= QRegion(r.left(), r.bottom(), 1, 1);
-    region -= QRegion(r.right(), r.bottom(), 1, 1);
-    setMask(region);
+    setMask(platform_ui::roundRectRegion(rect(), 2, 2));
     update();
 }
 

@@ -53,4 +53,33 @@ bool FileExist(const QString& path) {
     return !dir.entryList().isEmpty();
 }
 
+QString dataFilePath(const QString& folder, const QString& fileName) {
+    if (folder.isEmpty()) return fileName;
+#ifdef Q_OS_WIN
+    const QChar separator = QLatin1Char('\\');
+    QString path = folder;
+#else
+    const QChar separator = QLatin1Char('/');
+    QString path = folder;
+    path.replace(QLatin1Char('\\'), separator);
+#endif
+    if (!path.endsWith(QLatin1Char('\\')) && !path.endsWith(QLatin1Char('/'))) path += separator;
+    return path + fileName;
+}
+
+QString findFileIgnoringCase(const QString& path) {
+#ifdef Q_OS_WIN
+    return path;
+#else
+    const QFileInfo info(path);
+    if (info.exists() || info.fileName().isEmpty()) return path;
+    const QDir folder = info.dir();
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& entry : entries)
+        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            return path.left(path.size() - info.fileName().size()) + entry;
+    return path;
+#endif
+}
+
 } // namespace platform

@@ -31,4 +31,16 @@ std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& by
 // finds nothing.
 bool FileExist(const QString& path);
 
+// The path of a data file in a folder the user typed: an empty folder names
+// the bare file name (relative to the current folder); a folder that does not
+// end in a separator gets one. "\" and "/" both separate folders, so a folder
+// written on Windows names the same file here.
+QString dataFilePath(const QString& folder, const QString& fileName);
+
+// The file at `path` as Windows finds it, where names do not depend on letter
+// case: when no entry has exactly that name, the first file in the same
+// folder whose name differs only in case (a user's "12.HY3" for "12.hy3").
+// Returns `path` unchanged when nothing matches, and on Windows always.
+QString findFileIgnoringCase(const QString& path);
+
 } // namespace platform

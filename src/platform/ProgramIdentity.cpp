@@ -27,6 +27,10 @@ QString modelFromFileName(const QString& fileName) {
     return dot > 0 ? fileName.left(dot) : fileName;
 }
 
+ProgramVersion programVersion() {
+    return {FERROTAB_VERSION_MAJOR, FERROTAB_VERSION_MINOR, FERROTAB_VERSION_PATCH};
+}
+
 namespace {
 ProgramIdentity& current() {
     static ProgramIdentity id{QDir::currentPath(), QStringLiteral("ferrotab")};

@@ -22,6 +22,14 @@ ProgramIdentity identityFromArgv0(const QString& argv0, const QString& runningEx
 // after its first character stays whole.
 QString modelFromFileName(const QString& fileName);
 
+// The program's release: major, minor and revision numbers.
+struct ProgramVersion {
+    int majorVersion = 0;
+    int minorVersion = 0;
+    int revision = 0;
+};
+ProgramVersion programVersion();
+
 // The identity of this process; set once at start by main().
 const ProgramIdentity& programIdentity();
 void setProgramIdentity(ProgramIdentity identity);

@@ -78,3 +78,32 @@ TEST(Files, AFolderThatIsNotThereIsAnOpenFailure) {
     EXPECT_EQ(failure->error, QFileDevice::OpenError);
     EXPECT_FALSE(failure->reason.isEmpty());
 }
+
+TEST(DataFiles, FolderSeparatorsAndLetterCase) {
+    // Typed with or without a closing separator, either kind: the same file.
+    EXPECT_EQ(platform::dataFilePath(QString(), QStringLiteral("12.hy3")), QStringLiteral("12.hy3"));
+#ifndef Q_OS_WIN
+    EXPECT_EQ(platform::dataFilePath(QStringLiteral("/data/fares"), QStringLiteral("12.hy3")),
+              QStringLiteral("/data/fares/12.hy3"));
+    EXPECT_EQ(platform::dataFilePath(QStringLiteral("/data/fares/"), QStringLiteral("12.hy3")),
+              QStringLiteral("/data/fares/12.hy3"));
+    EXPECT_EQ(platform::dataFilePath(QStringLiteral("/data/fares\\"), QStringLiteral("12.hy3")),
+              QStringLiteral("/data/fares/12.hy3"));
+    EXPECT_EQ(platform::dataFilePath(QStringLiteral("fares\\route"), QStringLiteral("12tp.csv")),
+              QStringLiteral("fares/route/12tp.csv"));
+
+    // A file copied from Windows keeps its own spelling there.
+    QTemporaryDir dir;
+    for (const char* name : {"12.HY3", "12Tp.csv", "7.hy3"}) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("12.hy3"))), dir.filePath(QStringLiteral("12.HY3")));
+    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("12tp.csv"))),
+              dir.filePath(QStringLiteral("12Tp.csv")));
+    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("7.hy3"))), dir.filePath(QStringLiteral("7.hy3")));
+    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("8.hy3"))), dir.filePath(QStringLiteral("8.hy3")));
+    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("missing/12.hy3"))),
+              dir.filePath(QStringLiteral("missing/12.hy3")));
+#endif
+}
