@@ -1,5 +1,6 @@
 #include "display/ChimeiCtl_B.h"
 
+#include "display/Accessibility.h"
 #include "display/ChimeiLayout.h"
 #include "platform/Cp932.h"
 #include "platform/Seams.h"
@@ -55,6 +56,8 @@ qint64 frameIntervalNs(const QWidget* w) {
 } // namespace
 
 ChimeiCtl_B::ChimeiCtl_B(QWidget* parent) : QWidget(parent) {
+    display::installAccessibleRoles();
+    setAccessibleName(QStringLiteral("停留所名"));
     resize(35, display::chimei::kStripHeight);
     Picture2 = new QWidget(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));
@@ -107,6 +110,12 @@ const QImage& ChimeiCtl_B::canvasImage() const { return Picture1->image; }
 void ChimeiCtl_B::clearCanvas() {
     Picture1->image.fill(Picture1->background);
     Picture1->update();
+    setShownName(QString());
+}
+
+void ChimeiCtl_B::setShownName(const QString& name) {
+    // A reader hears the name the strip shows, or nothing on a blank strip.
+    if (name != accessibleDescription()) setAccessibleDescription(name);
 }
 
 void ChimeiCtl_B::setCanvasTop(int top) {
@@ -209,6 +218,7 @@ void ChimeiCtl_B::SetChimei(const QString& strText) {
         DrawDot16(display::chimei::kUnitLeft, placed.top, unit);
     }
     Picture1->update();
+    setShownName(strText);
 
     platform::waits().DoEvents();
     // A newer request made just now owns the strip and any loop.

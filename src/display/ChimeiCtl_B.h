@@ -132,6 +132,7 @@ public:
 
 private:
     void clearCanvas();
+    void setShownName(const QString& name);
     void setCanvasTop(int top);
     void runScrollLoop();
 

@@ -1,5 +1,6 @@
 #include "display/M_Degit.h"
 
+#include "display/Accessibility.h"
 #include "platform/Twips.h"
 #include "platform_ui/QtColor.h"
 #include "platform_ui/ResourceLibrary.h"
@@ -32,6 +33,7 @@ QSize M_Degit::digitPixelSize(int degitSize) {
 }
 
 M_Degit::M_Degit(QWidget* parent) : QWidget(parent) {
+    display::installAccessibleRoles();
     const display::TextAdjustment adjustment = display::currentTextAdjustment();
     extraSpacing_ = adjustment.extraSpacing;
     bold_ = adjustment.bold;
@@ -156,6 +158,9 @@ void M_Degit::clearFace() {
 void M_Degit::redraw() {
     const display::DegitFormat format{zeroMode_, fillZero_, shift_, keta_};
     shown_ = display::degitShownText(value_, format);
+    // A reader hears what the lamps light now.
+    const QString heard = display::litCharacters(shown_);
+    if (heard != accessibleDescription()) setAccessibleDescription(heard);
 
     clearFace();
     const QSize digit = digitPixelSize(degitSize_);
