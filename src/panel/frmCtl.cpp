@@ -1,33 +1,323 @@
 #include "panel/frmCtl.h"
 
+#include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
+#include "display/M_Degit.h"
+#include "options/ControlValues.h"
 #include "options/frmOption.h"
+#include "panel/PanelWidgets.h"
+#include "platform/Cp932.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/Seams.h"
-#include "settings/SettingsRecord.h"
 #include "platform/Twips.h"
+#include "platform/Files.h"
+#include "platform_ui/Regions.h"
+#include "platform_ui/ResourceLibrary.h"
 #include "platform_ui/WindowPlacer.h"
+#include "route/FareDataFile.h"
+#include "route/mdlOrv_000.h"
+#include "settings/SettingsRecord.h"
+#include "settings/mdlIniIo.h"
 
+#include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+constexpr int kFareCells = device::kFareCellCount;
+
+// The entry pages look like the console they stand for: a dark body with
+// light writing.
+void paintConsole(QWidget* page) {
+    QPalette palette = page->palette();
+    palette.setColor(QPalette::Window, QColor(0x3A, 0x3F, 0x44));
+    palette.setColor(QPalette::WindowText, QColor(0xF0, 0xF0, 0xF0));
+    page->setPalette(palette);
+    page->setAutoFillBackground(true);
+}
+
+// A small liquid-crystal display of the keypad page.
+QLabel* lcd(int digits, const QString& name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    QFont face = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    face.setPointSizeF(QFontInfo(parent->font()).pointSizeF() * 1.6);
+    face.setBold(true);
+    label->setFont(face);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setTextFormat(Qt::PlainText);
+    const QFontMetrics metrics(face);
+    label->setFixedSize(metrics.horizontalAdvance(QString(digits, QLatin1Char('0'))) + 16, metrics.height() + 8);
+    label->setAccessibleName(name);
+    return label;
+}
+
+// Green digits on a dark glass; the display that takes the keypad's digits
+// has a bright rim.
+void markTarget(QLabel* display, bool target) {
+    display->setStyleSheet(QStringLiteral("QLabel { background-color: #1C2A1E; color: #A6F58E; padding-right: 3px;"
+                                          " border: 2px solid %1; }")
+                               .arg(target ? QStringLiteral("#F2B233") : QStringLiteral("#2E3A30")));
+}
+
+QPushButton* pushButton(const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// Puts a check box into a stored state: 0, 1 and 2 (grey) only.
+void setCheck(QCheckBox* box, std::int16_t value, const char* name) {
+    const auto state = options::checkStateFor(value);
+    if (!state)
+        throw mdlIniIo::SettingsError(options::kInvalidPropertyValue,
+                                      options::invalidValueDescription(QLatin1String(name), value));
+    if (*state == Qt::PartiallyChecked) box->setTristate(true);
+    box->setCheckState(*state);
+}
+
+bool marked(const QCheckBox* box) { return options::isMarked(box->checkState()); }
+
+int listPosition(const QComboBox* list) { return list->currentIndex(); }
+
+} // namespace
 
 frmCtl::frmCtl(Form1* display, frmOption* options, QWidget* parent)
-    : QWidget(parent, Qt::Window), display_(display), options_(options) {
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      display_(display), options_(options) {
     setWindowTitle(QStringLiteral("集中操作盤"));
-    // Fixed, like the real panel.
-    setFixedSize(330, 260);
 
-    backlightFrame = new QGroupBox(QStringLiteral("バックライト"), this);
-    auto* row = new QHBoxLayout(backlightFrame);
-    auto* modes = new QButtonGroup(this);
-    const QString captions[3] = {QStringLiteral("OFF"), QStringLiteral("ON1"), QStringLiteral("ON2")};
+    mainColumn_ = new QWidget(this);
+    auto* column = new QVBoxLayout(mainColumn_);
+    column->setContentsMargins(8, 8, 8, 8);
+    column->setSpacing(6);
+
+    // The two entry pages at one place; the keypad is in front at a first
+    // start (the list page counts as the one last sent to the back).
+    entryPages = new QStackedWidget(mainColumn_);
+    entryPages->addWidget(buildListPage());
+    entryPages->addWidget(buildKeypadPage());
+    for (int i = 0; i < 2; ++i)
+        connect(Frame1[size_t(i)], &panel::EntryPage::doubleClicked, this, [this, i] { Frame1_DblClick(i); });
+    entryPages->setCurrentWidget(Frame1[1]);
+    column->addWidget(entryPages);
+    column->addWidget(buildRideControls());
+    column->addStretch(1);
+
+    previewPane_ = buildPreviewPane();
+
+    // Fixed, like the real panel: narrow, or widened by the preview pane.
+    const int height = mainColumn_->sizeHint().height();
+    mainColumn_->setGeometry(0, 0, kNarrowWidth, height);
+    previewPane_->setGeometry(kNarrowWidth, 0, kWideWidth - kNarrowWidth, height);
+    setFixedSize(kNarrowWidth, height);
+}
+
+frmCtl::~frmCtl() = default;
+
+// ---- building ------------------------------------------------------------------------------
+
+QWidget* frmCtl::buildListPage() {
+    auto* page = new panel::EntryPage;
+    Frame1[0] = page;
+    paintConsole(page);
+    page->setAccessibleName(QStringLiteral("リスト入力"));
+    page->setToolTip(QStringLiteral("ダブルクリックでテンキー入力に切り替えます"));
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(10, 6, 10, 8);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(6);
+
+    Label5 = new QLabel(QStringLiteral("系統設定"), page);
+    QFont title = Label5->font();
+    title.setBold(true);
+    Label5->setFont(title);
+    grid->addWidget(Label5, 0, 0, 1, 7);
+
+    Label6 = new QLabel(QStringLiteral("系　統"), page);
+    grid->addWidget(Label6, 1, 0);
+    for (int i = 0; i < 5; ++i) {
+        auto* wheel = new panel::DigitWheel(page);
+        wheel->setAccessibleName(QStringLiteral("系統%1桁目").arg(i + 1));
+        connect(wheel, &panel::DigitWheel::clickedDigit, this, [this, i] { List2_Click(i); });
+        List2[size_t(i)] = wheel;
+        grid->addWidget(wheel, 1, 1 + i);
+    }
+
+    Label7 = new QLabel(QStringLiteral("区間"), page);
+    grid->addWidget(Label7, 2, 0);
     for (int i = 0; i < 3; ++i) {
-        Option4[size_t(i)] = new QRadioButton(captions[i], backlightFrame);
-        modes->addButton(Option4[size_t(i)]);
-        row->addWidget(Option4[size_t(i)]);
+        auto* wheel = new panel::DigitWheel(page);
+        wheel->setAccessibleName(QStringLiteral("区間%1桁目").arg(i + 1));
+        connect(wheel, &panel::DigitWheel::clickedDigit, this, [this, i] { List3_Click(i); });
+        List3[size_t(i)] = wheel;
+        grid->addWidget(wheel, 2, 1 + i);
+    }
+
+    Command1[0] = pushButton(QStringLiteral("リセット"), page);
+    Command1[0]->setMinimumHeight(List3[0]->sizeHint().height());
+    connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
+    grid->addWidget(Command1[0], 2, 4, 1, 2);
+    grid->setColumnStretch(6, 1);
+    grid->setRowStretch(3, 1);
+    return page;
+}
+
+QWidget* frmCtl::buildKeypadPage() {
+    auto* page = new panel::EntryPage;
+    Frame1[1] = page;
+    paintConsole(page);
+    page->setAccessibleName(QStringLiteral("テンキー入力"));
+    page->setToolTip(QStringLiteral("ダブルクリックでリスト入力に切り替えます"));
+
+    auto* row = new QHBoxLayout(page);
+    row->setContentsMargins(10, 8, 10, 8);
+    row->setSpacing(12);
+
+    // The ten-key pad: 7 8 9 / 4 5 6 / 1 2 3 / 系統 0 区間.
+    auto* keys = new QGridLayout;
+    keys->setSpacing(1);
+    const int place[12][2] = {{3, 1}, {2, 0}, {2, 1}, {2, 2}, {1, 0}, {1, 1},
+                              {1, 2}, {0, 0}, {0, 1}, {0, 2}, {3, 0}, {3, 2}};
+    for (int i = 0; i < 12; ++i) {
+        const QString caption = i == panel::kKeyRoute     ? QStringLiteral("系統")
+                                : i == panel::kKeySection ? QStringLiteral("区間")
+                                                          : QString::number(i);
+        auto* key = new panel::KeyCap(caption, page);
+        connect(key, &QPushButton::clicked, this, [this, i] { CommandButton1_Click(i); });
+        CommandButton1[size_t(i)] = key;
+        keys->addWidget(key, place[i][0], place[i][1]);
+    }
+    row->addLayout(keys);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(8);
+    // The two displays, each with what it holds written above it.
+    auto* displays = new QGridLayout;
+    displays->setHorizontalSpacing(4);
+    displays->setVerticalSpacing(1);
+    Label2[0] = lcd(panel::kRouteDigits, QStringLiteral("系統表示"), page);
+    Label2[1] = new QLabel(QStringLiteral("-"), page);
+    Label2[2] = lcd(panel::kSectionDigits, QStringLiteral("区間表示"), page);
+    displays->addWidget(new QLabel(QStringLiteral("系統"), page), 0, 0);
+    displays->addWidget(new QLabel(QStringLiteral("区間"), page), 0, 2);
+    displays->addWidget(Label2[0], 1, 0);
+    displays->addWidget(Label2[1], 1, 1);
+    displays->addWidget(Label2[2], 1, 2);
+    displays->setColumnStretch(3, 1);
+    right->addLayout(displays);
+    right->addStretch(1);
+    Command1[1] = pushButton(QStringLiteral("リセット"), page);
+    Command1[1]->setMinimumHeight(2 * panel::KeyCap::kHeight);
+    connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
+    right->addWidget(Command1[1]);
+    row->addLayout(right, 1);
+    showKeypadEntry();
+    return page;
+}
+
+QWidget* frmCtl::buildRideControls() {
+    auto* box = new QWidget(mainColumn_);
+    auto* rows = new QVBoxLayout(box);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(6);
+
+    // Data back and forward, the large buttons the driver uses at every
+    // stop; display clear beside them, outside Frame6, so that it can be
+    // switched off again while Frame6 is disabled.
+    auto* advance = new QHBoxLayout;
+    Command2[0] = pushButton(QStringLiteral("データ戻し"), box);
+    Command2[1] = pushButton(QStringLiteral("データ送り"), box);
+    Check1 = new QCheckBox(QStringLiteral("表示消去"), box);
+    for (int i = 0; i < 2; ++i) {
+        Command2[size_t(i)]->setMinimumHeight(36);
+        Command2[size_t(i)]->setEnabled(false);
+        connect(Command2[size_t(i)], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
+        advance->addWidget(Command2[size_t(i)], 1);
+    }
+    Check1->setEnabled(false);
+    connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
+    advance->addWidget(Check1);
+    rows->addLayout(advance);
+
+    // Late night and the stop name's scrolling.
+    Frame6 = new QGroupBox(box);
+    auto* grid = new QGridLayout(Frame6);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setVerticalSpacing(4);
+    Check2 = new QCheckBox(QStringLiteral("深夜料金"), Frame6);
+    grid->addWidget(Check2, 0, 0, 1, 3);
+    const QString captions[2] = {QStringLiteral("ｽｸﾛｰﾙ速度"), QStringLiteral("ｽｸﾛｰﾙ間隔")};
+    const int ranges[2][3] = {{1, 2000, 1}, {0, 3000, 0}}; // minimum, maximum, design value
+    for (int i = 0; i < 2; ++i) {
+        Label3[size_t(i)] = new QLabel(captions[i], Frame6);
+        auto* slider = new QScrollBar(Qt::Horizontal, Frame6);
+        slider->setRange(ranges[i][0], ranges[i][1]);
+        slider->setValue(ranges[i][2]);
+        slider->setSingleStep(1);
+        slider->setPageStep(i == 0 ? 10 : 100);
+        slider->setAccessibleName(captions[i]);
+        Label3[size_t(i)]->setBuddy(slider);
+        Label1[size_t(i)] = new QLabel(QString::number(slider->value()), Frame6);
+        Label1[size_t(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Label1[size_t(i)]->setMinimumWidth(Label1[size_t(i)]->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
+        HScroll1[size_t(i)] = slider;
+        connect(slider, &QScrollBar::valueChanged, this, [this, i] { HScroll1_Change(i); });
+        grid->addWidget(Label3[size_t(i)], 1 + i, 0);
+        grid->addWidget(slider, 1 + i, 1);
+        grid->addWidget(Label1[size_t(i)], 1 + i, 2);
+    }
+    grid->setColumnStretch(1, 1);
+    rows->addWidget(Frame6);
+
+    // Announcements and the backlight side by side.
+    auto* middle = new QHBoxLayout;
+    grpM_Tape = new QGroupBox(QStringLiteral("音合使用不可"), box);
+    auto* tape = new QHBoxLayout(grpM_Tape);
+    tape->setContentsMargins(6, 4, 6, 6);
+    tape->setSpacing(3);
+    cmdTapeNext = pushButton(QStringLiteral("送り"), grpM_Tape);
+    cmdTapeBack = pushButton(QStringLiteral("戻し"), grpM_Tape);
+    cmdTapeSet = pushButton(QStringLiteral("調整"), grpM_Tape);
+    cmdTapeStop = pushButton(QStringLiteral("■"), grpM_Tape);
+    cmdTapeStop->setAccessibleDescription(QStringLiteral("放送を止めます"));
+    for (QPushButton* b : {cmdTapeBack, cmdTapeNext, cmdTapeSet, cmdTapeStop}) {
+        b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("調整")) + 12);
+        tape->addWidget(b);
+    }
+    // Usable once the speech engine and a route's announcements are there.
+    grpM_Tape->setEnabled(false);
+    middle->addWidget(grpM_Tape);
+
+    backlightFrame = new QGroupBox(QStringLiteral("バックライト"), box);
+    auto* modes = new QHBoxLayout(backlightFrame);
+    modes->setContentsMargins(6, 4, 6, 6);
+    modes->setSpacing(4);
+    auto* modeGroup = new QButtonGroup(this);
+    const QString modeCaptions[3] = {QStringLiteral("OFF"), QStringLiteral("ON1"), QStringLiteral("ON2")};
+    for (int i = 0; i < 3; ++i) {
+        Option4[size_t(i)] = new QRadioButton(modeCaptions[i], backlightFrame);
+        modeGroup->addButton(Option4[size_t(i)]);
+        modes->addWidget(Option4[size_t(i)]);
     }
     Option4[0]->setChecked(true);
     for (int i = 0; i < 3; ++i) {
@@ -35,9 +325,309 @@ frmCtl::frmCtl(Form1* display, frmOption* options, QWidget* parent)
             if (on) Option4_Click(std::int16_t(i));
         });
     }
-    backlightFrame->adjustSize();
-    backlightFrame->move(8, height() - backlightFrame->height() - 8);
+    middle->addWidget(backlightFrame, 1);
+    rows->addLayout(middle);
+
+    // The version box, the options, and the preview pane's toggle.
+    auto* bottom = new QHBoxLayout;
+    Command8 = pushButton(QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), box);
+    Command4 = pushButton(QStringLiteral("設定..."), box);
+    Check4 = pushButton(QStringLiteral(">>"), box);
+    Check4->setCheckable(true);
+    Check4->setToolTip(QStringLiteral("整理券プレビューを開きます"));
+    Check4->setAccessibleDescription(Check4->toolTip());
+    connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Check4, &QPushButton::toggled, this, [this] { Check4_Click(); });
+    bottom->addWidget(Command8);
+    bottom->addWidget(Command4);
+    bottom->addStretch(1);
+    bottom->addWidget(Check4);
+    rows->addLayout(bottom);
+    return box;
 }
+
+QWidget* frmCtl::buildPreviewPane() {
+    auto* pane = new QWidget(this);
+    auto* column = new QVBoxLayout(pane);
+    column->setContentsMargins(4, 8, 8, 8);
+    column->setSpacing(6);
+    Label4 = new QLabel(QStringLiteral("整理券プレビュー"), pane);
+    column->addWidget(Label4);
+    picSeirikenPrev = new panel::PreviewPicture(pane);
+    picSeirikenPrev->setAccessibleName(Label4->text());
+    picSeirikenPrev->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    connect(picSeirikenPrev, &panel::PreviewPicture::mouseDown, this,
+            [this](Qt::MouseButton button, QPoint pos) { picSeirikenPrev_MouseDown(button, pos); });
+    column->addWidget(picSeirikenPrev, 1);
+    Combo1 = new QComboBox(pane);
+    Combo1->setAccessibleName(QStringLiteral("整理券プラグインの項目"));
+    column->addWidget(Combo1);
+
+    MnuHide = new QMenu(this);
+    MnuHideCopy = MnuHide->addAction(QStringLiteral("コピー(&C)"));
+    connect(MnuHideCopy, &QAction::triggered, this, [this] { MnuHideCopy_Click(); });
+    return pane;
+}
+
+// ---- the load step ------------------------------------------------------------------------
+
+void frmCtl::Load() {
+    if (display_)
+        display_->setWindowTitle(QStringLiteral("Ferrotab - 型番:") + platform::programIdentity().model);
+    // The keys are rounded caps: each is cut to a rounded rectangle from
+    // (2, 2) to (28, 25) with 2 x 2 corners.
+    for (size_t i = 0; i < CommandButton1.size(); ++i) {
+        KeyRegions[i] = platform_ui::roundRectRegion(panel::KeyCap::faceRect(), 2, 2);
+        CommandButton1[i]->setMask(KeyRegions[i]);
+    }
+}
+
+// ---- entry ---------------------------------------------------------------------------------
+
+void frmCtl::CommandButton1_Click(int index) {
+    if (index < 0 || index > panel::kKeySection) return;
+    keypad_.press(index);
+    showKeypadEntry();
+}
+
+void frmCtl::showKeypadEntry() {
+    Label2[0]->setText(keypad_.route);
+    Label2[2]->setText(keypad_.section);
+    Label2[0]->setAccessibleDescription(keypad_.route);
+    Label2[2]->setAccessibleDescription(keypad_.section);
+    markTarget(Label2[0], keypad_.toRoute);
+    markTarget(Label2[2], !keypad_.toRoute);
+}
+
+void frmCtl::List2_Click(int) {
+    // The choice is read at route setting; a click changes nothing else.
+}
+
+void frmCtl::List3_Click(int) {
+    // The choice is read at route setting; a click changes nothing else.
+}
+
+void frmCtl::Frame1_DblClick(int index) {
+    if (index != 0 && index != 1) return;
+    PageBack = std::int16_t(index);
+    entryPages->setCurrentWidget(Frame1[size_t(1 - index)]);
+}
+
+// ---- route setting -------------------------------------------------------------------------
+
+void frmCtl::Command1_Click(int index) {
+    if (!display_ || !options_) return;
+    namespace mo = mdlOrv_000;
+
+    // The entry: the keypad's two displays, or the digit wheels.
+    QString routeText;
+    qint64 section = 0;
+    if (index != 0) {
+        routeText = Label2[0]->text();
+        section = panel::leadingNumber(Label2[2]->text());
+    } else {
+        std::vector<int> route, sections;
+        for (const panel::DigitWheel* wheel : List2) route.push_back(wheel->currentRow());
+        for (const panel::DigitWheel* wheel : List3) sections.push_back(wheel->currentRow());
+        routeText = panel::wheelDigits(route);
+        section = panel::leadingNumber(panel::wheelDigits(sections));
+    }
+    const std::int16_t startSection = panel::clampSection(section);
+    const QString routeNumber = panel::routeNumberText(routeText);
+
+    // The route's fare data file, in the fare data folder as it reads now.
+    // Copied from Windows, its name may differ in case ("12.HY3").
+    const QString path = platform::findFileIgnoringCase(
+        platform::dataFilePath(options_->Text2[0]->text(), routeNumber + QStringLiteral(".hy3")));
+    const route::FareDataResult file = route::readFareDataFile(path);
+    panel::RouteSetOutcome outcome;
+    try {
+        outcome = panel::takeFareData(routeText, startSection, file);
+    } catch (const std::exception& e) {
+        outcome = {false, QString::fromUtf8(e.what())};
+    }
+    if (!outcome.loaded) {
+        platform::MsgBox(outcome.message, platform::MsgButtons::Ok, platform::MsgIcon::None, QString(), this);
+        return;
+    }
+
+    display_->ChimeiCtl->SetChimei(QStringLiteral("系統選別中"));
+
+    // The lamp test: every segment of every cell lit for three seconds, in
+    // which the whole program stands still, as the device does.
+    for (int k = 1; k <= kFareCells; ++k) display_->Degit[size_t(k)]->ResetDegit(true);
+    platform::DoEvents();
+    platform::Sleep(3000);
+    for (int k = 1; k <= kFareCells; ++k) display_->Degit[size_t(k)]->setValue(0);
+
+    Command2[0]->setEnabled(true);
+    Command2[1]->setEnabled(true);
+    Check1->setEnabled(true);
+
+    TicketDateText = panel::routeSetTicketDate(ticketDateMode(), platform::clock().now().date(),
+                                               options_->Label10->text(), TicketDateText);
+    DispData(mo::state().CurrentRow + 1);
+}
+
+// ---- the fares on the device -------------------------------------------------------------
+
+panel::InfoDigits frmCtl::infoDigits() const {
+    panel::InfoDigits info;
+    if (!options_) return info;
+    const frmOption& o = *options_;
+    info.stopOrderOn = marked(o.Check3[0]);
+    info.stopOrderCell = listPosition(o.Combo4[0]);
+    info.stopOrderFromZero = marked(o.Check3[4]);
+    info.ticketNumOn = marked(o.Check3[1]);
+    info.ticketNumCell = listPosition(o.Combo4[1]);
+    info.routeNumOn = marked(o.Check3[2]);
+    info.routeNumCell = listPosition(o.Combo4[2]);
+    info.columnOn = marked(o.Check3[3]);
+    info.columnIndex = listPosition(o.Combo4[4]);
+    info.columnCell = listPosition(o.Combo4[3]);
+    return info;
+}
+
+bool frmCtl::lateNight() const { return marked(Check2); }
+
+panel::TicketDateMode frmCtl::ticketDateMode() const {
+    if (!options_) return panel::TicketDateMode::None;
+    if (options_->Option4[0]->isChecked()) return panel::TicketDateMode::PerPrint;
+    if (options_->Option4[1]->isChecked()) return panel::TicketDateMode::AtRouteSet;
+    if (options_->Option4[2]->isChecked()) return panel::TicketDateMode::Fixed;
+    return panel::TicketDateMode::None;
+}
+
+QString frmCtl::ticketDateForPrint() const {
+    return panel::printTicketDate(ticketDateMode(), platform::clock().now().date(), TicketDateText,
+                                  options_ ? options_->Label10->text() : QString());
+}
+
+void frmCtl::DispData(int n) {
+    if (!display_ || n < 1 || n > route::kMaxFareRows) return;
+    const mdlOrv_000::RunState& s = mdlOrv_000::state();
+    const route::FareRow& row = s.FareTable[size_t(n - 1)];
+
+    for (const panel::CellWrite& w : panel::fareCellWrites(row, n, s.StartSection, lateNight(), infoDigits(), s.RouteText))
+        display_->Degit[size_t(w.cell)]->setValue(w.value);
+
+    // The numbered-ticket preview: cleared, drawn afresh by the ticket
+    // plug-in for this stop (with ticketDateForPrint() and Combo1's entry)
+    // once a plug-in is chosen, then shown.
+    picSeirikenPrev->clear();
+    picSeirikenPrev->refresh();
+
+    // The cells and the preview repaint before the stop name changes. The
+    // name is taken now: what runs meanwhile may load another route.
+    const QString stopName = row.StopName;
+    platform::DoEvents();
+    display_->ChimeiCtl->SetChimei(stopName);
+}
+
+// ---- the ride ------------------------------------------------------------------------------
+
+void frmCtl::Command2_Click(int index) {
+    mdlOrv_000::RunState& s = mdlOrv_000::state();
+    if (index == 0) {
+        if (s.CurrentRow <= 0) return;
+        --s.CurrentRow;
+    } else if (index == 1) {
+        // Not past the route's last stop, nor the table's last row.
+        if (s.CurrentRow + 1 >= s.RowCount || s.CurrentRow + 1 >= route::kMaxFareRows) return;
+        ++s.CurrentRow;
+    } else {
+        return;
+    }
+    DispData(s.CurrentRow + 1);
+}
+
+void frmCtl::Check1_Click() {
+    if (!display_) return;
+    if (Check1->isChecked()) {
+        // The device goes dark: no stop name, no fares, no clock. The ticket
+        // labels, the backlight and the preview stay as they are.
+        display_->ChimeiCtl->SetChimei(QString());
+        for (int k = 1; k <= kFareCells; ++k) display_->Degit[size_t(k)]->ResetDegit(false);
+        display_->Timer1.stop();
+        for (M_Degit* clockCell : display_->TimeDegit) clockCell->setValue(QString());
+        for (QWidget* w : {static_cast<QWidget*>(Frame1[0]), static_cast<QWidget*>(Frame1[1]),
+                           static_cast<QWidget*>(Command2[0]), static_cast<QWidget*>(Command2[1]),
+                           static_cast<QWidget*>(grpM_Tape), static_cast<QWidget*>(Frame6)})
+            w->setEnabled(false);
+        return;
+    }
+    for (QWidget* w : {static_cast<QWidget*>(Frame1[0]), static_cast<QWidget*>(Frame1[1]),
+                       static_cast<QWidget*>(Command2[0]), static_cast<QWidget*>(Command2[1]),
+                       static_cast<QWidget*>(Frame6)})
+        w->setEnabled(true);
+    // The clock runs again only where it is shown; its cells fill at its
+    // next tick. The announcement buttons come back with the speech engine.
+    if (!display_->TimeDegit[0]->isHidden()) display_->Timer1.start();
+    DispData(mdlOrv_000::state().CurrentRow + 1);
+}
+
+void frmCtl::HScroll1_Change(int index) {
+    if (index < 0 || index > 1) return;
+    Label1[size_t(index)]->setText(QString::number(HScroll1[size_t(index)]->value()));
+    // Both go to the strip, whichever moved.
+    if (!display_) return;
+    display_->ChimeiCtl->setSpeed(std::int16_t(HScroll1[0]->value()));
+    display_->ChimeiCtl->setScrollStartWait(HScroll1[1]->value());
+}
+
+// ---- the rest of the panel -------------------------------------------------------------------
+
+QString frmCtl::versionText() {
+    const platform::ProgramVersion v = platform::programVersion();
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("型番：") + platform::programIdentity().model + crlf +
+           QStringLiteral("バージョン：%1.%2.%3").arg(v.majorVersion).arg(v.minorVersion).arg(v.revision) + crlf + crlf +
+           QStringLiteral("配布元：Ferrotab プロジェクト") + crlf + QStringLiteral("開発：Ferrotab 開発チーム") + crlf;
+}
+
+void frmCtl::Command8_Click() {
+    if (display_) display_->setEnabled(false);
+    ZelP4Res::Call_dlg110(this, 1, cp932::encode(versionText()));
+    if (display_) display_->setEnabled(true);
+}
+
+void frmCtl::Check4_Click() {
+    const bool open = Check4->isChecked();
+    setFixedWidth(open ? kWideWidth : kNarrowWidth);
+    Check4->setText(open ? QStringLiteral("<<") : QStringLiteral(">>"));
+    Check4->setToolTip(open ? QStringLiteral("整理券プレビューを隠します") : QStringLiteral("整理券プレビューを開きます"));
+    Check4->setAccessibleDescription(Check4->toolTip());
+}
+
+void frmCtl::Command4_Click() {
+    if (!options_) return;
+    if (display_) display_->setEnabled(false);
+    setEnabled(false);
+    options_->exec();
+    if (display_) display_->setEnabled(true);
+    setEnabled(true);
+    if (!display_) return;
+    // The stop name starts again, in the strip's new font and colours; the
+    // fares stay as they are.
+    display_->ChimeiCtl->SetChimei(QString());
+    const mdlOrv_000::RunState& s = mdlOrv_000::state();
+    const int row = std::clamp<int>(s.CurrentRow, 0, route::kMaxFareRows - 1);
+    const QString stopName = s.FareTable[size_t(row)].StopName;
+    display_->ChimeiCtl->SetChimei(stopName);
+}
+
+void frmCtl::picSeirikenPrev_MouseDown(Qt::MouseButton button, QPoint pos) {
+    if (button == Qt::RightButton) MnuHide->popup(picSeirikenPrev->mapToGlobal(pos));
+}
+
+void frmCtl::MnuHideCopy_Click() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(picSeirikenPrev->image);
+}
+
+// ---- backlight -------------------------------------------------------------------------------
 
 void frmCtl::Option4_Click(std::int16_t index) {
     if (options_ && display_) options::applyBacklightMode(*options_, *display_, index, this);
@@ -49,22 +639,33 @@ std::int16_t frmCtl::selectedBacklightMode() const {
     return 2;
 }
 
-void frmCtl::Load() {
-    if (display_)
-        display_->setWindowTitle(QStringLiteral("Ferrotab - 型番:") + platform::programIdentity().model);
-}
+// ---- settings ------------------------------------------------------------------------------
 
 void frmCtl::GetCtrlDataInfo(settings::SettingsRecord& record) const {
     const QPoint p = platform_ui::outerTopLeft(*this);
     record.CtlLeft = platform::pixelsToTwips(p.x());
     record.CtlTop = platform::pixelsToTwips(p.y());
+    record.ScrollSpeed = HScroll1[0]->value();
+    record.ScrollStartWait = HScroll1[1]->value();
     record.CtlPageBack = PageBack;
+    record.TicketPreviewShown = Check4->isChecked() ? 1 : 0;
+    record.LateNightFare = options::checkValueOf(Check2->checkState());
 }
 
 void frmCtl::SetCtrlDataInfo(const settings::SettingsRecord& record) {
     placeWindow(platform::twipsToPixels(record.CtlLeft, record.CtlTop));
+    // A slider takes the nearest value of its range.
+    HScroll1[0]->setValue(record.ScrollSpeed);
+    HScroll1[1]->setValue(record.ScrollStartWait);
     // Only 0 and 1 name a page; any other stored index leaves the pages as they are.
     if (record.CtlPageBack == 0 || record.CtlPageBack == 1) PageBack = record.CtlPageBack;
+    const auto pane = options::checkStateFor(record.TicketPreviewShown);
+    if (!pane)
+        throw mdlIniIo::SettingsError(options::kInvalidPropertyValue,
+                                      options::invalidValueDescription(QStringLiteral("Check4"), record.TicketPreviewShown));
+    Check4->setChecked(options::isMarked(*pane));
+    setCheck(Check2, record.LateNightFare, "Check2");
+    Frame1_DblClick(PageBack);
 }
 
 void frmCtl::placeWindow(std::optional<QPoint> outerTopLeft) {

@@ -1,9 +1,20 @@
 #pragma once
-// The driver's central operation panel (集中操作盤). It drives the fare display;
-// closing it ends the program, after asking.
+// The driver's central operation panel (集中操作盤). It drives the fare
+// display: the route and section are entered on one of two entry pages (digit
+// wheels, or a ten-key pad), "リセット" reads the route's fare data and shows
+// the start stop, "データ送り" and "データ戻し" move the bus stop by stop. The
+// display-clear and late-night switches, the stop-name scroll sliders, the
+// backlight buttons, the options, the version box and the numbered-ticket
+// preview pane are here too. Closing the panel ends the program, after asking.
+//
+// Settings are read from the options dialog's controls at the moment they are
+// used, never from a copy.
 
 #include "options/Backlight.h"
+#include "panel/PanelLogic.h"
 
+#include <QRegion>
+#include <QString>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -12,34 +23,147 @@
 
 class Form1;
 class frmOption;
+class QAction;
+class QCheckBox;
+class QComboBox;
 class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
 class QRadioButton;
+class QScrollBar;
+class QStackedWidget;
 namespace settings {
 struct SettingsRecord;
 }
+namespace panel {
+class DigitWheel;
+class EntryPage;
+class KeyCap;
+class PreviewPicture;
+} // namespace panel
 
 class frmCtl : public QWidget, public options::BacklightSwitch {
     Q_OBJECT
 public:
+    // The panel's widths: narrow, and widened to show the ticket preview pane
+    // (5385 and 9000 twips).
+    static constexpr int kNarrowWidth = 359;
+    static constexpr int kWideWidth = 600;
+
     // `options`: the options dialog, whose controls hold the settings the
     // panel's operations read.
     explicit frmCtl(Form1* display, frmOption* options = nullptr, QWidget* parent = nullptr);
+    ~frmCtl() override;
+
+    // ---- entry pages --------------------------------------------------------------------
+    // The list page (0) and the keypad page (1), one over the other; a
+    // double-click sends the page in front to the back.
+    std::array<panel::EntryPage*, 2> Frame1{};
+    QStackedWidget* entryPages = nullptr; // shows the page in front
+    std::int16_t PageBack = 0;            // entry page last sent to the back (0 or 1)
+
+    // List page: route digit wheels (most significant first), section digit
+    // wheels, and the captions "系統設定", "系　統", "区間".
+    std::array<panel::DigitWheel*, 5> List2{};
+    std::array<panel::DigitWheel*, 3> List3{};
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+
+    // Keypad page: digit keys 0..9 (index = digit), "系統" (10), "区間" (11);
+    // the route display (0), "-" (1), the section display (2).
+    std::array<panel::KeyCap*, 12> CommandButton1{};
+    std::array<QRegion, 12> KeyRegions; // the rounded region each key is cut to
+    std::array<QLabel*, 3> Label2{};
+    // Route setting: from the list page (0), from the keypad page (1).
+    std::array<QPushButton*, 2> Command1{};
+    // True: the keypad's digits go to the route display; false: to the section.
+    bool EntryToRoute() const { return keypad_.toRoute; }
+
+    // ---- the ride ---------------------------------------------------------------------------
+    std::array<QPushButton*, 2> Command2{}; // data back (0), data forward (1)
+    QCheckBox* Check1 = nullptr;            // display clear
+    QGroupBox* Frame6 = nullptr;            // late night and the scroll sliders
+    QCheckBox* Check2 = nullptr;            // late-night fare
+    // Stop-name scroll speed (0, 1..2000) and start wait (1, 0..3000 ms),
+    // their captions "ｽｸﾛｰﾙ速度", "ｽｸﾛｰﾙ間隔" and value labels.
+    std::array<QScrollBar*, 2> HScroll1{};
+    std::array<QLabel*, 2> Label3{};
+    std::array<QLabel*, 2> Label1{};
+
+    // Announcements: next, previous, voice adjustment, stop.
+    QGroupBox* grpM_Tape = nullptr;
+    QPushButton* cmdTapeNext = nullptr;
+    QPushButton* cmdTapeBack = nullptr;
+    QPushButton* cmdTapeSet = nullptr;
+    QPushButton* cmdTapeStop = nullptr;
 
     // The backlight: OFF (0), ON1 (1), ON2 (2) in the frame "バックライト";
     // OFF at every start (the mode is not saved).
     QGroupBox* backlightFrame = nullptr;
     std::array<QRadioButton*, 3> Option4{};
-    // Selecting a mode: the display's panel picture and label colour of the mode.
-    void Option4_Click(std::int16_t index) override;
-    std::int16_t selectedBacklightMode() const override;
 
-    std::int16_t PageBack = 0; // entry page last sent to the back (0 or 1)
+    QPushButton* Command8 = nullptr; // version box
+    QPushButton* Command4 = nullptr; // the options dialog
+    QPushButton* Check4 = nullptr;   // ticket preview pane open (">>" / "<<"), a toggle
 
+    // The ticket preview pane, beside the narrow panel: its title, the
+    // picture the ticket plug-in draws into, the plug-in's entry list, and
+    // the picture's pop-up menu with "コピー(&C)".
+    QLabel* Label4 = nullptr;
+    panel::PreviewPicture* picSeirikenPrev = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QMenu* MnuHide = nullptr;
+    QAction* MnuHideCopy = nullptr;
+
+    // The ticket date kept at the last route setting ("mm-dd-yyyy").
+    QString TicketDateText;
+
+    // ---- operations -----------------------------------------------------------------------
     // The panel's load step: runs when the panel is first shown.
     void Load();
 
-    // Panel state to and from the settings record: its position (the outer
-    // top-left corner, frame included) and page.
+    // A keypad key; a click in a route or section wheel; a page switch.
+    void CommandButton1_Click(int index);
+    void List2_Click(int index);
+    void List3_Click(int index);
+    void Frame1_DblClick(int index);
+
+    // Route setting from the list page (0) or the keypad page (1).
+    void Command1_Click(int index);
+
+    // Puts row n (1..301) of the fare table on the device: fares, information
+    // digits, the ticket preview and the stop name.
+    void DispData(int n);
+
+    // Data back (0) or forward (1).
+    void Command2_Click(int index);
+    // Display clear switched on or off.
+    void Check1_Click();
+    // A scroll slider moved (or was set to another value).
+    void HScroll1_Change(int index);
+    // Version box; preview pane open or closed; options dialog; preview copy.
+    void Command8_Click();
+    void Check4_Click();
+    void Command4_Click();
+    void MnuHideCopy_Click();
+    void picSeirikenPrev_MouseDown(Qt::MouseButton button, QPoint pos);
+
+    // The date the ticket plug-in prints on this stop's ticket.
+    QString ticketDateForPrint() const;
+    // The version box's text, lines separated by CR LF.
+    static QString versionText();
+
+    // Selecting a backlight mode: the display's panel picture and label colour.
+    void Option4_Click(std::int16_t index) override;
+    std::int16_t selectedBacklightMode() const override;
+
+    // Panel state to and from the settings record: the position (the outer
+    // top-left corner, frame included), the sliders, the page, the preview
+    // pane and late night. Restoring a slider or the pane to another value
+    // runs its handler. A check state the record cannot hold stops restoring
+    // with mdlIniIo::SettingsError.
     void GetCtrlDataInfo(settings::SettingsRecord& record) const;
     void SetCtrlDataInfo(const settings::SettingsRecord& record);
     // Puts the panel's outer top-left at `outerTopLeft` (pixels), or where a
@@ -56,6 +180,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QWidget* buildListPage();
+    QWidget* buildKeypadPage();
+    QWidget* buildRideControls();
+    QWidget* buildPreviewPane();
+    void showKeypadEntry();
+    panel::InfoDigits infoDigits() const;
+    panel::TicketDateMode ticketDateMode() const;
+    bool lateNight() const;
+
     Form1* display_;
     frmOption* options_;
+    panel::KeypadEntry keypad_;
+    QWidget* mainColumn_ = nullptr;
+    QWidget* previewPane_ = nullptr;
 };

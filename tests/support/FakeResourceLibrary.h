@@ -48,6 +48,7 @@ struct ResourceScript {
     // call's result. Unset: cancelled (0 or the empty text), nothing changed.
     std::function<std::int32_t(std::int16_t keta, std::int16_t& zeroMode, std::int16_t& shift, std::int16_t& fillZero)>
         onDlg100;
+    std::function<void()> onDlg110; // runs while the text box would be up
     std::function<std::int32_t(SystemTime&)> onDlg111;
     std::function<std::int32_t(std::int32_t& color, CustomColorTable&)> onColor;
     QByteArray fileAnswer;   // returned by Zel3FileDlg
@@ -66,6 +67,7 @@ public:
     }
     std::int32_t Call_dlg110(OwnerWindow owner, std::int32_t kind, const QByteArray& text) override {
         s_->dlg110.push_back({owner, kind, text});
+        if (s_->onDlg110) s_->onDlg110();
         return 1;
     }
     std::int32_t Call_dlg111(OwnerWindow owner, SystemTime& date) override {

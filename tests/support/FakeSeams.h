@@ -71,6 +71,7 @@ struct FakeTimeState {
     int eventRounds = 0;         // DoEvents and WaitForEvents calls
     bool processRealEvents = false; // also let Qt handle its pending events
     std::function<void()> onEvents; // runs on every DoEvents / WaitForEvents
+    std::function<void()> onWait;   // runs on every WaitForEvents only (a loop idling for input)
 
     void advance(qint64 ms) {
         wall = wall.addMSecs(ms);
@@ -89,6 +90,10 @@ public:
     void WaitForEvents(int ms) override {
         s_->advance(ms);
         events();
+        if (s_->onWait) {
+            auto hook = s_->onWait;
+            hook();
+        }
     }
 
 private:

@@ -1,0 +1,368 @@
+// The operation panel as a person uses it: its controls and their names, the
+// keypad and the wheels, route setting with its lamp test and messages,
+// display clear, the sliders, the version box, the options dialog, the
+// preview pane and the panel's settings.
+#include "PanelFixture.h"
+#include "options/OptionWidgets.h"
+#include "panel/PanelWidgets.h"
+#include "platform/Cp932.h"
+#include "platform/ProgramIdentity.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+
+namespace {
+
+QString accessibleName(QObject* object) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+TEST_F(PanelTest, EveryControlIsNamedByItsCaptionAndStartsAsDesigned) {
+    QStringList names;
+    for (QAbstractButton* b : panel->findChildren<QAbstractButton*>()) {
+        QString caption = b->text();
+        caption.remove(QLatin1Char('&'));
+        EXPECT_EQ(accessibleName(b), caption);
+        names << caption;
+    }
+    for (const char* caption : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "系統", "区間", "データ送り",
+                                "データ戻し", "表示消去", "深夜料金", "送り", "戻し", "調整", "■", "OFF", "ON1", "ON2",
+                                "ﾊﾞｰｼﾞｮﾝ", "設定...", ">>"})
+        EXPECT_EQ(names.count(QString::fromUtf8(caption)), 1) << caption;
+    EXPECT_EQ(names.count(QStringLiteral("リセット")), 2);
+    EXPECT_EQ(accessibleName(panel->HScroll1[0]), QStringLiteral("ｽｸﾛｰﾙ速度"));
+    EXPECT_EQ(accessibleName(panel->HScroll1[1]), QStringLiteral("ｽｸﾛｰﾙ間隔"));
+    EXPECT_EQ(panel->CommandButton1[panel::kKeyRoute]->text(), QStringLiteral("系統"));
+    EXPECT_EQ(panel->CommandButton1[7]->text(), QStringLiteral("7"));
+    EXPECT_EQ(panel->Label5->text(), QStringLiteral("系統設定"));
+    EXPECT_EQ(panel->Label6->text(), QStringLiteral("系　統"));
+    EXPECT_EQ(panel->Label7->text(), QStringLiteral("区間"));
+    EXPECT_EQ(panel->Label2[1]->text(), QStringLiteral("-"));
+    EXPECT_EQ(panel->Label4->text(), QStringLiteral("整理券プレビュー"));
+    EXPECT_EQ(panel->MnuHideCopy->text(), QStringLiteral("コピー(&C)"));
+    EXPECT_EQ(panel->List2[0]->count(), 10);
+    EXPECT_EQ(panel->List2[0]->item(9)->text(), QStringLiteral("9"));
+
+    // Nothing to ride before a route is set; no announcements without the
+    // speech engine.
+    EXPECT_FALSE(panel->Command2[0]->isEnabled());
+    EXPECT_FALSE(panel->Command2[1]->isEnabled());
+    EXPECT_FALSE(panel->Check1->isEnabled());
+    EXPECT_FALSE(panel->grpM_Tape->isEnabled());
+    EXPECT_EQ(panel->grpM_Tape->title(), QStringLiteral("音合使用不可"));
+    EXPECT_TRUE(panel->Frame6->isAncestorOf(panel->Check2));
+    EXPECT_FALSE(panel->Frame6->isAncestorOf(panel->Check1));
+    EXPECT_EQ(panel->HScroll1[0]->minimum(), 1);
+    EXPECT_EQ(panel->HScroll1[0]->maximum(), 2000);
+    EXPECT_EQ(panel->HScroll1[0]->value(), 1);
+    EXPECT_EQ(panel->HScroll1[1]->minimum(), 0);
+    EXPECT_EQ(panel->HScroll1[1]->maximum(), 3000);
+    EXPECT_EQ(panel->HScroll1[1]->value(), 0);
+    // The keypad is in front at a first start.
+    EXPECT_EQ(panel->entryPages->currentWidget(), panel->Frame1[1]);
+    EXPECT_EQ(panel->PageBack, 0);
+}
+
+TEST_F(PanelTest, ThePreviewPaneWidensThePanel) {
+    panel->show();
+    EXPECT_EQ(panel->width(), 359);
+    EXPECT_GE(panel->picSeirikenPrev->mapTo(panel.get(), QPoint(0, 0)).x(), 359) << "beyond the narrow panel";
+    EXPECT_EQ(panel->Check4->toolTip(), QStringLiteral("整理券プレビューを開きます"));
+    QTest::mouseClick(panel->Check4, Qt::LeftButton);
+    EXPECT_EQ(panel->width(), 600);
+    EXPECT_EQ(panel->Check4->text(), QStringLiteral("<<"));
+    EXPECT_EQ(panel->Check4->toolTip(), QStringLiteral("整理券プレビューを隠します"));
+    EXPECT_TRUE(panel->picSeirikenPrev->isVisible());
+    EXPECT_LE(panel->picSeirikenPrev->mapTo(panel.get(), QPoint(panel->picSeirikenPrev->width(), 0)).x(), 600);
+    QTest::mouseClick(panel->Check4, Qt::LeftButton);
+    EXPECT_EQ(panel->width(), 359);
+    EXPECT_EQ(panel->Check4->text(), QStringLiteral(">>"));
+
+    // A right click on the picture offers the copy; the copy puts the
+    // picture, blank or not, on the clipboard.
+    QTest::mouseClick(panel->picSeirikenPrev, Qt::LeftButton);
+    EXPECT_FALSE(panel->MnuHide->isVisible());
+    QTest::mouseClick(panel->picSeirikenPrev, Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(panel->MnuHide->isVisible());
+    panel->MnuHide->hide();
+    panel->picSeirikenPrev->image.setPixel(3, 4, qRgb(255, 0, 0));
+    panel->MnuHideCopy->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    ASSERT_FALSE(copied.isNull());
+    EXPECT_EQ(copied.size(), panel->picSeirikenPrev->image.size());
+    EXPECT_EQ(copied.pixel(3, 4) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(copied.pixel(5, 5) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(PanelTest, KeysAreRoundedCapsAndPagesSwitchOnADoubleClick) {
+    platform::setProgramIdentity({folder.path(), QStringLiteral("LED-84")});
+    panel->Load();
+    EXPECT_EQ(display.windowTitle(), QStringLiteral("Ferrotab - 型番:LED-84"));
+    for (size_t i = 0; i < 12; ++i) {
+        EXPECT_EQ(panel->KeyRegions[i].boundingRect(), QRect(2, 2, 26, 23)) << i;
+        EXPECT_EQ(panel->CommandButton1[i]->mask(), panel->KeyRegions[i]) << i;
+        EXPECT_FALSE(panel->KeyRegions[i].contains(QPoint(2, 2)));
+    }
+
+    panel->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
+    // Digits before a target key go to the section display.
+    for (int key : {1, 2}) QTest::mouseClick(panel->CommandButton1[size_t(key)], Qt::LeftButton);
+    EXPECT_EQ(panel->Label2[2]->text(), QStringLiteral("12"));
+    EXPECT_FALSE(panel->EntryToRoute());
+    press({panel::kKeyRoute, 0, 0, 0, 1, 2, 3});
+    EXPECT_TRUE(panel->EntryToRoute());
+    EXPECT_EQ(panel->Label2[0]->text(), QStringLiteral("00012"));
+    EXPECT_EQ(panel->Label2[2]->text(), QStringLiteral("12"));
+
+    QWidget* keypad = panel->Frame1[1];
+    QTest::mouseDClick(keypad, Qt::LeftButton, {}, QPoint(keypad->width() - 4, keypad->height() - 4));
+    EXPECT_EQ(panel->PageBack, 1);
+    EXPECT_EQ(panel->entryPages->currentWidget(), panel->Frame1[0]);
+    QWidget* lists = panel->Frame1[0];
+    QTest::mouseDClick(lists, Qt::LeftButton, {}, QPoint(lists->width() - 4, lists->height() - 4));
+    EXPECT_EQ(panel->PageBack, 0);
+    EXPECT_EQ(panel->entryPages->currentWidget(), panel->Frame1[1]);
+    panel->Frame1_DblClick(2);
+    EXPECT_EQ(panel->PageBack, 0);
+    // The entry stays for the next route setting.
+    EXPECT_EQ(panel->Label2[0]->text(), QStringLiteral("00012"));
+}
+
+TEST_F(PanelTest, RouteSettingFromTheWheelsRunsTheLampTest) {
+    writeRoute(QStringLiteral("1.hy3"), {{"本町", {170, 180, 190}}, {"市役所前", {200, 210, 220}}, {"東", {}}});
+    // A shift kept in a cell does not hide a lamp during the test.
+    display.Degit[3]->setShift(2);
+    std::vector<QStringList> seen; // the cells at each handling of events, before the wait
+    time->onEvents = [&] {
+        if (time->sleeps.empty()) seen.push_back({shown(1), display.Degit[3]->shownText(), shown(84)});
+    };
+    // Only the last route wheel is turned: the others count as 0. No section
+    // wheel is: section 0, taken as 1.
+    panel->List2[4]->setCurrentRow(1);
+    panel->Command1[0]->click();
+    time->onEvents = nullptr;
+
+    EXPECT_TRUE(boxes.shown().empty());
+    const auto& s = mdlOrv_000::state();
+    EXPECT_EQ(s.RouteText, QStringLiteral("00001"));
+    EXPECT_EQ(s.StartSection, 1);
+    EXPECT_EQ(s.CurrentRow, 0);
+    EXPECT_EQ(s.RowCount, 3);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), (QStringList{QStringLiteral("8888"), QStringLiteral("8888"), QStringLiteral("8888")}));
+    EXPECT_EQ(time->sleeps, std::vector<int>{3000});
+    EXPECT_EQ(display.Degit[3]->Shift(), 2);
+    EXPECT_EQ(shown(1), QStringLiteral("170"));
+    EXPECT_EQ(shown(3), QStringLiteral("90")) << "the kept shift moves 190 two places left";
+    EXPECT_EQ(display.ChimeiCtl->accessibleDescription(), QStringLiteral("本町"));
+    EXPECT_TRUE(panel->Command2[0]->isEnabled());
+    EXPECT_TRUE(panel->Command2[1]->isEnabled());
+    EXPECT_TRUE(panel->Check1->isEnabled());
+    EXPECT_EQ(panel->TicketDateText, QStringLiteral("12-06-2026"));
+
+    // The route's file copied from Windows keeps its capitals; a folder
+    // typed with a closing backslash names the same folder.
+    writeRoute(QStringLiteral("12.HY3"), {{"浜", {400}}, {"森", {410}}});
+    dialog->Text2[0]->setText(folder.path() + QStringLiteral("\\"));
+    setRoute(QStringLiteral("00012"), QStringLiteral("1"));
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(shown(1), QStringLiteral("400"));
+}
+
+TEST_F(PanelTest, AFailedRouteSettingTellsWhyAndKeepsTheFares) {
+    writeRoute(QStringLiteral("3.hy3"), {{"本町", {170}}, {"東", {190}}});
+    setRoute(QStringLiteral("3"), QStringLiteral("1"));
+    ASSERT_EQ(shown(1), QStringLiteral("170"));
+    time->sleeps.clear();
+
+    setRoute(QStringLiteral("4"), QStringLiteral("1"));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const auto& box = boxes.shown()[0];
+    EXPECT_EQ(box.text, QStringLiteral("指定した系統のデータがありません..."));
+    EXPECT_TRUE(box.title.isEmpty()) << "the program's title";
+    EXPECT_EQ(box.icon, MsgIcon::None);
+    EXPECT_EQ(box.buttons, MsgButtons::Ok);
+    EXPECT_EQ(box.owner, panel.get());
+    EXPECT_EQ(shown(1), QStringLiteral("170"));
+    EXPECT_EQ(display.ChimeiCtl->accessibleDescription(), QStringLiteral("本町"));
+    EXPECT_TRUE(time->sleeps.empty()) << "no lamp test";
+
+    // A damaged file: its own description, and nothing changes.
+    QFile damaged(folder.filePath(QStringLiteral("5.hy3")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray("\x03\x00\x02\x00", 4));
+    damaged.close();
+    setRoute(QStringLiteral("5"), QStringLiteral("1"));
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_TRUE(boxes.shown()[1].text.contains(QStringLiteral("壊れています")));
+    EXPECT_EQ(mdlOrv_000::state().StartSection, 1);
+    EXPECT_EQ(mdlOrv_000::state().RowCount, 2);
+    EXPECT_EQ(mdlOrv_000::state().RouteText, QStringLiteral("4"));
+    EXPECT_EQ(shown(1), QStringLiteral("170"));
+}
+
+TEST_F(PanelTest, DisplayClearDarkensTheDeviceAndLocksTheRide) {
+    writeRoute(QStringLiteral("2.hy3"), {{"本町", {170, 230, -1}}, {"東", {190}}});
+    dialog->Check3[1]->setChecked(true); // the ticket number in cell 1
+    panel->Check2->setChecked(true);     // late night: no change until the next display
+    setRoute(QStringLiteral("2"), QStringLiteral("1"));
+    ASSERT_EQ(shown(2), QStringLiteral("460"));
+    EXPECT_EQ(shown(3), QStringLiteral("-1"));
+    EXPECT_EQ(shown(1), QStringLiteral("1"));
+    display.Timer1.start();
+
+    panel->Check1->click();
+    for (int k : {1, 2, 3, 84}) EXPECT_TRUE(shown(k).isEmpty()) << k;
+    EXPECT_TRUE(display.ChimeiCtl->accessibleDescription().isEmpty());
+    EXPECT_FALSE(display.Timer1.isActive());
+    EXPECT_EQ(display.TimeDegit[0]->Value(), QVariant(QString()));
+    EXPECT_EQ(display.TimeDegit[1]->Value(), QVariant(QString()));
+    for (QWidget* w : {static_cast<QWidget*>(panel->Frame1[0]), static_cast<QWidget*>(panel->Frame1[1]),
+                       static_cast<QWidget*>(panel->Command2[0]), static_cast<QWidget*>(panel->Command2[1]),
+                       static_cast<QWidget*>(panel->Frame6), static_cast<QWidget*>(panel->grpM_Tape)})
+        EXPECT_FALSE(w->isEnabled());
+    EXPECT_FALSE(panel->Check2->isEnabled());
+    EXPECT_FALSE(panel->Command1[1]->isEnabled()) << "no route setting while the device is dark";
+    EXPECT_TRUE(panel->Check1->isEnabled());
+    EXPECT_TRUE(panel->Command4->isEnabled());
+    EXPECT_TRUE(panel->backlightFrame->isEnabled());
+
+    panel->Check1->click();
+    EXPECT_EQ(shown(2), QStringLiteral("460"));
+    EXPECT_EQ(shown(1), QStringLiteral("1"));
+    EXPECT_EQ(display.ChimeiCtl->accessibleDescription(), QStringLiteral("本町"));
+    EXPECT_TRUE(panel->Frame6->isEnabled());
+    EXPECT_TRUE(panel->Command2[1]->isEnabled());
+    EXPECT_FALSE(panel->grpM_Tape->isEnabled());
+    // The clock is not in use in this layout: it stays stopped.
+    EXPECT_FALSE(display.TimeDegit[0]->isVisibleTo(&display));
+    EXPECT_FALSE(display.Timer1.isActive());
+    // Where the clock is shown, it runs again.
+    display.TimeDegit[0]->show();
+    panel->Check1->click();
+    panel->Check1->click();
+    EXPECT_TRUE(display.Timer1.isActive());
+}
+
+TEST_F(PanelTest, TheSlidersDriveTheStripTogether) {
+    ChimeiCtl_B& strip = *display.ChimeiCtl;
+    const std::int16_t speedBefore = strip.Speed();
+    panel->HScroll1[1]->setValue(700);
+    EXPECT_EQ(panel->Label1[1]->text(), QStringLiteral("700"));
+    EXPECT_EQ(strip.ScrollStartWait(), 700);
+    EXPECT_EQ(strip.Speed(), 1) << "the speed slider's value goes too";
+    EXPECT_NE(speedBefore, 1);
+    panel->HScroll1[0]->setValue(40);
+    EXPECT_EQ(panel->Label1[0]->text(), QStringLiteral("40"));
+    EXPECT_EQ(strip.Speed(), 40);
+
+    // Restored settings run the handler only for a changed value.
+    strip.setSpeed(5);
+    strip.setScrollStartWait(1500);
+    auto record = settings::SettingsRecord::initial(QDate(2026, 12, 6));
+    record.ScrollSpeed = 40;
+    record.ScrollStartWait = 700;
+    panel->SetCtrlDataInfo(record);
+    EXPECT_EQ(strip.Speed(), 5);
+    EXPECT_EQ(strip.ScrollStartWait(), 1500);
+    record.ScrollSpeed = 90;
+    record.ScrollStartWait = 99999; // beyond the slider: its end
+    panel->SetCtrlDataInfo(record);
+    EXPECT_EQ(strip.Speed(), 90);
+    EXPECT_EQ(strip.ScrollStartWait(), 3000);
+    EXPECT_EQ(panel->Label1[1]->text(), QStringLiteral("3000"));
+}
+
+TEST_F(PanelTest, PanelStateGoesToTheRecordAndComesBack) {
+    panel->HScroll1[0]->setValue(25);
+    panel->HScroll1[1]->setValue(900);
+    panel->Frame1_DblClick(1);
+    panel->Check4->setChecked(true);
+    panel->Check2->setChecked(true);
+    settings::SettingsRecord saved;
+    panel->GetCtrlDataInfo(saved);
+    EXPECT_EQ(saved.ScrollSpeed, 25);
+    EXPECT_EQ(saved.ScrollStartWait, 900);
+    EXPECT_EQ(saved.CtlPageBack, 1);
+    EXPECT_EQ(saved.TicketPreviewShown, 1);
+    EXPECT_EQ(saved.LateNightFare, 1);
+
+    frmCtl fresh(&display, dialog.get());
+    fresh.SetCtrlDataInfo(saved);
+    EXPECT_EQ(fresh.HScroll1[0]->value(), 25);
+    EXPECT_EQ(fresh.HScroll1[1]->value(), 900);
+    EXPECT_EQ(fresh.PageBack, 1);
+    EXPECT_EQ(fresh.entryPages->currentWidget(), fresh.Frame1[0]);
+    EXPECT_TRUE(fresh.Check4->isChecked());
+    EXPECT_EQ(fresh.width(), 600);
+    EXPECT_EQ(fresh.Check2->checkState(), Qt::Checked);
+
+    // A state no check box holds stops the restoring there.
+    saved.LateNightFare = 5;
+    saved.ScrollSpeed = 30;
+    try {
+        fresh.SetCtrlDataInfo(saved);
+        ADD_FAILURE() << "accepted a check state of 5";
+    } catch (const mdlIniIo::SettingsError& e) {
+        EXPECT_EQ(e.code, 380);
+    }
+    EXPECT_EQ(fresh.HScroll1[0]->value(), 30);
+    EXPECT_EQ(fresh.Check2->checkState(), Qt::Checked);
+}
+
+TEST_F(PanelTest, TheVersionBoxAndTheOptionsLockTheOtherWindows) {
+    platform::setProgramIdentity({folder.path(), QStringLiteral("LED-84")});
+    bool displayEnabledMeanwhile = true;
+    library->onDlg110 = [&] { displayEnabledMeanwhile = display.isEnabled(); };
+    panel->Command8->click();
+    ASSERT_EQ(library->dlg110.size(), 1u);
+    EXPECT_EQ(library->dlg110[0].owner, panel.get());
+    EXPECT_EQ(library->dlg110[0].kind, 1);
+    const QString text = cp932::decode(library->dlg110[0].text);
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[0], QStringLiteral("型番：LED-84"));
+    EXPECT_EQ(lines[1], QStringLiteral("バージョン：4.0.0"));
+    EXPECT_TRUE(lines[2].isEmpty());
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\n")));
+    EXPECT_FALSE(displayEnabledMeanwhile);
+    EXPECT_TRUE(display.isEnabled());
+
+    writeRoute(QStringLiteral("8.hy3"), {{"本町", {170}}, {"東", {190}}});
+    setRoute(QStringLiteral("8"), QStringLiteral("1"));
+    panel->Check1->click(); // display clear on
+    display.ChimeiCtl->setForeColor(0x0000FF);
+    bool lockedMeanwhile = false;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        lockedMeanwhile = dialog->isVisible() && dialog->isModal() && !display.isEnabled() && !panel->isEnabled();
+        dialog->Command9[1]->setBackColor(0x00FF00);
+        dialog->Command4->click(); // "OK"
+    });
+    panel->Command4->click();
+    EXPECT_TRUE(lockedMeanwhile);
+    EXPECT_TRUE(display.isEnabled());
+    EXPECT_TRUE(panel->isEnabled());
+    // The stop name comes back in the new colour; the cells stay dark.
+    EXPECT_EQ(display.ChimeiCtl->accessibleDescription(), QStringLiteral("本町"));
+    EXPECT_EQ(display.ChimeiCtl->ForeColor(), 0x00FF00);
+    EXPECT_TRUE(shown(1).isEmpty());
+}
