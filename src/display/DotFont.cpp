@@ -8,6 +8,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <zlib.h>
 
 namespace display {
 
@@ -91,6 +92,25 @@ GlyphSource chooseGlyphSource(const QString& ch, const TypefaceSource& source, b
 
 // ---- FreeType faces --------------------------------------------------------------
 
+namespace {
+
+// The contents of a gzip-packed font file ("*.pcf.gz"); empty for any other
+// file or when it cannot be read.
+QByteArray unpackedFontFile(const QByteArray& path) {
+    if (!path.endsWith(".gz")) return {};
+    gzFile in = gzopen(path.constData(), "rb");
+    if (!in) return {};
+    QByteArray out;
+    char chunk[65536];
+    int n = 0;
+    while ((n = gzread(in, chunk, int(sizeof chunk))) > 0) out.append(chunk, n);
+    const bool complete = n == 0;
+    gzclose(in);
+    return complete ? out : QByteArray();
+}
+
+} // namespace
+
 struct DotFont::Library {
     FT_Library ft = nullptr;
     Library() {
@@ -104,6 +124,7 @@ struct DotFont::Library {
 struct DotFont::Face {
     FT_Face ft = nullptr;
     int ascent = 14;
+    QByteArray bytes; // the whole font file, unpacked, for faces read from memory
     ~Face() {
         if (ft) FT_Done_Face(ft);
     }
@@ -120,7 +141,15 @@ DotFont::Face* DotFont::face(const QString& path) {
     if (it == faces_.end()) {
         auto f = std::make_unique<Face>();
         const QByteArray file = path.toLocal8Bit();
-        if (FT_New_Face(library_->ft, file.constData(), 0, &f->ft) != 0) {
+        // A packed font is unpacked once into memory: read from the packed
+        // file, every glyph would unpack the file again from its start.
+        f->bytes = unpackedFontFile(file);
+        const int opened =
+            f->bytes.isEmpty()
+                ? FT_New_Face(library_->ft, file.constData(), 0, &f->ft)
+                : FT_New_Memory_Face(library_->ft, reinterpret_cast<const FT_Byte*>(f->bytes.constData()),
+                                     FT_Long(f->bytes.size()), 0, &f->ft);
+        if (opened != 0) {
             f->ft = nullptr;
         } else if (f->ft->num_fixed_sizes < 1 || FT_Select_Size(f->ft, 0) != 0 || f->ft->num_charmaps < 1) {
             FT_Done_Face(f->ft);
