@@ -48,14 +48,17 @@ void KeyCap::paintEvent(QPaintEvent*) {
 // ---- digit wheel ---------------------------------------------------------------------------
 
 DigitWheel::DigitWheel(QWidget* parent) : QListWidget(parent) {
-    for (int d = 0; d <= 9; ++d) {
-        auto* item = new QListWidgetItem(QString::number(d), this);
-        item->setTextAlignment(Qt::AlignCenter);
-    }
     QFont digits = font();
     digits.setPointSizeF(digits.pointSizeF() * 1.25);
     digits.setBold(true);
     setFont(digits);
+    // Rows tall enough for the scroll bar's two arrows beside one digit.
+    const QSize cell(fontMetrics().horizontalAdvance(QStringLiteral("00")) + 8, fontMetrics().height() + 10);
+    for (int d = 0; d <= 9; ++d) {
+        auto* item = new QListWidgetItem(QString::number(d), this);
+        item->setTextAlignment(Qt::AlignCenter);
+        item->setSizeHint(cell);
+    }
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -65,22 +68,31 @@ DigitWheel::DigitWheel(QWidget* parent) : QListWidget(parent) {
     setCurrentRow(-1);
 
     // The wheel shows one digit, and the digit shown is the one chosen:
-    // turning it by its scroll bar or the mouse wheel chooses too.
+    // turning it by its scroll bar or the mouse wheel chooses too, and a
+    // digit chosen any other way (a click, the keys, a screen reader) turns
+    // the wheel to it.
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int top) {
-        if (following_ || top == currentRow()) return;
+        if (following_ || top == chosenRow()) return;
         following_ = true;
-        setCurrentRow(top);
+        setCurrentRow(top, QItemSelectionModel::ClearAndSelect);
         following_ = false;
     });
-    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        const int row = chosenRow();
         if (row < 0) return;
         if (!following_) {
             following_ = true;
+            setCurrentRow(row, QItemSelectionModel::NoUpdate);
             scrollToItem(item(row), QAbstractItemView::PositionAtTop);
             following_ = false;
         }
         if (!quiet_) emit clickedDigit();
     });
+}
+
+int DigitWheel::chosenRow() const {
+    const QList<QListWidgetItem*> chosen = selectedItems();
+    return chosen.isEmpty() ? -1 : row(chosen.front());
 }
 
 void DigitWheel::focusInEvent(QFocusEvent* event) {
@@ -90,11 +102,11 @@ void DigitWheel::focusInEvent(QFocusEvent* event) {
 }
 
 QSize DigitWheel::sizeHint() const {
+    // Exactly one row shows.
     const int frame = 2 * frameWidth();
-    const int digit = fontMetrics().horizontalAdvance(QStringLiteral("00"));
+    const QSize cell = item(0)->sizeHint();
     const int bar = verticalScrollBar()->sizeHint().width();
-    const int row = std::max(sizeHintForRow(0), fontMetrics().height() + 4);
-    return {frame + digit + 8 + bar, frame + row};
+    return {frame + cell.width() + bar, frame + cell.height()};
 }
 
 // ---- entry page --------------------------------------------------------------------------

@@ -29,12 +29,14 @@ protected:
 
 // A one-line list of the digits "0".."9" that acts as a digit wheel: it shows
 // one digit; clicking it, the arrow keys, the mouse wheel or its scroll bar
-// turn it, and the digit it shows is the one chosen. It starts without a
-// choice, showing 0.
+// turn it, and the digit it shows is the one chosen (selected). It starts
+// without a choice, showing 0.
 class DigitWheel final : public QListWidget {
     Q_OBJECT
 public:
     explicit DigitWheel(QWidget* parent = nullptr);
+    // The chosen digit's row (= the digit), or -1 before anything is chosen.
+    int chosenRow() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 

@@ -50,6 +50,7 @@ void paintConsole(QWidget* page) {
     QPalette palette = page->palette();
     palette.setColor(QPalette::Window, QColor(0x3A, 0x3F, 0x44));
     palette.setColor(QPalette::WindowText, QColor(0xF0, 0xF0, 0xF0));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x98, 0x9E, 0xA4));
     page->setPalette(palette);
     page->setAutoFillBackground(true);
 }
@@ -428,8 +429,8 @@ void frmCtl::Command1_Click(int index) {
         section = panel::leadingNumber(Label2[2]->text());
     } else {
         std::vector<int> route, sections;
-        for (const panel::DigitWheel* wheel : List2) route.push_back(wheel->currentRow());
-        for (const panel::DigitWheel* wheel : List3) sections.push_back(wheel->currentRow());
+        for (const panel::DigitWheel* wheel : List2) route.push_back(wheel->chosenRow());
+        for (const panel::DigitWheel* wheel : List3) sections.push_back(wheel->chosenRow());
         routeText = panel::wheelDigits(route);
         section = panel::leadingNumber(panel::wheelDigits(sections));
     }

@@ -366,3 +366,35 @@ TEST_F(PanelTest, TheVersionBoxAndTheOptionsLockTheOtherWindows) {
     EXPECT_EQ(display.ChimeiCtl->ForeColor(), 0x00FF00);
     EXPECT_TRUE(shown(1).isEmpty());
 }
+
+TEST(DigitWheel, TheDigitShownIsTheDigitChosen) {
+    panel::DigitWheel wheel;
+    wheel.resize(wheel.sizeHint());
+    wheel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&wheel));
+    int clicks = 0;
+    QObject::connect(&wheel, &panel::DigitWheel::clickedDigit, [&] { ++clicks; });
+    QScrollBar* bar = wheel.verticalScrollBar();
+    ASSERT_EQ(bar->maximum(), 9) << "one digit shows at a time";
+    EXPECT_EQ(wheel.chosenRow(), -1);
+
+    // Coming into focus chooses nothing.
+    wheel.setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(wheel.chosenRow(), -1);
+
+    // Chosen as a screen reader chooses: the wheel turns to it.
+    wheel.item(7)->setSelected(true);
+    EXPECT_EQ(wheel.chosenRow(), 7);
+    EXPECT_EQ(bar->value(), 7);
+    EXPECT_EQ(clicks, 1);
+    // Turned by its scroll bar or the keys: the digit shown is chosen.
+    bar->setValue(3);
+    EXPECT_EQ(wheel.chosenRow(), 3);
+    EXPECT_EQ(clicks, 2);
+    QTest::keyClick(&wheel, Qt::Key_Down);
+    EXPECT_EQ(wheel.chosenRow(), 4);
+    EXPECT_EQ(bar->value(), 4);
+    EXPECT_EQ(clicks, 3);
+}
