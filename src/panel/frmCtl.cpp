@@ -618,11 +618,11 @@ void frmCtl::Command4_Click() {
     display_->ChimeiCtl->SetChimei(stopName);
 }
 
-void frmCtl::picSeirikenPrev_MouseDown(Qt::MouseButton button, QPoint pos) {
+void frmCtl::picSeirikenPrev_MouseDown(Qt::MouseButton button, QPoint pos) const {
     if (button == Qt::RightButton) MnuHide->popup(picSeirikenPrev->mapToGlobal(pos));
 }
 
-void frmCtl::MnuHideCopy_Click() {
+void frmCtl::MnuHideCopy_Click() const {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setImage(picSeirikenPrev->image);

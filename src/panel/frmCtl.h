@@ -147,8 +147,8 @@ public:
     void Command8_Click();
     void Check4_Click();
     void Command4_Click();
-    void MnuHideCopy_Click();
-    void picSeirikenPrev_MouseDown(Qt::MouseButton button, QPoint pos);
+    void MnuHideCopy_Click() const;
+    void picSeirikenPrev_MouseDown(Qt::MouseButton button, QPoint pos) const;
 
     // The date the ticket plug-in prints on this stop's ticket.
     QString ticketDateForPrint() const;
