@@ -18,6 +18,8 @@
 #include "route/mdlOrv_000.h"
 #include "settings/SettingsRecord.h"
 #include "settings/mdlIniIo.h"
+#include "sound/mdlM_Tape.h"
+#include "sound/mdlSndAPI.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -303,9 +305,15 @@ QWidget* frmCtl::buildRideControls() {
     cmdTapeStop->setAccessibleDescription(QStringLiteral("放送を止めます"));
     for (QPushButton* b : {cmdTapeBack, cmdTapeNext, cmdTapeSet, cmdTapeStop}) {
         b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("調整")) + 12);
+        b->setEnabled(false);
         tape->addWidget(b);
     }
-    // Usable once the speech engine and a route's announcements are there.
+    connect(cmdTapeNext, &QPushButton::clicked, this, [this] { cmdTapeNext_Click(); });
+    connect(cmdTapeBack, &QPushButton::clicked, this, [this] { cmdTapeBack_Click(); });
+    connect(cmdTapeSet, &QPushButton::clicked, this, [this] { cmdTapeSet_Click(); });
+    connect(cmdTapeStop, &QPushButton::clicked, this, [this] { cmdTapeStop_Click(); });
+    // The group is usable with the speech engine, its buttons once a route's
+    // announcements are loaded.
     grpM_Tape->setEnabled(false);
     middle->addWidget(grpM_Tape);
 
@@ -382,12 +390,16 @@ void frmCtl::Load() {
         KeyRegions[i] = platform_ui::roundRectRegion(panel::KeyCap::faceRect(), 2, 2);
         CommandButton1[i]->setMask(KeyRegions[i]);
     }
+    // The speech engine, and with it the announcement group's caption.
+    mdlM_Tape::TapeInit({this, grpM_Tape, cmdTapeNext, cmdTapeBack, cmdTapeSet, cmdTapeStop, options_});
 }
 
 // ---- entry ---------------------------------------------------------------------------------
 
 void frmCtl::CommandButton1_Click(int index) {
     if (index < 0 || index > panel::kKeySection) return;
+    // Every key clicks, also one that changes nothing.
+    if (options_) mdlSndAPI::PlayKeySound(*options_);
     keypad_.press(index);
     showKeypadEntry();
 }
@@ -402,11 +414,13 @@ void frmCtl::showKeypadEntry() {
 }
 
 void frmCtl::List2_Click(int) {
-    // The choice is read at route setting; a click changes nothing else.
+    // The choice is read at route setting; a click only sounds: the key
+    // sound for a route digit, the route-setting sound for a section digit.
+    if (options_) mdlSndAPI::PlayKeySound(*options_);
 }
 
 void frmCtl::List3_Click(int) {
-    // The choice is read at route setting; a click changes nothing else.
+    if (options_) mdlSndAPI::PlayRouteSetSound(*options_);
 }
 
 void frmCtl::Frame1_DblClick(int index) {
@@ -420,6 +434,8 @@ void frmCtl::Frame1_DblClick(int index) {
 void frmCtl::Command1_Click(int index) {
     if (!display_ || !options_) return;
     namespace mo = mdlOrv_000;
+
+    mdlSndAPI::PlayRouteSetSound(*options_);
 
     // The entry: the keypad's two displays, or the digit wheels.
     QString routeText;
@@ -436,6 +452,10 @@ void frmCtl::Command1_Click(int index) {
     }
     const std::int16_t startSection = panel::clampSection(section);
     const QString routeNumber = panel::routeNumberText(routeText);
+
+    // The route's announcements come first, before the fare data is looked
+    // at; a route without them still runs, without the announcement buttons.
+    mdlM_Tape::TapeLoad(platform::dataFolder(options_->Text2[1]->text()), routeNumber);
 
     // The route's fare data file, in the fare data folder as it reads now.
     // Copied from Windows, its name may differ in case ("12.HY3").
@@ -540,6 +560,9 @@ void frmCtl::Command2_Click(int index) {
     } else {
         return;
     }
+    // The stop's sound; played to its end first when so set, so that the
+    // fares change only after it.
+    if (options_) mdlSndAPI::PlayAdvanceSound(*options_, s.FareTable[size_t(s.CurrentRow)]);
     DispData(s.CurrentRow + 1);
 }
 
@@ -563,8 +586,9 @@ void frmCtl::Check1_Click() {
                        static_cast<QWidget*>(Frame6)})
         w->setEnabled(true);
     // The clock runs again only where it is shown; its cells fill at its
-    // next tick. The announcement buttons come back with the speech engine.
+    // next tick. The announcements come back where the speech engine is.
     if (!display_->TimeDegit[0]->isHidden()) display_->Timer1.start();
+    grpM_Tape->setEnabled(mdlM_Tape::TapeEngineOK());
     DispData(mdlOrv_000::state().CurrentRow + 1);
 }
 
@@ -576,6 +600,21 @@ void frmCtl::HScroll1_Change(int index) {
     display_->ChimeiCtl->setSpeed(std::int16_t(HScroll1[0]->value()));
     display_->ChimeiCtl->setScrollStartWait(HScroll1[1]->value());
 }
+
+// ---- announcements ---------------------------------------------------------------------------
+
+void frmCtl::cmdTapeNext_Click() {
+    // An announcement that says so moves the bus on, as "データ送り" does.
+    mdlM_Tape::cmdTapeNext_Click([this] { Command2_Click(1); });
+}
+
+void frmCtl::cmdTapeBack_Click() {
+    mdlM_Tape::cmdTapeBack_Click([this] { Command2_Click(0); });
+}
+
+void frmCtl::cmdTapeSet_Click() { mdlM_Tape::cmdTapeSet_Click(); }
+
+void frmCtl::cmdTapeStop_Click() { mdlM_Tape::cmdTapeStop_Click(); }
 
 // ---- the rest of the panel -------------------------------------------------------------------
 

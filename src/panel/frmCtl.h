@@ -141,6 +141,12 @@ public:
     void Command2_Click(int index);
     // Display clear switched on or off.
     void Check1_Click();
+    // Announcements: next and previous (moving the bus along where the
+    // announcement says so), the voice adjustment, silence.
+    void cmdTapeNext_Click();
+    void cmdTapeBack_Click();
+    void cmdTapeSet_Click();
+    void cmdTapeStop_Click();
     // A scroll slider moved (or was set to another value).
     void HScroll1_Change(int index);
     // Version box; preview pane open or closed; options dialog; preview copy.

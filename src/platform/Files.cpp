@@ -53,8 +53,10 @@ bool FileExist(const QString& path) {
     return !dir.entryList().isEmpty();
 }
 
-QString dataFilePath(const QString& folder, const QString& fileName) {
-    if (folder.isEmpty()) return fileName;
+QString dataFilePath(const QString& folder, const QString& fileName) { return dataFolder(folder) + fileName; }
+
+QString dataFolder(const QString& folder) {
+    if (folder.isEmpty()) return folder;
 #ifdef Q_OS_WIN
     const QChar separator = QLatin1Char('\\');
     QString path = folder;
@@ -64,7 +66,7 @@ QString dataFilePath(const QString& folder, const QString& fileName) {
     path.replace(QLatin1Char('\\'), separator);
 #endif
     if (!path.endsWith(QLatin1Char('\\')) && !path.endsWith(QLatin1Char('/'))) path += separator;
-    return path + fileName;
+    return path;
 }
 
 QString findFileIgnoringCase(const QString& path) {

@@ -36,6 +36,8 @@ bool FileExist(const QString& path);
 // end in a separator gets one. "\" and "/" both separate folders, so a folder
 // written on Windows names the same file here.
 QString dataFilePath(const QString& folder, const QString& fileName);
+// The folder itself in that form: ending in a separator, or empty.
+QString dataFolder(const QString& folder);
 
 // The file at `path` as Windows finds it, where names do not depend on letter
 // case: when no entry has exactly that name, the first file in the same

@@ -1,6 +1,7 @@
 #include "sound/mdlM_Tape.h"
 
 #include "platform/Cp932.h"
+#include "platform/Files.h"
 #include "platform_ui/ResourceLibrary.h"
 #include "route/TapeData.h"
 #include "sound/SpeechEngine.h"
@@ -53,15 +54,9 @@ void setAvailability(bool available) {
 QString findBroadcastFile(const QString& path) {
     QString local = path;
     if (QDir::separator() != u'\\') local.replace(u'\\', u'/');
-    const QFileInfo exact(local);
-    if (exact.exists() && !exact.isDir()) return local;
-    const QString name = exact.fileName();
-    if (name.isEmpty()) return {};
-    const QDir dir = exact.dir();
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& candidate : names)
-        if (candidate.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(candidate);
-    return {};
+    const QString found = platform::findFileIgnoringCase(local);
+    const QFileInfo info(found);
+    return info.exists() && !info.isDir() ? found : QString();
 }
 
 bool valid(std::int32_t n) { return n >= 1 && n <= state().count && size_t(n) <= state().table.size(); }

@@ -15,6 +15,9 @@
 #include "route/FareDataFile.h"
 #include "route/mdlOrv_000.h"
 #include "settings/SettingsCodec.h"
+#include "sound/mdlM_Tape.h"
+#include "support/FakeAudio.h"
+#include "support/SoundFiles.h"
 #include "support/FakeSeams.h"
 #include "support/QtPrinters.h"
 
@@ -31,6 +34,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 
@@ -83,7 +87,10 @@ protected:
         platform::setProgramIdentity({home.path(), QStringLiteral("LED-84")});
         settingsFile = mdlIniIo::settingsPath();
     }
-    void TearDown() override { mdlOrv_000::resetState(); }
+    void TearDown() override {
+        mdlOrv_000::resetState();
+        mdlM_Tape::TapeInit({}); // the announcements let go of this test's windows
+    }
 
     std::unique_ptr<Program> startProgram() {
         auto p = std::make_unique<Program>(settingsFile);
@@ -133,6 +140,7 @@ protected:
     QTemporaryDir home;
     QTemporaryDir fares;
     QString settingsFile;
+    platform::testing::ScopedAudio audio;
     platform::testing::ScopedMessageBoxes boxes;
     platform::testing::ScopedFakeTime time;
     int ended = 0;
@@ -151,6 +159,16 @@ TEST_F(Ride, TheSampleRouteFromTheKeypadToTheEndAndBack) {
     // The route number in the last cell.
     p.options().Check3[2]->setChecked(true);
     p.options().Combo4[2]->setCurrentIndex(83);
+    // A click for every key, a chime for route setting.
+    const QString click = home.filePath(QStringLiteral("click.wav"));
+    const QString chime = home.filePath(QStringLiteral("chime.wav"));
+    ASSERT_TRUE(testing_sound::writeFile(click, testing_sound::sineWav(20)));
+    ASSERT_TRUE(testing_sound::writeFile(chime, testing_sound::sineWav(40)));
+    p.options().txtSelectSound[1]->setText(click);
+    p.options().txtSelectSound[0]->setText(chime);
+    auto opened = [&](const QString& file) {
+        return audio.commands().filter(QStringLiteral("open \"") + file + u'"').size();
+    };
     auto col = [&](int row, int column) { return int(sample.Rows[size_t(row - 1)].Cols[size_t(column - 1)]); };
     auto name = [&](int row) { return cp932::decode(sample.Rows[size_t(row - 1)].NameBytes); };
     const auto& state = mdlOrv_000::state();
@@ -159,15 +177,17 @@ TEST_F(Ride, TheSampleRouteFromTheKeypadToTheEndAndBack) {
     steps.then([&] { keys(panel, {panel::kKeyRoute, 0, 0, 0, 1, 2, 3}); })
         .then([&] {
             EXPECT_EQ(panel.Label2[0]->text(), QStringLiteral("00012")) << "the sixth digit is ignored";
+            EXPECT_EQ(opened(click), 7) << "but it clicks";
             keys(panel, {panel::kKeySection, 5});
         })
         .then([&] { panel.Command1[1]->click(); })
         .then([&] {
             EXPECT_TRUE(boxes.shown().empty());
+            EXPECT_EQ(opened(chime), 1);
             EXPECT_EQ(state.RouteText, QStringLiteral("00012"));
             EXPECT_EQ(state.CurrentRow, 4);
             EXPECT_EQ(value(p, 84), QVariant(QStringLiteral("00012")));
-            EXPECT_EQ(time->sleeps, std::vector<int>{3000});
+            EXPECT_EQ(std::count(time->sleeps.begin(), time->sleeps.end(), 3000), 1) << "the lamp test";
             EXPECT_EQ(strip(p), name(5));
         });
     // Forward to the last stop: the cells before the start section keep the

@@ -39,6 +39,8 @@ protected:
         platform::setProgramIdentity({dir.path(), QStringLiteral("LED-84")});
         settingsFile = mdlIniIo::settingsPath();
     }
+    // The announcements let go of the windows of this test's program.
+    void TearDown() override { mdlM_Tape::TapeInit({}); }
     std::unique_ptr<Program> startProgram() {
         auto p = std::make_unique<Program>(settingsFile);
         p->endProcess = [this] { ++ended; };
@@ -372,8 +374,7 @@ TEST_F(Startup, QuittingClosesTheSoundSlotsThenReleasesTheVoiceThenWritesTheSett
     platform::testing::ScopedAudio audio;
     sound::testing::ScopedSpeechEngine speech;
     auto program = startProgram();
-    // The panel's load step makes the speech engine.
-    mdlM_Tape::TapeInit({});
+    // The panel's load step made the speech engine.
     ASSERT_EQ(speech->alive, 1);
 
     QStringList steps;

@@ -13,8 +13,11 @@
 #include "route/mdlOrv_000.h"
 #include "settings/SettingsRecord.h"
 #include "settings/mdlIniIo.h"
+#include "sound/mdlM_Tape.h"
+#include "support/FakeAudio.h"
 #include "support/FakeResourceLibrary.h"
 #include "support/FakeSeams.h"
+#include "support/FakeSpeech.h"
 #include "support/QtPrinters.h"
 
 #include <QLineEdit>
@@ -35,7 +38,12 @@ protected:
         display.setOperationPanel(panel.get());
         dialog->Text2[0]->setText(folder.path());
     }
-    ~PanelTest() override { mdlOrv_000::resetState(); }
+    ~PanelTest() override {
+        mdlOrv_000::resetState();
+        // The announcements let go of this test's panel, without an engine.
+        speech->refuseToStart = true;
+        mdlM_Tape::TapeInit({});
+    }
 
     // A route file in the fare data folder: one row per stop, each with a
     // name, its ticket number and the first fares (the rest -1).
@@ -73,7 +81,9 @@ protected:
 
     QString shown(int cell) const { return display.Degit[size_t(cell)]->shownText().trimmed(); }
 
-    platform::testing::ScopedFakeTime time; // 2026-12-06 09:05
+    platform::testing::ScopedAudio audio;       // nothing sounds; the commands are kept
+    sound::testing::ScopedSpeechEngine speech; // a speech engine that only records
+    platform::testing::ScopedFakeTime time;    // 2026-12-06 09:05
     platform::testing::ScopedMessageBoxes boxes;
     ZelP4Res::testing::ScopedResourceLibrary library;
     QTemporaryDir folder;
