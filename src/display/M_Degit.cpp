@@ -162,29 +162,40 @@ void M_Degit::redraw() {
     const QString heard = display::litCharacters(shown_);
     if (heard != accessibleDescription()) setAccessibleDescription(heard);
 
-    clearFace();
     const QSize digit = digitPixelSize(degitSize_);
     const auto style = display::segments::styleFor(degitStyle_);
     const int advance = digit.width() + extraSpacing_;
 
-    QPainter p(&face_);
     // The painted pattern behind the window: an unlit "8" in every position,
-    // from the left edge.
-    const QImage& unlit =
-        display::segments::sprite(style, digit, bold_, platform_ui::toQRgb(baseForeColor_), display::segments::kAllSegments, false);
-    for (int i = 0; i < keta_; ++i) p.drawImage(i * advance, 0, unlit);
+    // from the left edge. It changes only with the cell's form and colours,
+    // so it is kept and the face starts from a copy of it.
+    const PatternKey key{size(), digit, backColor_, baseForeColor_, degitStyle_, keta_, advance, bold_};
+    if (pattern_.isNull() || !(key == patternKey_)) {
+        clearFace();
+        QPainter p(&face_);
+        const QImage& unlit = display::segments::sprite(style, digit, bold_, platform_ui::toQRgb(baseForeColor_),
+                                                        display::segments::kAllSegments, false);
+        for (int i = 0; i < keta_; ++i) p.drawImage(i * advance, 0, unlit);
+        p.end();
+        pattern_ = face_;
+        patternKey_ = key;
+    } else {
+        face_ = pattern_;
+    }
 
     // The value ends at the right edge, so that its positions fall on those
     // of the pattern; blanks and characters the lamps cannot form stay unlit.
     const int start = face_.width() - static_cast<int>(shown_.size()) * advance;
     const QRgb lit = platform_ui::toQRgb(degitForeColor_);
+    QPainter p;
     for (qsizetype i = 0; i < shown_.size(); ++i) {
         const std::uint8_t mask = display::segments::segmentsFor(shown_.at(i));
         if (mask == 0) continue;
+        if (!p.isActive()) p.begin(&face_);
         p.drawImage(start + static_cast<int>(i) * advance, 0,
                     display::segments::sprite(style, digit, bold_, lit, mask, true));
     }
-    p.end();
+    if (p.isActive()) p.end();
     update();
 }
 

@@ -117,4 +117,20 @@ private:
 
     QImage face_;
     QString shown_;
+
+    // The unlit pattern on the background, as last drawn, and what it was
+    // drawn for.
+    struct PatternKey {
+        QSize face;
+        QSize digit;
+        std::int32_t backColor = 0;
+        std::int32_t baseForeColor = 0;
+        std::int16_t style = 0;
+        std::int16_t keta = 0;
+        int advance = 0;
+        bool bold = false;
+        bool operator==(const PatternKey&) const = default;
+    };
+    QImage pattern_;
+    PatternKey patternKey_;
 };
