@@ -4,10 +4,10 @@
 #include "display/M_Degit.h"
 #include "platform/Device.h"
 
-#include <QApplication>
+#include "GuiBenchmarkMain.h"
+
 #include <QWidget>
 #include <array>
-#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -52,11 +52,4 @@ BENCHMARK(BM_Redraw84CellsAndPaint)->Unit(benchmark::kMillisecond)->Repetitions(
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+FERROTAB_GUI_BENCHMARK_MAIN()

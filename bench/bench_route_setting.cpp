@@ -11,13 +11,13 @@
 #include "route/FareDataFile.h"
 #include "route/mdlOrv_000.h"
 
-#include <QApplication>
+#include "GuiBenchmarkMain.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -43,66 +43,51 @@ bool writeFullRoute(const QString& path) {
     return !route::writeFareDataFile(path, d).has_value();
 }
 
+// The three windows on a temporary folder holding a full-size route 1, with
+// route 1 section 1 keyed in and the waits made instant.
 struct Windows {
+    QTemporaryDir dir;
+    bool written = writeFullRoute(dir.filePath(QStringLiteral("1.hy3")));
+    std::unique_ptr<platform::Waits> previous = platform::install(std::unique_ptr<platform::Waits>(std::make_unique<NoSleep>()));
     Form1 display;
     frmOption options{&display};
     frmCtl panel{&display, &options};
-    Windows(const QString& folder) {
+    Windows() {
         options.setBacklightSwitch(&panel);
-        options.Text2[0]->setText(folder);
+        options.Text2[0]->setText(dir.path());
         options.Check3[2]->setChecked(true); // the route number as an info digit
         panel.Label2[0]->setText(QStringLiteral("00001"));
         panel.Label2[2]->setText(QStringLiteral("1"));
     }
+    ~Windows() { platform::install(std::move(previous)); }
+    Windows(const Windows&) = delete;
+    Windows& operator=(const Windows&) = delete;
 };
 
 void BM_RouteSetting(benchmark::State& state) {
-    QTemporaryDir dir;
-    if (!writeFullRoute(dir.filePath(QStringLiteral("1.hy3")))) {
-        state.SkipWithError("cannot write the route file");
-        return;
+    Windows w;
+    if (!w.written) return state.SkipWithError("cannot write the route file");
+    for (auto _ : state) {
+        w.panel.Command1[1]->click();
+        benchmark::ClobberMemory();
     }
-    auto previous = platform::install(std::unique_ptr<platform::Waits>(std::make_unique<NoSleep>()));
-    {
-        Windows w(dir.path());
-        for (auto _ : state) {
-            w.panel.Command1[1]->click();
-            benchmark::ClobberMemory();
-        }
-        if (mdlOrv_000::state().RowCount != route::kMaxFareRows) state.SkipWithError("the route was not set");
-    }
-    platform::install(std::move(previous));
+    if (mdlOrv_000::state().RowCount != route::kMaxFareRows) state.SkipWithError("the route was not set");
 }
 BENCHMARK(BM_RouteSetting)->Unit(benchmark::kMicrosecond);
 
 // One stop on: the 84 fares, the info digit and the stop name.
 void BM_DataForwardAndBack(benchmark::State& state) {
-    QTemporaryDir dir;
-    if (!writeFullRoute(dir.filePath(QStringLiteral("1.hy3")))) {
-        state.SkipWithError("cannot write the route file");
-        return;
+    Windows w;
+    if (!w.written) return state.SkipWithError("cannot write the route file");
+    w.panel.Command1[1]->click();
+    for (auto _ : state) {
+        w.panel.Command2[1]->click();
+        w.panel.Command2[0]->click();
     }
-    auto previous = platform::install(std::unique_ptr<platform::Waits>(std::make_unique<NoSleep>()));
-    {
-        Windows w(dir.path());
-        w.panel.Command1[1]->click();
-        for (auto _ : state) {
-            w.panel.Command2[1]->click();
-            w.panel.Command2[0]->click();
-        }
-        state.SetItemsProcessed(state.iterations() * 2);
-    }
-    platform::install(std::move(previous));
+    state.SetItemsProcessed(state.iterations() * 2);
 }
 BENCHMARK(BM_DataForwardAndBack)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+FERROTAB_GUI_BENCHMARK_MAIN()

@@ -1,6 +1,8 @@
 #include "options/OptionWidgets.h"
 
+#include "options/ControlValues.h"
 #include "platform_ui/QtColor.h"
+#include "settings/mdlIniIo.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -132,5 +134,14 @@ void WrapRadioButton::paintEvent(QPaintEvent*) {
 }
 
 bool WrapRadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
+void setStoredCheck(QCheckBox* box, std::int16_t value, const char* name) {
+    const auto state = checkStateFor(value);
+    if (!state) throw mdlIniIo::SettingsError(kInvalidPropertyValue, invalidValueDescription(QLatin1String(name), value));
+    if (*state == Qt::PartiallyChecked) box->setTristate(true);
+    box->setCheckState(*state);
+}
+
+bool marked(const QCheckBox* box) { return isMarked(box->checkState()); }
 
 } // namespace options

@@ -5,8 +5,10 @@
 
 #include "platform/Color.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cstdint>
 
 namespace options {
 
@@ -65,5 +67,13 @@ private:
     QRect textRect(int width) const;
     double wrapEm_;
 };
+
+// Puts a check box into its stored state: 0, 1 and 2 (grey) only; the grey
+// state makes the box three-state until the user clicks it. Any other value is
+// refused with the run-time's error 380 naming the control (`name`).
+void setStoredCheck(QCheckBox* box, std::int16_t value, const char* name);
+// Whether the box shows a mark (checked or grey): what dependent controls and
+// readers of a setting follow.
+bool marked(const QCheckBox* box);
 
 } // namespace options

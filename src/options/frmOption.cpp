@@ -35,6 +35,8 @@ namespace {
 using options::ColorButton;
 using options::PageButton;
 using options::WrapRadioButton;
+using options::marked;
+using options::setStoredCheck;
 
 // The choosers' filters: description and pattern pairs, each part ended by a
 // NUL, the list ended by one more.
@@ -108,19 +110,8 @@ ColorButton* colourButton(const QString& name, QWidget* parent) {
     return b;
 }
 
-// Puts a check box or option button into its stored state. Check boxes take
-// 0, 1 and 2; the grey state makes the box three-state until the user clicks
-// it. Option buttons: -1 (any non-zero) selects, 0 deselects even the
-// selected member of a group, which then has none selected.
-void setCheck(QCheckBox* box, std::int16_t value, const char* name) {
-    const auto state = options::checkStateFor(value);
-    if (!state)
-        throw mdlIniIo::SettingsError(options::kInvalidPropertyValue,
-                                      options::invalidValueDescription(QLatin1String(name), value));
-    if (*state == Qt::PartiallyChecked) box->setTristate(true);
-    box->setCheckState(*state);
-}
-
+// Option buttons: -1 (any non-zero) selects, 0 deselects even the selected
+// member of a group, which then has none selected.
 void setOption(QRadioButton* option, std::int16_t value) {
     const bool selected = options::optionSelected(value);
     if (option->isChecked() == selected) return;
@@ -144,7 +135,6 @@ void setList(QComboBox* list, std::int16_t position, const char* name) {
 std::int16_t checkOf(const QCheckBox* box) { return options::checkValueOf(box->checkState()); }
 std::int16_t optionOf(const QRadioButton* option) { return options::optionValueOf(option->isChecked()); }
 std::int16_t listOf(const QComboBox* list) { return std::int16_t(list->currentIndex()); }
-bool marked(const QCheckBox* box) { return options::isMarked(box->checkState()); }
 
 // A stack of pages as large as its largest page, whichever is shown, so the
 // dialog keeps its size when the pages change. Pages with wrapping notes are
@@ -817,12 +807,12 @@ void frmOption::applyRecord(const settings::SettingsRecord& r, bool followUps) {
     // 1. Folders and ticket-number labels.
     Text2[0]->setText(r.FareDataDir);
     Text2[1]->setText(r.BroadcastDataDir);
-    setCheck(Check1, r.TicketNumAutoShow, "Check1");
+    setStoredCheck(Check1, r.TicketNumAutoShow, "Check1");
     Command5[0]->setBackColor(r.TicketNumColorOff);
     Command5[1]->setBackColor(r.TicketNumColorOn1);
     Command5[2]->setBackColor(r.TicketNumColorOn2);
     setList(Combo2, r.TicketNumScheme, "Combo2");
-    setCheck(Check2, r.TicketNumZeroPad, "Check2");
+    setStoredCheck(Check2, r.TicketNumZeroPad, "Check2");
 
     // 2. Panel pictures, in the order the groups are stored.
     setOption(Option3[0], r.PanelAutoBuiltIn);
@@ -847,14 +837,14 @@ void frmOption::applyRecord(const settings::SettingsRecord& r, bool followUps) {
     updatePreviewColours();
 
     // 5. Information digits.
-    setCheck(Check3[0], r.InfoStopOrderOn, "Check3(0)");
+    setStoredCheck(Check3[0], r.InfoStopOrderOn, "Check3(0)");
     setList(Combo4[0], r.InfoStopOrderCell, "Combo4(0)");
-    setCheck(Check3[4], r.InfoStopOrderFromZero, "Check3(4)");
-    setCheck(Check3[1], r.InfoTicketNumOn, "Check3(1)");
+    setStoredCheck(Check3[4], r.InfoStopOrderFromZero, "Check3(4)");
+    setStoredCheck(Check3[1], r.InfoTicketNumOn, "Check3(1)");
     setList(Combo4[1], r.InfoTicketNumCell, "Combo4(1)");
-    setCheck(Check3[2], r.InfoRouteNumOn, "Check3(2)");
+    setStoredCheck(Check3[2], r.InfoRouteNumOn, "Check3(2)");
     setList(Combo4[2], r.InfoRouteNumCell, "Combo4(2)");
-    setCheck(Check3[3], r.InfoColumnOn, "Check3(3)");
+    setStoredCheck(Check3[3], r.InfoColumnOn, "Check3(3)");
     setList(Combo4[4], r.InfoColumnIndex, "Combo4(4)");
     setList(Combo4[3], r.InfoColumnCell, "Combo4(3)");
 
@@ -862,7 +852,7 @@ void frmOption::applyRecord(const settings::SettingsRecord& r, bool followUps) {
     Command9[0]->setBackColor(r.StopNameBackColor);
     Command9[1]->setBackColor(r.StopNameForeColor);
     setList(Combo3, r.StopNameFontMode, "Combo3");
-    setCheck(Check4, r.StopNameBold, "Check4");
+    setStoredCheck(Check4, r.StopNameBold, "Check4");
 
     // 7. Sounds.
     txtSelectSound[0]->setText(r.SoundRouteSetFile);
@@ -886,7 +876,7 @@ void frmOption::applyRecord(const settings::SettingsRecord& r, bool followUps) {
     txtSelectSound[6]->setText(r.AnnounceSoundFile3);
 
     // 8. Ticket preview. The fixed date is taken as stored, date or not.
-    setCheck(chkUseSeiriPrev, r.TicketPreviewOn, "chkUseSeiriPrev");
+    setStoredCheck(chkUseSeiriPrev, r.TicketPreviewOn, "chkUseSeiriPrev");
     txtSeiriPlgDir->setText(r.TicketPluginFile);
     setOption(Option4[0], r.TicketDatePerPrint);
     setOption(Option4[1], r.TicketDateAtRouteSet);

@@ -4,6 +4,7 @@
 #include "display/Form1.h"
 #include "display/M_Degit.h"
 #include "options/ControlValues.h"
+#include "options/OptionWidgets.h"
 #include "options/frmOption.h"
 #include "panel/PanelWidgets.h"
 #include "platform/Cp932.h"
@@ -86,17 +87,6 @@ QPushButton* pushButton(const QString& caption, QWidget* parent) {
     return b;
 }
 
-// Puts a check box into a stored state: 0, 1 and 2 (grey) only.
-void setCheck(QCheckBox* box, std::int16_t value, const char* name) {
-    const auto state = options::checkStateFor(value);
-    if (!state)
-        throw mdlIniIo::SettingsError(options::kInvalidPropertyValue,
-                                      options::invalidValueDescription(QLatin1String(name), value));
-    if (*state == Qt::PartiallyChecked) box->setTristate(true);
-    box->setCheckState(*state);
-}
-
-bool marked(const QCheckBox* box) { return options::isMarked(box->checkState()); }
 
 int listPosition(const QComboBox* list) { return list->currentIndex(); }
 
@@ -497,20 +487,20 @@ panel::InfoDigits frmCtl::infoDigits() const {
     panel::InfoDigits info;
     if (!options_) return info;
     const frmOption& o = *options_;
-    info.stopOrderOn = marked(o.Check3[0]);
+    info.stopOrderOn = options::marked(o.Check3[0]);
     info.stopOrderCell = listPosition(o.Combo4[0]);
-    info.stopOrderFromZero = marked(o.Check3[4]);
-    info.ticketNumOn = marked(o.Check3[1]);
+    info.stopOrderFromZero = options::marked(o.Check3[4]);
+    info.ticketNumOn = options::marked(o.Check3[1]);
     info.ticketNumCell = listPosition(o.Combo4[1]);
-    info.routeNumOn = marked(o.Check3[2]);
+    info.routeNumOn = options::marked(o.Check3[2]);
     info.routeNumCell = listPosition(o.Combo4[2]);
-    info.columnOn = marked(o.Check3[3]);
+    info.columnOn = options::marked(o.Check3[3]);
     info.columnIndex = listPosition(o.Combo4[4]);
     info.columnCell = listPosition(o.Combo4[3]);
     return info;
 }
 
-bool frmCtl::lateNight() const { return marked(Check2); }
+bool frmCtl::lateNight() const { return options::marked(Check2); }
 
 panel::TicketDateMode frmCtl::ticketDateMode() const {
     if (!options_) return panel::TicketDateMode::None;
@@ -704,7 +694,7 @@ void frmCtl::SetCtrlDataInfo(const settings::SettingsRecord& record) {
         throw mdlIniIo::SettingsError(options::kInvalidPropertyValue,
                                       options::invalidValueDescription(QStringLiteral("Check4"), record.TicketPreviewShown));
     Check4->setChecked(options::isMarked(*pane));
-    setCheck(Check2, record.LateNightFare, "Check2");
+    options::setStoredCheck(Check2, record.LateNightFare, "Check2");
     Frame1_DblClick(PageBack);
 }
 
