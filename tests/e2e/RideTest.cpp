@@ -2,6 +2,7 @@
 // faked: a route entered on the panel, set, ridden stop by stop with late
 // night, display clear and the options dialog, and the whole panel and
 // every option carried across a quit and a new start.
+#include "ProgramFixture.h"
 #include "app/Program.h"
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
@@ -80,25 +81,8 @@ private:
     std::deque<std::function<void()>> queue_;
 };
 
-class Ride : public ::testing::Test {
+class Ride : public ProgramTest {
 protected:
-    void SetUp() override {
-        mdlOrv_000::resetState();
-        platform::setProgramIdentity({home.path(), QStringLiteral("LED-84")});
-        settingsFile = mdlIniIo::settingsPath();
-    }
-    void TearDown() override {
-        mdlOrv_000::resetState();
-        mdlM_Tape::TapeInit({}); // the announcements let go of this test's windows
-    }
-
-    std::unique_ptr<Program> startProgram() {
-        auto p = std::make_unique<Program>(settingsFile);
-        p->endProcess = [this] { ++ended; };
-        p->start();
-        QCoreApplication::processEvents();
-        return p;
-    }
     // The program's fare data folder is the test's.
     void useFareFolder(Program& p) const { p.options().Text2[0]->setText(fares.path()); }
 
@@ -137,13 +121,8 @@ protected:
     static QVariant value(Program& p, int cell) { return p.display().Degit[size_t(cell)]->Value(); }
     static QString strip(Program& p) { return p.display().ChimeiCtl->accessibleDescription(); }
 
-    QTemporaryDir home;
     QTemporaryDir fares;
-    QString settingsFile;
     platform::testing::ScopedAudio audio;
-    platform::testing::ScopedMessageBoxes boxes;
-    platform::testing::ScopedFakeTime time;
-    int ended = 0;
 };
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "ProgramFixture.h"
 #include "support/FakeSeams.h"
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
@@ -12,6 +13,7 @@
 #include "sound/mdlM_Tape.h"
 #include "support/FakeAudio.h"
 #include "support/FakeSpeech.h"
+#include "support/DialogFields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,28 +35,7 @@ using platform::testing::ScopedMessageBoxes;
 
 namespace {
 
-class Startup : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::setProgramIdentity({dir.path(), QStringLiteral("LED-84")});
-        settingsFile = mdlIniIo::settingsPath();
-    }
-    // The announcements let go of the windows of this test's program.
-    void TearDown() override { mdlM_Tape::TapeInit({}); }
-    std::unique_ptr<Program> startProgram() {
-        auto p = std::make_unique<Program>(settingsFile);
-        p->endProcess = [this] { ++ended; };
-        p->start();
-        // The window system reports where the windows went.
-        QCoreApplication::processEvents();
-        return p;
-    }
-    QTemporaryDir dir;
-    QString settingsFile;
-    ScopedMessageBoxes boxes;
-    ScopedFakeTime time;
-    int ended = 0;
-};
+class Startup : public ProgramTest {};
 
 QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
 
@@ -99,14 +80,9 @@ TEST_F(Startup, QuitQuestionNoKeepsEverythingYesWritesTheSettings) {
 
     // Yes, with no route ever set: the file is written all the same, with the
     // day of the start as the fixed ticket date, and the program ends.
-    boxes.answer(MsgAnswer::Yes);
-    program->panel().close();
+    const auto saved = quitAndReadSettings(*program);
     EXPECT_EQ(ended, 1);
-    QFile f(settingsFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
-    EXPECT_EQ(bytes.size(), 752);
-    const auto saved = settings::decodeSettings(bytes);
+    EXPECT_EQ(settingsBytes().size(), 752);
     EXPECT_EQ(saved.TicketFixedDate, QStringLiteral("2026/12/06"));
     EXPECT_EQ(saved.DisplayLeft, screenRect().left() * 15);
     EXPECT_EQ(saved.DigitLitColor, 0x72D2F8u);
@@ -122,22 +98,14 @@ TEST_F(Startup, SavedPositionsAndUnknownFieldsSurviveARestart) {
     record.CtlTop = 200 * 15;
     record.CtlPageBack = 1;
     record.BroadcastDataDir = QStringLiteral("D:\\放送");
-    {
-        QFile f(settingsFile);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(settings::encodeSettings(record));
-    }
+    writeSettings(record);
     auto program = startProgram();
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(program->display().pos(), QPoint(150, 40));
     EXPECT_EQ(program->panel().frameGeometry().topLeft(), QPoint(300, 200));
     EXPECT_EQ(program->panel().PageBack, 1);
 
-    boxes.answer(MsgAnswer::Yes);
-    program->panel().close();
-    QFile f(settingsFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const auto saved = settings::decodeSettings(f.readAll());
+    const auto saved = quitAndReadSettings(*program);
     // Fields that no control holds come back as they were read.
     EXPECT_EQ(saved.BroadcastDataDir, QStringLiteral("D:\\放送"));
     EXPECT_EQ(saved.TicketFixedDate, QStringLiteral("2025/01/02"));
@@ -147,20 +115,20 @@ TEST_F(Startup, SavedPositionsAndUnknownFieldsSurviveARestart) {
 
 TEST_F(Startup, ACopyUnderAnotherNameIsAnotherModelWhateverItsExtension) {
     platform::setProgramIdentity(
-        platform::identityFromArgv0(dir.filePath(QStringLiteral("LED-9.bin")), QStringLiteral("/usr/bin/ferrotab")));
+        platform::identityFromArgv0(home.filePath(QStringLiteral("LED-9.bin")), QStringLiteral("/usr/bin/ferrotab")));
     settingsFile = mdlIniIo::settingsPath();
-    EXPECT_EQ(settingsFile, dir.filePath(QStringLiteral("LED-9.in4")));
+    EXPECT_EQ(settingsFile, home.filePath(QStringLiteral("LED-9.in4")));
     auto program = startProgram();
     EXPECT_EQ(program->display().windowTitle(), QStringLiteral("Ferrotab - 型番:LED-9"));
     boxes.answer(MsgAnswer::Yes);
     program->panel().close();
     EXPECT_EQ(ended, 1);
-    EXPECT_EQ(QFile(dir.filePath(QStringLiteral("LED-9.in4"))).size(), 752);
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("LED-9.bin.in4"))));
+    EXPECT_EQ(QFile(home.filePath(QStringLiteral("LED-9.in4"))).size(), 752);
+    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("LED-9.bin.in4"))));
 }
 
 TEST_F(Startup, UnwritableSettingsStillEndTheProgram) {
-    settingsFile = dir.path() + QStringLiteral("/missing-folder/LED-84.in4");
+    settingsFile = home.path() + QStringLiteral("/missing-folder/LED-84.in4");
     auto program = startProgram();
     boxes.answer(MsgAnswer::Yes);
     program->panel().close();
@@ -175,25 +143,15 @@ TEST_F(Startup, WindowsSavedOffEveryScreenOpenWhereAFirstStartPutsThem) {
     record.DisplayTop = 100 * 15;
     record.CtlLeft = 40000 * 15;
     record.CtlTop = -30000 * 15;
-    {
-        QFile f(settingsFile);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(settings::encodeSettings(record));
-    }
+    writeSettings(record);
     auto program = startProgram();
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(program->display().pos(), screenRect().topLeft());
     EXPECT_EQ(program->panel().frameGeometry().bottomRight(), screenRect().bottomRight());
 
     // Until the next quit writes the real places, the file keeps what it had.
-    QFile f(settingsFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(settings::decodeSettings(f.readAll()).CtlLeft, 40000 * 15);
-    f.close();
-    boxes.answer(MsgAnswer::Yes);
-    program->panel().close();
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const auto saved = settings::decodeSettings(f.readAll());
+    EXPECT_EQ(settings::decodeSettings(settingsBytes()).CtlLeft, 40000 * 15);
+    const auto saved = quitAndReadSettings(*program);
     EXPECT_EQ(saved.DisplayLeft, screenRect().left() * 15);
     EXPECT_EQ(saved.CtlLeft, program->panel().frameGeometry().left() * 15);
 }
@@ -204,11 +162,7 @@ TEST_F(Startup, CellFormatsAndColoursComeFromTheFileAndGoBackToIt) {
     record.CellFormat[83] = {9, 7, 9}; // out of range: the cell's write rules correct them
     record.DigitLitColor = 0x0000FF;
     record.StopNameForeColor = 0x00FF00;
-    {
-        QFile f(settingsFile);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(settings::encodeSettings(record));
-    }
+    writeSettings(record);
     auto program = startProgram();
     Form1& form = program->display();
     for (int k = 1; k <= 83; ++k) {
@@ -227,11 +181,7 @@ TEST_F(Startup, CellFormatsAndColoursComeFromTheFileAndGoBackToIt) {
     EXPECT_EQ(form.TimeDegit[1]->DegitForeColor(), 0x0000FF);
     EXPECT_EQ(form.ChimeiCtl->ForeColor(), 0x00FF00);
 
-    boxes.answer(MsgAnswer::Yes);
-    program->panel().close();
-    QFile f(settingsFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const auto saved = settings::decodeSettings(f.readAll());
+    const auto saved = quitAndReadSettings(*program);
     EXPECT_EQ(saved.CellFormat[5], record.CellFormat[5]);
     EXPECT_EQ(saved.CellFormat[83], (settings::CellFormatEntry{3, 0, 4}));
     EXPECT_EQ(saved.DigitLitColor, 0x0000FFu);
@@ -239,27 +189,7 @@ TEST_F(Startup, CellFormatsAndColoursComeFromTheFileAndGoBackToIt) {
 
 // ---- the options dialog's settings across a run --------------------------------------------
 
-namespace {
-
-settings::SettingsRecord fieldsOneToSixtyOne(settings::SettingsRecord r) {
-    // Everything after field 61 as a fresh record has it, so two records
-    // compare on the dialog's fields only.
-    const settings::SettingsRecord fresh;
-    r.CtlPageBack = fresh.CtlPageBack;
-    r.ScrollSpeed = fresh.ScrollSpeed;
-    r.ScrollStartWait = fresh.ScrollStartWait;
-    r.LateNightFare = fresh.LateNightFare;
-    r.TicketPreviewShown = fresh.TicketPreviewShown;
-    r.CtlLeft = fresh.CtlLeft;
-    r.CtlTop = fresh.CtlTop;
-    r.DisplayLeft = fresh.DisplayLeft;
-    r.DisplayTop = fresh.DisplayTop;
-    r.CustomColors = fresh.CustomColors;
-    r.CellFormat = fresh.CellFormat;
-    return r;
-}
-
-} // namespace
+using settings::testing::dialogFieldsOf;
 
 TEST_F(Startup, FirstRunShowsTheFactorySettingsAndSavesThem) {
     auto program = startProgram();
@@ -273,14 +203,9 @@ TEST_F(Startup, FirstRunShowsTheFactorySettingsAndSavesThem) {
     EXPECT_EQ(form.picture(), form.imgRes[0]);
     EXPECT_TRUE(program->panel().Option4[0]->isChecked());
 
-    boxes.answer(MsgAnswer::Yes);
-    program->panel().close();
-    QFile f(settingsFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
-    EXPECT_EQ(bytes.size(), 752);
-    EXPECT_EQ(fieldsOneToSixtyOne(settings::decodeSettings(bytes)),
-              fieldsOneToSixtyOne(settings::SettingsRecord::initial(QDate(2026, 12, 6))));
+    EXPECT_EQ(dialogFieldsOf(quitAndReadSettings(*program)),
+              dialogFieldsOf(settings::SettingsRecord::initial(QDate(2026, 12, 6))));
+    EXPECT_EQ(settingsBytes().size(), 752);
 }
 
 TEST_F(Startup, TheDialogsSettingsComeFromTheFileAndGoBackUnchanged) {
@@ -309,11 +234,7 @@ TEST_F(Startup, TheDialogsSettingsComeFromTheFileAndGoBackUnchanged) {
     record.TicketPreviewOn = 1;
     record.TicketDateFixed = -1;
     record.TicketDatePerPrint = 0;
-    {
-        QFile f(settingsFile);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(settings::encodeSettings(record));
-    }
+    writeSettings(record);
     auto program = startProgram();
     EXPECT_TRUE(boxes.shown().empty());
     Form1& form = program->display();
@@ -333,11 +254,7 @@ TEST_F(Startup, TheDialogsSettingsComeFromTheFileAndGoBackUnchanged) {
     // The backlight mode is not stored: OFF at every start.
     EXPECT_TRUE(program->panel().Option4[0]->isChecked());
 
-    boxes.answer(MsgAnswer::Yes);
-    program->panel().close();
-    QFile f(settingsFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(fieldsOneToSixtyOne(settings::decodeSettings(f.readAll())), fieldsOneToSixtyOne(record));
+    EXPECT_EQ(dialogFieldsOf(quitAndReadSettings(*program)), dialogFieldsOf(record));
 }
 
 TEST_F(Startup, AStoredPositionOutsideItsListStopsLoadingThere) {
@@ -347,11 +264,7 @@ TEST_F(Startup, AStoredPositionOutsideItsListStopsLoadingThere) {
     record.TicketNumScheme = 12; // the list has 0..11
     record.StopNameForeColor = 0x00FF00;
     record.StopNameBackColor = 0x000000;
-    {
-        QFile f(settingsFile);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(settings::encodeSettings(record));
-    }
+    writeSettings(record);
     auto program = startProgram();
     ASSERT_EQ(boxes.shown().size(), 1u);
     const QString text = boxes.shown()[0].text;

@@ -8,6 +8,7 @@
 #include "options/TicketLabels.h"
 #include "settings/SettingsCodec.h"
 #include "settings/mdlIniIo.h"
+#include "support/DialogFields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -86,23 +87,8 @@ SettingsRecord everythingChanged() {
     return r;
 }
 
-// Fields 1-61 of two records, compared through the file's bytes of a record
-// whose other fields are equal.
-QByteArray exchangedBytes(SettingsRecord r) {
-    const SettingsRecord other;
-    r.CtlPageBack = other.CtlPageBack;
-    r.ScrollSpeed = other.ScrollSpeed;
-    r.ScrollStartWait = other.ScrollStartWait;
-    r.LateNightFare = other.LateNightFare;
-    r.TicketPreviewShown = other.TicketPreviewShown;
-    r.CtlLeft = other.CtlLeft;
-    r.CtlTop = other.CtlTop;
-    r.DisplayLeft = other.DisplayLeft;
-    r.DisplayTop = other.DisplayTop;
-    r.CustomColors = other.CustomColors;
-    r.CellFormat = other.CellFormat;
-    return settings::encodeSettings(r);
-}
+// Fields 1-61 of a record as the file stores them.
+QByteArray exchangedBytes(const SettingsRecord& r) { return settings::encodeSettings(settings::testing::dialogFieldsOf(r)); }
 
 } // namespace
 
