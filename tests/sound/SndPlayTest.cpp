@@ -1,5 +1,5 @@
 // The sound slots: the exact command texts sent for each case, the two
-// selection rules, and the settings read from the options dialog.
+// selection rules, and a synchronous sound timed on the real mixer.
 #include "sound/mdlSndAPI.h"
 
 #include "options/frmOption.h"
@@ -154,68 +154,6 @@ TEST(SoundRules, AlwaysAppliesToNextOnlyBackGoesByTheFlag) {
     EXPECT_TRUE(PreBroadcastSoundFile(s, TapeStep::Next, 4).isEmpty());
     EXPECT_EQ(PreBroadcastSlot(TapeStep::Next), QStringLiteral("S3"));
     EXPECT_EQ(PreBroadcastSlot(TapeStep::Back), QStringLiteral("S2"));
-}
-
-// The settings as the options dialog shows them at the moment of the event.
-class PanelSoundsTest : public SndPlayTest {
-protected:
-    frmOption options;
-};
-
-TEST_F(PanelSoundsTest, EachEventReadsItsSoundFromTheDialogAtThatMoment) {
-    const QString route = sound(QStringLiteral("route.wav"));
-    const QString key = sound(QStringLiteral("key.wav"));
-    options.txtSelectSound[0]->setText(route);
-    options.txtSelectSound[1]->setText(key);
-    PlayRouteSetSound(options);
-    PlayKeySound(options);
-    EXPECT_TRUE(sent()[1].contains(route));
-    EXPECT_TRUE(sent()[5].contains(key));
-    EXPECT_EQ(sent()[5].section(u' ', -2, -2), QStringLiteral("LED-84S1"));
-
-    // A change in the dialog counts from the next event.
-    options.txtSelectSound[1]->clear();
-    sent().clear();
-    PlayKeySound(options);
-    EXPECT_TRUE(sent().isEmpty());
-}
-
-TEST_F(PanelSoundsTest, AdvanceSoundsByColumnAndSyncAsTheDialogSays) {
-    const QString two = sound(QStringLiteral("two.wav"));
-    options.Option2[1]->setChecked(true); // by column
-    options.Combo1->setCurrentIndex(89);  // column 90
-    options.txtSelectSound[9]->setText(two);
-    options.Option6[0]->setChecked(true); // synchronous
-
-    route::FareRow row;
-    row.Cols[89] = 4;
-    PlayAdvanceSound(options, row);
-    EXPECT_TRUE(sent().isEmpty()) << "4 in the column: no sound";
-    row.Cols[89] = 2;
-    PlayAdvanceSound(options, row);
-    EXPECT_EQ(sent().last(), QStringLiteral("play LED-84S2 from 0 wait"));
-    options.Option6[1]->setChecked(true);
-    PlayAdvanceSound(options, row);
-    EXPECT_EQ(sent().last(), QStringLiteral("play LED-84S2 from 0"));
-}
-
-TEST_F(PanelSoundsTest, PreBroadcastSoundsGoToTheirSlots) {
-    const QString always = sound(QStringLiteral("always.wav"));
-    const QString flag1 = sound(QStringLiteral("flag1.wav"));
-    options.Option2[2]->setChecked(true); // always
-    options.txtSelectSound[3]->setText(always);
-    options.txtSelectSound[4]->setText(flag1);
-    options.Option7[0]->setChecked(true); // synchronous
-
-    PlayPreBroadcastSound(options, TapeStep::Next, 1);
-    EXPECT_EQ(sent()[1], QStringLiteral("open \"%1\" type waveaudio alias LED-84S3 wait").arg(always));
-    EXPECT_EQ(sent()[2], QStringLiteral("play LED-84S3 from 0 wait"));
-    sent().clear();
-    PlayPreBroadcastSound(options, TapeStep::Back, 1);
-    EXPECT_EQ(sent()[1], QStringLiteral("open \"%1\" type waveaudio alias LED-84S2 wait").arg(flag1));
-    sent().clear();
-    PlayPreBroadcastSound(options, TapeStep::Back, 0);
-    EXPECT_TRUE(sent().isEmpty());
 }
 
 // On the real mixer (its dummy driver, silent but timed like a sound card):
