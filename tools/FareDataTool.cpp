@@ -21,8 +21,6 @@ namespace {
 // digits, advance sounds), not fares.
 constexpr int kFareCells = device::kFareCellCount; // the columns a passenger sees
 
-enum Exit { kOk = 0, kBadData = 1, kUsage = 2 };
-
 struct Args {
     QString Command;
     QStringList Positional;
@@ -62,14 +60,6 @@ Args parseArgs(const QStringList& args) {
         if (!a.Error.isEmpty()) break;
     }
     return a;
-}
-
-ToolOutput fail(int code, const QString& why) {
-    ToolOutput o;
-    o.ExitCode = code;
-    o.Err = QStringLiteral("ferrotab-data: %1\n").arg(why);
-    if (code == kUsage) o.Err += QStringLiteral("Try 'ferrotab-data --help'.\n");
-    return o;
 }
 
 std::optional<QString> readWhole(const QString& path, QByteArray& into) {
@@ -324,6 +314,14 @@ ToolOutput runFareDataTool(const QStringList& rawArgs) {
         return show(a.Positional[0], *a.Stop);
     }
     return fail(kUsage, QStringLiteral("unknown command \"%1\"").arg(a.Command));
+}
+
+ToolOutput fail(int code, const QString& why) {
+    ToolOutput o;
+    o.ExitCode = code;
+    o.Err = QStringLiteral("ferrotab-data: %1\n").arg(why);
+    if (code == kUsage) o.Err += QStringLiteral("Try 'ferrotab-data --help'.\n");
+    return o;
 }
 
 } // namespace faretool

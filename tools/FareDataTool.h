@@ -15,6 +15,12 @@ struct ToolOutput {
     QString Err;    // standard error
 };
 
+// The exit codes: success, bad data, and a command line that makes no sense.
+enum Exit { kOk = 0, kBadData = 1, kUsage = 2 };
+
+// A failure with its exit code; a usage error points to the help.
+ToolOutput fail(int code, const QString& why);
+
 // args without the program name, e.g. {"check", "12.hy3"}.
 ToolOutput runFareDataTool(const QStringList& args);
 

@@ -15,16 +15,6 @@ namespace faretool {
 
 namespace {
 
-enum Exit { kOk = 0, kBadData = 1, kUsage = 2 };
-
-ToolOutput fail(int code, const QString& why) {
-    ToolOutput o;
-    o.ExitCode = code;
-    o.Err = QStringLiteral("ferrotab-data: %1\n").arg(why);
-    if (code == kUsage) o.Err += QStringLiteral("Try 'ferrotab-data --help'.\n");
-    return o;
-}
-
 struct GtfsArgs {
     QString Feed;
     bool List = false;
