@@ -29,28 +29,22 @@ TEST(DeviceAccessibility, FareCellsReadWhatTheyLight) {
     EXPECT_EQ(read(form.Degit[1], QAccessible::Name), QStringLiteral("運賃1"));
     EXPECT_EQ(read(form.Degit[84], QAccessible::Name), QStringLiteral("運賃84"));
 
-    cell->setValue(230);
-    EXPECT_EQ(read(cell, QAccessible::Description), QStringLiteral("230"));
-    cell->setValue(-1);
-    EXPECT_EQ(read(cell, QAccessible::Description), QStringLiteral("-1"));
-    // Zero is unlit in the cell's first zero mode: nothing to read.
-    cell->setValue(0);
-    EXPECT_EQ(read(cell, QAccessible::Description), QString());
-    // A shift keeps blanks at the right, which are not read; a character the
-    // lamps cannot form lights nothing and reads as the blank it shows.
-    cell->setShift(1);
-    cell->setValue(46);
-    EXPECT_EQ(read(cell, QAccessible::Description), QStringLiteral("46"));
-    cell->setValue(QStringLiteral("1x2"));
-    EXPECT_EQ(read(cell, QAccessible::Description), QStringLiteral("1 2"));
+    // Zero is unlit in the cell's first zero mode: nothing to read. A shift
+    // keeps blanks at the right, which are not read; a character the lamps
+    // cannot form lights nothing and reads as the blank it shows. A long
+    // value shows, and reads, its last four digits.
+    const std::tuple<int, QVariant, QString> rows[] = {
+        {0, -1, "-1"}, {0, 0, ""}, {1, 46, "46"}, {1, "1x2", "1 2"}, {0, 40000, "0000"},
+    };
+    for (const auto& [shift, value, heard] : rows) {
+        cell->setShift(std::int16_t(shift));
+        cell->setValue(value);
+        EXPECT_EQ(read(cell, QAccessible::Description), heard) << value.toString().toStdString();
+    }
     cell->ResetDegit(true);
     EXPECT_EQ(read(cell, QAccessible::Description), QStringLiteral("8888"));
     cell->ResetDegit(false);
     EXPECT_EQ(read(cell, QAccessible::Description), QString());
-    // A long value shows, and reads, its last four digits.
-    cell->setShift(0);
-    cell->setValue(40000);
-    EXPECT_EQ(read(cell, QAccessible::Description), QStringLiteral("0000"));
 }
 
 TEST(DeviceAccessibility, TheStripReadsTheNameItShows) {

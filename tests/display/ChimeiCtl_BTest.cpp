@@ -2,14 +2,12 @@
 // long name runs through the strip. Dots are compared with the glyph source,
 // the scroll loop is driven by the fake clock.
 #include "display/ChimeiCtl_B.h"
-#include "platform/Cp932.h"
-#include "platform_ui/QtColor.h"
 #include "display/DotFont.h"
+#include "platform_ui/QtColor.h"
 #include "support/FakeSeams.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +17,7 @@ using platform::testing::ScopedFakeTime;
 
 namespace {
 
-constexpr std::int32_t kFore = 0x00BEFF;
+QString u8(const char* text) { return QString::fromUtf8(text); }
 
 struct Dots {
     bool lit[16][16] = {};
@@ -34,6 +32,13 @@ struct Dots {
         for (const auto& col : lit)
             for (bool b : col) n += b;
         return n;
+    }
+    QRect ink() const {
+        QRect r;
+        for (int x = 0; x < 16; ++x)
+            for (int y = 0; y < 16; ++y)
+                if (lit[x][y]) r |= QRect(x, y, 1, 1);
+        return r;
     }
     std::string art() const {
         std::string s = "\n";
@@ -58,31 +63,11 @@ Dots dotsAt(const ChimeiCtl_B& ctl, int top) {
     return d;
 }
 
-// What the glyph source prints for `text` at `offset`, as dots.
-Dots expected(display::DotFont& font, const QString& text, const QString& face, QPoint offset = {},
-              bool turned = false) {
-    QImage box(16, 16, QImage::Format_RGB32);
-    box.fill(Qt::white);
-    font.print(box, offset, text, face, false);
-    Dots d;
-    for (int x = 0; x < 16; ++x)
-        for (int y = 0; y < 16; ++y)
-            (turned ? d.lit[y][x] : d.lit[x][y]) = (box.pixel(x, y) & 0xFFFFFF) == 0;
-    return d;
-}
-
-// Canvas rows that hold at least one lit pixel.
-std::vector<int> litRows(const ChimeiCtl_B& ctl) {
-    std::vector<int> rows;
-    const QImage& img = ctl.canvasImage();
-    const QRgb lit = platform_ui::toQRgb(ctl.ForeColor());
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) == lit) {
-                rows.push_back(y);
-                break;
-            }
-    return rows;
+// Every lit dot of the canvas.
+int litDots(const ChimeiCtl_B& ctl) {
+    int n = 0;
+    for (int top = 0; top < ctl.canvasImage().height(); top += 32) n += dotsAt(ctl, top).count();
+    return n;
 }
 
 bool allBackground(const ChimeiCtl_B& ctl) {
@@ -94,92 +79,85 @@ bool allBackground(const ChimeiCtl_B& ctl) {
     return true;
 }
 
-QString sevenUnits() { return QString::fromUtf8("中央病院前駅北"); }
+const QString kSevenUnits = u8("中央病院前駅北");
 
-} // namespace
+// What the glyph source prints for `text` at `offset`, as dots; `turned`
+// swaps rows and columns.
+Dots glyphDots(display::DotFont& font, const QString& text, const QString& face = kGothicTypeface,
+               QPoint offset = {}, bool turned = false) {
+    QImage box(16, 16, QImage::Format_RGB32);
+    box.fill(Qt::white);
+    font.print(box, offset, text, face, false);
+    Dots d;
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 16; ++y) (turned ? d.lit[y][x] : d.lit[x][y]) = (box.pixel(x, y) & 0xFFFFFF) == 0;
+    return d;
+}
 
-// ---- layout on the canvas ---------------------------------------------------------
+class StopNameStrip : public ::testing::Test {
+protected:
+    Dots glyph(const char* utf8, const QString& face = kGothicTypeface) { return glyphDots(font, u8(utf8), face); }
+    Dots at(int top) const { return dotsAt(ctl, top); }
 
-TEST(ChimeiCtl_B, ShortNamesStandStillAtTheirPlaces) {
     ScopedFakeTime time;
     ChimeiCtl_B ctl;
     display::DotFont font;
+};
 
-    ctl.SetChimei(QString::fromUtf8("駅"));
-    EXPECT_EQ(ctl.canvasTop(), 0);
-    EXPECT_EQ(dotsAt(ctl, 80), expected(font, QString::fromUtf8("駅"), kGothicTypeface));
-    std::vector<int> rows = litRows(ctl);
-    ASSERT_FALSE(rows.empty());
-    EXPECT_GE(rows.front(), 80);
-    EXPECT_LT(rows.back(), 112);
+} // namespace
 
-    ctl.SetChimei(QString::fromUtf8("中央"));
-    EXPECT_EQ(dotsAt(ctl, 48), expected(font, QString::fromUtf8("中"), kGothicTypeface));
-    EXPECT_EQ(dotsAt(ctl, 112), expected(font, QString::fromUtf8("央"), kGothicTypeface));
-    ctl.setMode(0);
-    ctl.SetChimei(QString::fromUtf8("中央"));
-    EXPECT_EQ(dotsAt(ctl, 32), expected(font, QString::fromUtf8("中"), kGothicTypeface));
-    EXPECT_EQ(dotsAt(ctl, 128), expected(font, QString::fromUtf8("央"), kGothicTypeface));
-    EXPECT_EQ(dotsAt(ctl, 80).count(), 0); // nothing between the two
+// ---- layout and dots --------------------------------------------------------------
 
-    // A name of one single byte is no whole unit: it stands at the top. From
-    // three bytes on, an odd last byte gets a place of its own.
-    ctl.SetChimei(QStringLiteral("A"));
-    EXPECT_EQ(dotsAt(ctl, 0), expected(font, QStringLiteral("A"), kGothicTypeface));
-    rows = litRows(ctl);
-    ASSERT_FALSE(rows.empty());
-    EXPECT_LT(rows.back(), 32);
-    ctl.SetChimei(QStringLiteral("ABC"));
-    EXPECT_EQ(dotsAt(ctl, 32), expected(font, QStringLiteral("AB"), kGothicTypeface));
-    EXPECT_EQ(dotsAt(ctl, 128), expected(font, QStringLiteral("C"), kGothicTypeface));
-
-    // Six units fill the strip: "駅" reaches its bottom dot row, 190.
-    ctl.SetChimei(QString::fromUtf8("中央病院前駅"));
-    EXPECT_EQ(ctl.canvasHeight(), 192);
-    EXPECT_EQ(ctl.canvasTop(), 0);
-    EXPECT_FALSE(ctl.isScrolling());
-    rows = litRows(ctl);
-    EXPECT_EQ(rows.back(), 190);
-    EXPECT_EQ(dotsAt(ctl, 160), expected(font, QString::fromUtf8("駅"), kGothicTypeface));
+TEST_F(StopNameStrip, ShortNamesStandStillAtTheirPlacesAndLightNothingElse) {
+    struct Row {
+        int mode;
+        const char* name;
+        std::vector<std::pair<int, const char*>> units; // (canvas top, what is printed there)
+    };
+    const Row rows[] = {
+        {2, "駅", {{80, "駅"}}},
+        {2, "中央", {{48, "中"}, {112, "央"}}},
+        {0, "中央", {{32, "中"}, {128, "央"}}},
+        // A name of one single byte is no whole unit: it stands at the top.
+        // From three bytes on, an odd last byte gets a place of its own.
+        {0, "A", {{0, "A"}}},
+        {0, "ABC", {{32, "AB"}, {128, "C"}}},
+        // Six units fill the strip.
+        {2, "中央病院前駅", {{0, "中"}, {32, "央"}, {64, "病"}, {96, "院"}, {128, "前"}, {160, "駅"}}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.name) + " in mode " + std::to_string(r.mode));
+        ctl.setMode(std::int16_t(r.mode));
+        ctl.SetChimei(u8(r.name));
+        EXPECT_EQ(ctl.canvasTop(), 0);
+        EXPECT_EQ(ctl.canvasHeight(), 192);
+        EXPECT_FALSE(ctl.isScrolling());
+        int expectedDots = 0;
+        for (const auto& [top, text] : r.units) {
+            EXPECT_EQ(at(top), glyph(text)) << top;
+            expectedDots += glyph(text).count();
+        }
+        EXPECT_EQ(litDots(ctl), expectedDots);
+    }
     // Nothing was slept: a standing name does not wait.
     EXPECT_TRUE(time->sleeps.empty());
 }
 
-// ---- dots -------------------------------------------------------------------------------
-
-TEST(ChimeiCtl_B, VerticalWritingTurnsMovesAndReplacesSigns) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
-    display::DotFont font;
-
+TEST_F(StopNameStrip, VerticalWritingTurnsMovesAndReplacesSigns) {
     // The long-vowel mark becomes a vertical stroke: one column of dots.
-    ctl.SetChimei(QString::fromUtf8("ー"));
-    Dots d = dotsAt(ctl, 80);
-    EXPECT_EQ(d, expected(font, QString::fromUtf8("丨"), kGothicTypeface)) << d.art();
-    int columns = 0, rows = 0;
-    for (int x = 0; x < 16; ++x) {
-        bool any = false;
-        for (int y = 0; y < 16; ++y) any |= d.lit[x][y];
-        columns += any;
-    }
-    for (int y = 0; y < 16; ++y) {
-        bool any = false;
-        for (int x = 0; x < 16; ++x) any |= d.lit[x][y];
-        rows += any;
-    }
-    EXPECT_LE(columns, 2) << d.art();
-    EXPECT_GE(rows, 12) << d.art();
+    ctl.SetChimei(u8("ー"));
+    Dots d = at(80);
+    EXPECT_EQ(d, glyph("丨")) << d.art();
+    EXPECT_LE(d.ink().width(), 2) << d.art();
+    EXPECT_GE(d.ink().height(), 12) << d.art();
 
     // The opening bracket is turned into an arch over the text: wide and flat,
     // open at the bottom.
-    ctl.SetChimei(QString::fromUtf8("（"));
-    d = dotsAt(ctl, 80);
-    EXPECT_EQ(d, expected(font, QString::fromUtf8("（"), kGothicTypeface, {}, true)) << d.art();
-    EXPECT_NE(d, expected(font, QString::fromUtf8("（"), kGothicTypeface)) << d.art();
-    QRect ink;
-    for (int x = 0; x < 16; ++x)
-        for (int y = 0; y < 16; ++y)
-            if (d.lit[x][y]) ink |= QRect(x, y, 1, 1);
+    ctl.SetChimei(u8("（"));
+    d = at(80);
+    EXPECT_EQ(d, glyphDots(font, u8("（"), kGothicTypeface, {}, true)) << d.art();
+    EXPECT_NE(d, glyph("（")) << d.art();
+    const QRect ink = d.ink();
     EXPECT_GT(ink.width(), 2 * ink.height()) << d.art();
     // The ends of the arch hang lower than its middle.
     int endRow = -1, midRow = 99;
@@ -190,79 +168,53 @@ TEST(ChimeiCtl_B, VerticalWritingTurnsMovesAndReplacesSigns) {
     EXPECT_GT(endRow, midRow) << d.art();
 
     // The full stop goes to the upper right of its cell.
-    ctl.SetChimei(QString::fromUtf8("。"));
-    d = dotsAt(ctl, 80);
-    EXPECT_EQ(d, expected(font, QString::fromUtf8("。"), kGothicTypeface, QPoint(10, -10))) << d.art();
+    ctl.SetChimei(u8("。"));
+    d = at(80);
+    EXPECT_EQ(d, glyphDots(font, u8("。"), kGothicTypeface, QPoint(10, -10))) << d.art();
     ASSERT_GT(d.count(), 0);
-    for (int x = 0; x < 16; ++x)
-        for (int y = 0; y < 16; ++y)
-            if (d.lit[x][y]) {
-                EXPECT_GE(x, 8) << d.art();
-                EXPECT_LT(y, 8) << d.art();
-            }
+    EXPECT_GE(d.ink().left(), 8) << d.art();
+    EXPECT_LT(d.ink().bottom(), 8) << d.art();
 }
 
-TEST(ChimeiCtl_B, FontModeChoosesTheTypefacePerCharacter) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
-    display::DotFont font;
-    const Dots gothicA = expected(font, QStringLiteral("A"), kGothicTypeface);
-    const Dots minchoA = expected(font, QStringLiteral("A"), kMinchoTypeface);
-    ASSERT_NE(gothicA, minchoA);
-    const Dots gothicKana = expected(font, QString::fromUtf8("あ"), kGothicTypeface);
-    const Dots minchoKana = expected(font, QString::fromUtf8("あ"), kMinchoTypeface);
-    ASSERT_NE(gothicKana, minchoKana);
-
-    ctl.setFontMode(4);
-    ctl.SetChimei(QString::fromUtf8("Ａ"));
-    EXPECT_EQ(dotsAt(ctl, 80), expected(font, QString::fromUtf8("Ａ"), kGothicTypeface));
-    // A single one-byte character stands at the top of the strip.
-    ctl.SetChimei(QStringLiteral("A"));
-    EXPECT_EQ(dotsAt(ctl, 0), minchoA);
-
-    ctl.setFontMode(2);
-    ctl.SetChimei(QStringLiteral("A"));
-    EXPECT_EQ(dotsAt(ctl, 0), gothicA);
-    ctl.SetChimei(QString::fromUtf8("あ"));
-    EXPECT_EQ(dotsAt(ctl, 80), minchoKana);
-
-    ctl.setFontMode(0);
-    ctl.SetChimei(QString::fromUtf8("あ"));
-    EXPECT_EQ(dotsAt(ctl, 80), gothicKana);
-
+TEST_F(StopNameStrip, FontModeChoosesTheTypefacePerCharacter) {
+    struct Row {
+        int fontMode;
+        const char* name;
+        int top;
+        const char* printed;
+        QString face;
+    };
     // The long-vowel mark is drawn as the stroke "丨" in the typeface the
     // stroke takes: a kanji, so Gothic under mode 2 and Mincho under mode 3.
-    const QString stroke = QString::fromUtf8("丨");
-    const Dots gothicStroke = expected(font, stroke, kGothicTypeface);
-    const Dots minchoStroke = expected(font, stroke, kMinchoTypeface);
-    ASSERT_NE(gothicStroke, minchoStroke);
-    ctl.setFontMode(2);
-    ctl.SetChimei(QString::fromUtf8("ー"));
-    EXPECT_EQ(dotsAt(ctl, 80), gothicStroke) << dotsAt(ctl, 80).art();
-    ctl.setFontMode(3);
-    ctl.SetChimei(QString::fromUtf8("ー"));
-    EXPECT_EQ(dotsAt(ctl, 80), minchoStroke) << dotsAt(ctl, 80).art();
+    const Row rows[] = {
+        {4, "A", 0, "A", kMinchoTypeface},    {2, "A", 0, "A", kGothicTypeface},    {2, "あ", 80, "あ", kMinchoTypeface},
+        {0, "あ", 80, "あ", kGothicTypeface}, {2, "ー", 80, "丨", kGothicTypeface}, {3, "ー", 80, "丨", kMinchoTypeface},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.name) + " in font mode " + std::to_string(r.fontMode));
+        // The other typeface prints other dots: the row tells them apart.
+        const QString other = r.face == kGothicTypeface ? kMinchoTypeface : kGothicTypeface;
+        ASSERT_NE(glyph(r.printed, r.face), glyph(r.printed, other));
+        ctl.setFontMode(std::int16_t(r.fontMode));
+        ctl.SetChimei(u8(r.name));
+        EXPECT_EQ(at(r.top), glyph(r.printed, r.face)) << at(r.top).art();
+    }
 
-    ctl.setFontMode(0);
-    ctl.SetChimei(QString::fromUtf8("あ"));
     // Bold takes effect with the next name.
+    ctl.setFontMode(0);
+    ctl.SetChimei(u8("あ"));
     ctl.setFontBold(true);
-    const Dots before = dotsAt(ctl, 80);
-    EXPECT_EQ(before, gothicKana);
-    ctl.SetChimei(QString::fromUtf8("あ"));
-    EXPECT_GT(dotsAt(ctl, 80).count(), gothicKana.count());
+    EXPECT_EQ(at(80), glyph("あ"));
+    ctl.SetChimei(u8("あ"));
+    EXPECT_GT(at(80).count(), glyph("あ").count());
 }
 
-TEST(ChimeiCtl_B, ColoursApplyAsTheDeviceDoes) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
+TEST_F(StopNameStrip, ColoursApplyAsTheDeviceDoes) {
     EXPECT_EQ(ctl.BackColor(), 0x808080);
-    EXPECT_EQ(ctl.ForeColor(), kFore);
-    ctl.SetChimei(QString::fromUtf8("駅"));
-    const int litBefore = dotsAt(ctl, 80).count();
+    EXPECT_EQ(ctl.ForeColor(), 0x00BEFF);
+    ctl.SetChimei(u8("駅"));
+    const int litBefore = at(80).count();
     ASSERT_GT(litBefore, 0);
-    // Red in the low byte.
-    EXPECT_EQ(platform_ui::toQColor(kFore), QColor(255, 190, 0));
 
     // A new lit colour leaves the dots already drawn alone.
     ctl.setForeColor(0x0000FF);
@@ -274,11 +226,9 @@ TEST(ChimeiCtl_B, ColoursApplyAsTheDeviceDoes) {
 
     // A new background blanks the strip, viewport and canvas alike.
     ctl.setBackColor(0x203040);
-    EXPECT_EQ(ctl.BackColor(), 0x203040);
     EXPECT_TRUE(allBackground(ctl));
     ctl.resize(35, 192);
-    const QImage shot = ctl.grab().toImage();
-    EXPECT_EQ(shot.pixelColor(10, 100), QColor(0x40, 0x30, 0x20));
+    EXPECT_EQ(ctl.grab().toImage().pixelColor(10, 100), QColor(0x40, 0x30, 0x20));
 }
 
 // ---- persistence ---------------------------------------------------------------------
@@ -295,13 +245,10 @@ TEST(ChimeiCtl_B, SettingsAreSavedInOrderWithoutDefaultsAndRestored) {
     ctl.setFontBold(true);
     display::PropertyBag bag;
     ctl.WriteProperties(bag);
-    const auto& saved = bag.entries();
-    ASSERT_EQ(saved.size(), 4u);
-    EXPECT_EQ(saved[0].first, "ForeColor");
-    EXPECT_EQ(saved[0].second.toInt(), 0x00FFFF);
-    EXPECT_EQ(saved[1].first, "Speed");
-    EXPECT_EQ(saved[2].first, "FontMode");
-    EXPECT_EQ(saved[3].first, "FontBold");
+    QStringList keys;
+    for (const auto& [key, value] : bag.entries()) keys << key;
+    EXPECT_EQ(keys, (QStringList{"ForeColor", "Speed", "FontMode", "FontBold"}));
+    EXPECT_EQ(bag.entries().front().second.toInt(), 0x00FFFF);
 
     ChimeiCtl_B restored;
     display::PropertyBag layout;
@@ -326,10 +273,7 @@ TEST(ChimeiCtl_B, SettingsAreSavedInOrderWithoutDefaultsAndRestored) {
 
 // ---- scrolling ----------------------------------------------------------------------
 
-TEST(ChimeiCtl_B, ALongNameRunsThroughTheStripByTheClock) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
-    display::DotFont font;
+TEST_F(StopNameStrip, ALongNameRunsThroughTheStripByTheClock) {
     std::vector<std::pair<qint64, int>> tops; // (ms since start, canvas top)
     const qint64 start = time->monotonicNs;
     bool sawBlank = false;
@@ -341,16 +285,16 @@ TEST(ChimeiCtl_B, ALongNameRunsThroughTheStripByTheClock) {
             sawBlank = true;
             time->onEvents = [&] {
                 time->onEvents = nullptr;
-                ctl.SetChimei(QString::fromUtf8("駅"));
+                ctl.SetChimei(u8("駅"));
             };
         }
     };
-    ctl.SetChimei(sevenUnits());
+    ctl.SetChimei(kSevenUnits);
 
     EXPECT_FALSE(ctl.isScrolling());
     EXPECT_EQ(ctl.canvasHeight(), 192); // the short name that ended it
     EXPECT_EQ(ctl.canvasTop(), 0);      // and it stands where it belongs
-    EXPECT_EQ(dotsAt(ctl, 80), expected(font, QString::fromUtf8("駅"), kGothicTypeface));
+    EXPECT_EQ(at(80), glyph("駅"));
 
     // Start wait, then a second one after the first cycle.
     ASSERT_GE(time->sleeps.size(), 2u);
@@ -380,9 +324,7 @@ TEST(ChimeiCtl_B, ALongNameRunsThroughTheStripByTheClock) {
     EXPECT_LE(moves, int(seconds * 61) + 1);
 }
 
-TEST(ChimeiCtl_B, SpeedZeroBecomesOneAndSpeedIsReadOnEveryPass) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
+TEST_F(StopNameStrip, SpeedZeroBecomesOneAndSpeedIsReadOnEveryPass) {
     ctl.setSpeed(0);
     ctl.setScrollStartWait(0);
     int topAfterTwoSeconds = 0;
@@ -399,16 +341,13 @@ TEST(ChimeiCtl_B, SpeedZeroBecomesOneAndSpeedIsReadOnEveryPass) {
             ctl.SetChimei(QStringLiteral("X"));
         }
     };
-    ctl.SetChimei(sevenUnits());
+    ctl.SetChimei(kSevenUnits);
     EXPECT_EQ(ctl.Speed(), 200);
     // 12.5 pixels a second at Speed 1.
     EXPECT_NEAR(topAfterTwoSeconds, 192 - 25, 2);
 }
 
-TEST(ChimeiCtl_B, ANestedLongNameEndsTheOuterLoopOnlyAfterItsOwn) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
-    display::DotFont font;
+TEST_F(StopNameStrip, ANestedLongNameEndsTheOuterLoopOnlyAfterItsOwn) {
     std::vector<std::string> order;
     int outerRounds = 0;
     int innerRounds = 0;
@@ -419,21 +358,21 @@ TEST(ChimeiCtl_B, ANestedLongNameEndsTheOuterLoopOnlyAfterItsOwn) {
             if (++innerRounds < 50) return;
             time->onEvents = nullptr;
             EXPECT_TRUE(ctl.isScrolling());
-            ctl.SetChimei(QString::fromUtf8("終点"));
+            ctl.SetChimei(u8("終点"));
             order.push_back("short set");
         };
-        ctl.SetChimei(QString::fromUtf8("市立中央病院前経由駅前行"));
+        ctl.SetChimei(u8("市立中央病院前経由駅前行"));
         order.push_back("inner returned");
         EXPECT_EQ(ctl.canvasTop(), 0);
     };
-    ctl.SetChimei(sevenUnits());
+    ctl.SetChimei(kSevenUnits);
     order.push_back("outer returned");
 
     EXPECT_EQ(order, (std::vector<std::string>{"short set", "inner returned", "outer returned"}));
     EXPECT_GE(innerRounds, 50);
     EXPECT_FALSE(ctl.isScrolling());
     EXPECT_EQ(ctl.canvasTop(), 0);
-    EXPECT_EQ(dotsAt(ctl, 48), expected(font, QString::fromUtf8("終"), kGothicTypeface));
+    EXPECT_EQ(at(48), glyph("終"));
 }
 
 TEST(ChimeiCtl_B, AnOlderNameNeverOverwritesANewerOne) {
@@ -441,49 +380,45 @@ TEST(ChimeiCtl_B, AnOlderNameNeverOverwritesANewerOne) {
     // The newer request comes from the events handled before the older name
     // is drawn (round 1) or after it is drawn, before its loop (round 2).
     for (int round : {1, 2}) {
-        for (const QString& older : {QString::fromUtf8("駅"), sevenUnits()}) {
+        for (const QString& older : {u8("駅"), kSevenUnits}) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", older " + older.toStdString());
             ScopedFakeTime time;
             ChimeiCtl_B ctl;
             int rounds = 0;
             bool olderScrolled = false;
             time->onEvents = [&] {
                 if (++rounds == round) {
-                    ctl.SetChimei(QString::fromUtf8("終点"));
+                    ctl.SetChimei(u8("終点"));
                 } else if (ctl.isScrolling() && !olderScrolled) {
                     // The older name's loop runs after all: end it.
                     olderScrolled = true;
-                    ctl.SetChimei(QString::fromUtf8("終点"));
+                    ctl.SetChimei(u8("終点"));
                 }
             };
             ctl.SetChimei(older);
-            const std::string what = "round " + std::to_string(round) + ", older " + older.toStdString();
-            EXPECT_FALSE(olderScrolled) << what;
-            EXPECT_FALSE(ctl.isScrolling()) << what;
-            EXPECT_EQ(ctl.canvasHeight(), 192) << what;
-            EXPECT_EQ(ctl.canvasTop(), 0) << what;
-            EXPECT_EQ(dotsAt(ctl, 48), expected(font, QString::fromUtf8("終"), kGothicTypeface)) << what;
-            EXPECT_EQ(dotsAt(ctl, 112), expected(font, QString::fromUtf8("点"), kGothicTypeface)) << what;
-            EXPECT_EQ(dotsAt(ctl, 80).count(), 0) << what; // no "駅" drawn over it
-            EXPECT_TRUE(time->sleeps.empty()) << what;      // no scroll of the older name began
+            EXPECT_FALSE(olderScrolled);
+            EXPECT_FALSE(ctl.isScrolling());
+            EXPECT_EQ(ctl.canvasHeight(), 192);
+            EXPECT_EQ(ctl.canvasTop(), 0);
+            EXPECT_EQ(dotsAt(ctl, 48), glyphDots(font, u8("終")));
+            EXPECT_EQ(dotsAt(ctl, 112), glyphDots(font, u8("点")));
+            EXPECT_EQ(dotsAt(ctl, 80).count(), 0); // no "駅" drawn over it
+            EXPECT_TRUE(time->sleeps.empty());      // no scroll of the older name began
         }
     }
 }
 
-TEST(ChimeiCtl_B, AClearAskedForWhileANameIsStartingLeavesTheStripBlank) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
+TEST_F(StopNameStrip, AClearAskedForWhileANameIsStartingLeavesTheStripBlank) {
     time->onEvents = [&] {
         time->onEvents = nullptr;
         ctl.SetChimei(QString());
     };
-    ctl.SetChimei(QString::fromUtf8("駅"));
+    ctl.SetChimei(u8("駅"));
     EXPECT_TRUE(allBackground(ctl));
     EXPECT_FALSE(ctl.isScrolling());
 }
 
-TEST(ChimeiCtl_B, TheEmptyTextClearsTheStripButLeavesTheLoopRunning) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
+TEST_F(StopNameStrip, TheEmptyTextClearsTheStripButLeavesTheLoopRunning) {
     ctl.setScrollStartWait(0);
     int rounds = 0;
     int roundsAfterClear = 0;
@@ -497,19 +432,17 @@ TEST(ChimeiCtl_B, TheEmptyTextClearsTheStripButLeavesTheLoopRunning) {
             EXPECT_TRUE(ctl.isScrolling());
             if (++roundsAfterClear == 200) {
                 time->onEvents = nullptr;
-                ctl.SetChimei(QString::fromUtf8("駅"));
+                ctl.SetChimei(u8("駅"));
             }
         }
     };
-    ctl.SetChimei(sevenUnits());
+    ctl.SetChimei(kSevenUnits);
     EXPECT_TRUE(blankWhileRunning);
     EXPECT_EQ(roundsAfterClear, 200);
     EXPECT_FALSE(ctl.isScrolling());
 }
 
-TEST(ChimeiCtl_B, TheStartWaitIsAPlainWaitBeforeAnythingMoves) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
+TEST_F(StopNameStrip, TheStartWaitIsAPlainWaitBeforeAnythingMoves) {
     ctl.setScrollStartWait(2500);
     bool checked = false;
     time->onEvents = [&] {
@@ -521,32 +454,30 @@ TEST(ChimeiCtl_B, TheStartWaitIsAPlainWaitBeforeAnythingMoves) {
         time->onEvents = nullptr;
         ctl.SetChimei(QStringLiteral("A"));
     };
-    ctl.SetChimei(sevenUnits());
+    ctl.SetChimei(kSevenUnits);
     EXPECT_TRUE(checked);
 }
 
 // ---- bad input ------------------------------------------------------------------------
 
-TEST(ChimeiCtl_B, AnyTextDrawsWithoutHarm) {
-    ScopedFakeTime time;
-    ChimeiCtl_B ctl;
+TEST_F(StopNameStrip, AnyTextDrawsWithoutHarm) {
     // Scrolling names are ended at once by the next event round.
     bool inside = false;
     time->onEvents = [&] {
         if (!ctl.isScrolling() || inside) return;
         inside = true;
-        ctl.SetChimei(QString::fromUtf8("駅"));
+        ctl.SetChimei(u8("駅"));
         inside = false;
     };
     const QString texts[] = {
-        QStringLiteral("ABC"),                                 // odd byte count
-        QString::fromUtf8("Aあ"),                              // splits a double-byte code
-        QString::fromUtf8("aあbいcうdえeお"),                  // mixed widths, odd pairing
-        QString::fromUtf8("ｶﾞｲﾄﾞ駅"),                          // half-width katakana
-        QString::fromUtf8("😀☃ü名前\u0000\t"),               // not in the code page, controls
-        QString::fromUtf8("①②③㈱髙﨑"),                         // extension rows
-        QString(5000, QChar(0x3042)),                          // hundreds and thousands of characters
-        QString(200001, QLatin1Char('Z')),                     // absurd length, odd
+        QStringLiteral("ABC"),                // odd byte count
+        u8("Aあ"),                            // splits a double-byte code
+        u8("aあbいcうdえeお"),                // mixed widths, odd pairing
+        u8("ｶﾞｲﾄﾞ駅"),                        // half-width katakana
+        u8("😀☃ü名前\u0000\t"),              // not in the code page, controls
+        u8("①②③㈱髙﨑"),                      // extension rows
+        QString(5000, QChar(0x3042)),         // hundreds and thousands of characters
+        QString(200001, QLatin1Char('Z')),    // absurd length, odd
     };
     for (const QString& t : texts) {
         ctl.SetChimei(t);
@@ -556,11 +487,10 @@ TEST(ChimeiCtl_B, AnyTextDrawsWithoutHarm) {
     }
     // Even odd count: the last half-width character is shown, not lost.
     ctl.SetChimei(QStringLiteral("ABCDEFGHIJK")); // 11 bytes: six units
-    EXPECT_EQ(litRows(ctl).back() / 32, 5);
+    EXPECT_EQ(at(160), glyph("K"));
     // DrawDot16 is public and copes with anything it is handed.
-    QByteArray junk("\x81");
-    ctl.DrawDot16(-50, 100000, junk);
-    ctl.DrawDot16(2, 0, QString::fromUtf8("駅"));
+    ctl.DrawDot16(-50, 100000, QByteArray("\x81"));
+    ctl.DrawDot16(2, 0, u8("駅"));
 }
 
 TEST(ChimeiCtl_B, DeletingTheStripFromInsideItsLoopEndsTheLoopSafely) {
@@ -573,6 +503,6 @@ TEST(ChimeiCtl_B, DeletingTheStripFromInsideItsLoopEndsTheLoopSafely) {
             delete ctl;
         }
     };
-    ctl->SetChimei(sevenUnits());
+    ctl->SetChimei(kSevenUnits);
     EXPECT_EQ(rounds, 30);
 }

@@ -81,22 +81,24 @@ TEST(Form1Layout, PanelPictureLinesUpWithTheCells) {
     EXPECT_TRUE(hasCaption(QRect(10, 6, 80, 15)));                                      // 整理券番号→
 }
 
-TEST(Form1DoubleClick, UserSetFalseOpensNothing) {
+namespace {
+class Form1DoubleClick : public ::testing::Test {
+protected:
+    void SetUp() override { form.setOperationPanel(&panel); }
     ScopedResourceLibrary library;
     Form1 form;
     QWidget panel;
-    form.setOperationPanel(&panel);
+};
+} // namespace
+
+TEST_F(Form1DoubleClick, UserSetFalseOpensNothing) {
     form.Degit[5]->setUserSet(false);
     form.Degit_DblClick(5);
     EXPECT_TRUE(library->dlg100.empty());
     EXPECT_TRUE(panel.isEnabled());
 }
 
-TEST(Form1DoubleClick, ConfirmedSettingsGoToEveryCellAndRedrawThem) {
-    ScopedResourceLibrary library;
-    Form1 form;
-    QWidget panel;
-    form.setOperationPanel(&panel);
+TEST_F(Form1DoubleClick, ConfirmedSettingsGoToEveryCellAndRedrawThem) {
     for (int k = 1; k <= 84; ++k) form.Degit[size_t(k)]->setValue(k == 84 ? 0 : k * 10);
     bool panelDisabledDuringDialog = false;
     library->onDlg100 = [&](std::int16_t keta, std::int16_t& zeroMode, std::int16_t& shift, std::int16_t& fillZero) {
@@ -123,11 +125,7 @@ TEST(Form1DoubleClick, ConfirmedSettingsGoToEveryCellAndRedrawThem) {
     EXPECT_EQ(form.Degit[37]->shownText(), QStringLiteral("370 "));
 }
 
-TEST(Form1DoubleClick, CancelledDialogChangesNoOtherCell) {
-    ScopedResourceLibrary library;
-    Form1 form;
-    QWidget panel;
-    form.setOperationPanel(&panel);
+TEST_F(Form1DoubleClick, CancelledDialogChangesNoOtherCell) {
     library->onDlg100 = [&](std::int16_t, std::int16_t& zeroMode, std::int16_t& shift, std::int16_t& fillZero) {
         zeroMode = 3;
         shift = 2;

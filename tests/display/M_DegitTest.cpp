@@ -2,6 +2,7 @@
 // the write rules, the settings dialog round trip and the kept settings.
 #include "display/M_Degit.h"
 
+#include "platform_ui/QtColor.h"
 #include "support/FakeResourceLibrary.h"
 
 #include <QApplication>
@@ -11,11 +12,6 @@
 namespace {
 
 using ZelP4Res::testing::ScopedResourceLibrary;
-
-QRgb rgbOf(std::int32_t bgr) {
-    const auto v = static_cast<std::uint32_t>(bgr);
-    return qRgb(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
 
 // Colours far apart so every pixel can be told: background, unlit, lit.
 constexpr std::int32_t kBack = 0x000000;   // black
@@ -39,8 +35,8 @@ std::vector<PositionCount> countPositions(const QImage& image, int digitWidth, i
         for (int x = 0; x < std::min(image.width(), digitWidth * keta); ++x) {
             const QRgb c = image.pixel(x, y);
             auto& bucket = counts[std::size_t(x / digitWidth)];
-            if (near(c, rgbOf(kLit))) ++bucket.lit;
-            else if (near(c, rgbOf(kUnlit))) ++bucket.unlit;
+            if (near(c, platform_ui::toQRgb(kLit))) ++bucket.lit;
+            else if (near(c, platform_ui::toQRgb(kUnlit))) ++bucket.unlit;
         }
     }
     return counts;
@@ -100,33 +96,12 @@ TEST_F(CellTest, DigitsLightDifferentSegmentsAndMinusOnlyTheMiddle) {
     const QImage face = cell.grab().toImage();
     for (int y = 0; y < face.height(); ++y) {
         for (int x = 0; x < face.width(); ++x) {
-            if (near(face.pixel(x, y), rgbOf(kLit))) {
+            if (near(face.pixel(x, y), platform_ui::toQRgb(kLit))) {
                 EXPECT_GT(y, face.height() / 3);
                 EXPECT_LT(y, face.height() * 2 / 3);
             }
         }
     }
-}
-
-TEST_F(CellTest, ZeroHandlingAsSeen) {
-    cell.setValue(0); // mode 0: nothing lit
-    for (const bool lit : litPositions()) EXPECT_FALSE(lit);
-
-    cell.setZeroMode(-1); // kept; shows 0 as "0"
-    EXPECT_EQ(cell.ZeroMode(), -1);
-    cell.setValue(0);
-    EXPECT_EQ(litPositions(), (std::vector<bool>{false, false, false, true}));
-
-    cell.setZeroMode(7);
-    EXPECT_EQ(cell.ZeroMode(), 0);
-
-    cell.setZeroMode(0);
-    cell.setFillZero(3);
-    cell.setValue(7);
-    EXPECT_EQ(cell.shownText(), QStringLiteral("007"));
-    EXPECT_EQ(litPositions(), (std::vector<bool>{false, true, true, true}));
-    cell.setValue(0); // became the empty text before the fill
-    for (const bool lit : litPositions()) EXPECT_FALSE(lit);
 }
 
 TEST_F(CellTest, EachSizeClassHasItsPixelSizeAndKetaResizes) {
@@ -152,9 +127,15 @@ TEST_F(CellTest, EachSizeClassHasItsPixelSizeAndKetaResizes) {
 }
 
 TEST_F(CellTest, WriteRulesOfTheFormattingProperties) {
+    // Zero mode: 4 and above are 0, negative modes are kept; zero fill: at
+    // most 4, no lower bound; shift 0 to 3; any style.
+    cell.setZeroMode(-1);
+    EXPECT_EQ(cell.ZeroMode(), -1);
+    cell.setZeroMode(7);
+    EXPECT_EQ(cell.ZeroMode(), 0);
     cell.setFillZero(9);
     EXPECT_EQ(cell.FillZero(), 4);
-    cell.setFillZero(-2); // no lower bound
+    cell.setFillZero(-2);
     EXPECT_EQ(cell.FillZero(), -2);
     cell.setShift(5);
     EXPECT_EQ(cell.Shift(), 3);
@@ -163,10 +144,14 @@ TEST_F(CellTest, WriteRulesOfTheFormattingProperties) {
     cell.setDegitStyle(-7);
     EXPECT_EQ(cell.DegitStyle(), -7);
 
+    // The formatting applies at the next value; the value is kept as assigned.
+    cell.setFillZero(3);
+    cell.setValue(7);
+    EXPECT_EQ(litPositions(), (std::vector<bool>{false, true, true, true}));
     cell.setFillZero(0);
     cell.setValue(123456);
     EXPECT_EQ(cell.shownText(), QStringLiteral("3456"));
-    EXPECT_EQ(cell.Value(), QVariant(123456)); // stored as assigned
+    EXPECT_EQ(cell.Value(), QVariant(123456));
     cell.setValue(QStringLiteral("12"));
     EXPECT_EQ(cell.Value().typeId(), QMetaType::QString);
 }
