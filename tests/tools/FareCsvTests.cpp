@@ -1,10 +1,12 @@
 #include "tools/FareCsv.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
+#include "support/Results.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 using faretool::CsvError;
+using testing_results::expect;
 
 namespace {
 const QString kSampleFares = QStringLiteral(FERROTAB_TEST_DATA "/../../data/sample/route1_fares.csv");
@@ -15,16 +17,8 @@ QByteArray header() {
     return h + "\n";
 }
 
-route::FareData fromCsv(const QByteArray& csv) {
-    auto r = faretool::fareDataFromCsv(csv);
-    if (auto* e = std::get_if<CsvError>(&r)) ADD_FAILURE() << e->message().toStdString();
-    return std::holds_alternative<CsvError>(r) ? route::FareData{} : std::get<route::FareData>(r);
-}
-CsvError errorOf(const QByteArray& csv) {
-    auto r = faretool::fareDataFromCsv(csv);
-    EXPECT_TRUE(std::holds_alternative<CsvError>(r)) << "read without error";
-    return std::holds_alternative<CsvError>(r) ? std::get<CsvError>(r) : CsvError{};
-}
+route::FareData fromCsv(const QByteArray& csv) { return expect<route::FareData>(faretool::fareDataFromCsv(csv)); }
+CsvError errorOf(const QByteArray& csv) { return expect<CsvError>(faretool::fareDataFromCsv(csv)); }
 } // namespace
 
 TEST(FareCsv, FareFileToCsvAndBackIsByteIdentical) {
@@ -60,9 +54,8 @@ TEST(FareCsv, FareFileToCsvAndBackIsByteIdentical) {
 }
 
 TEST(FareCsv, SampleCsvToFareFileAndBackIsByteIdentical) {
-    QFile f(kSampleFares);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << kSampleFares.toStdString();
-    const QByteArray csv = f.readAll();
+    const QByteArray csv = testing_files::readFile(kSampleFares);
+    ASSERT_FALSE(csv.isEmpty()) << kSampleFares.toStdString();
     EXPECT_EQ(faretool::fareDataToCsv(fromCsv(csv)), csv);
 }
 
@@ -77,10 +70,7 @@ TEST(FareCsv, CellsAndLayoutsAUserMayWrite) {
     ASSERT_EQ(d.Rows.size(), 2u);
     EXPECT_EQ(d.Rows[0].toFareRow().StopName, QStringLiteral("本町"));
     EXPECT_EQ(d.Rows[0].TicketNo, 2);
-    EXPECT_EQ(d.Rows[0].Cols[0], 170);
-    EXPECT_EQ(d.Rows[0].Cols[1], -1);
-    EXPECT_EQ(d.Rows[0].Cols[2], -1);
-    EXPECT_EQ(d.Rows[0].Cols[3], 180);
+    EXPECT_EQ(std::vector(d.Rows[0].Cols.begin(), d.Rows[0].Cols.begin() + 5), (std::vector<std::int16_t>{170, -1, -1, 180, -1}));
     EXPECT_EQ(d.Rows[0].Cols[149], -1);
     EXPECT_EQ(d.Rows[1].Cols[0], -1);
 }

@@ -3,6 +3,7 @@
 #include "tools/GtfsFeed.h"
 #include "tools/GtfsRoute.h"
 #include "support/QtPrinters.h"
+#include "support/Results.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -84,19 +85,11 @@ Files zoneFeed() {
 
 BuiltRoute build(const Files& files, const QString& route = QStringLiteral("R1"), gtfs::PatternChoice choice = {},
                  gtfs::BuildOptions options = {}) {
-    auto r = gtfs::buildRoute(memoryFeed(files), route, choice, options);
-    if (auto* e = std::get_if<GtfsError>(&r)) {
-        ADD_FAILURE() << e->message().toStdString();
-        return {};
-    }
-    return std::get<BuiltRoute>(r);
+    return testing_results::expect<BuiltRoute>(gtfs::buildRoute(memoryFeed(files), route, choice, options));
 }
 
-QString errorOf(const Files& files, const QString& route = QStringLiteral("R1"), gtfs::PatternChoice choice = {},
-                gtfs::BuildOptions options = {}) {
-    auto r = gtfs::buildRoute(memoryFeed(files), route, choice, options);
-    EXPECT_TRUE(std::holds_alternative<GtfsError>(r)) << "built without error";
-    return std::holds_alternative<GtfsError>(r) ? std::get<GtfsError>(r).message() : QString();
+QString errorOf(const Files& files, const QString& route = QStringLiteral("R1"), gtfs::PatternChoice choice = {}) {
+    return testing_results::expect<GtfsError>(gtfs::buildRoute(memoryFeed(files), route, choice, {})).message();
 }
 
 // Row r as "name ticket: fare fare ...", the fares of tickets 1..r-1; no
@@ -434,9 +427,7 @@ TEST(GtfsRoute, BadFeedsNameFileAndLine) {
 TEST(GtfsList, RoutesAndTheirPatterns) {
     Files f = zoneFeed();
     f["routes.txt"] += "R2,A1,,循環線,3\n";
-    auto listed = gtfs::listFeed(memoryFeed(f));
-    ASSERT_TRUE(std::holds_alternative<QString>(listed)) << std::get<GtfsError>(listed).message().toStdString();
-    EXPECT_EQ(std::get<QString>(listed),
+    EXPECT_EQ(testing_results::expect<QString>(gtfs::listFeed(memoryFeed(f))),
               QStringLiteral("route R1  1  駅前線\n"
                              "  pattern 1: 中央駅前 → 市民病院, 5 stops, 2 trip(s), direction 0, for 市民病院行 (trip T1)\n"
                              "  pattern 2: 市民病院 → 中央駅前, 3 stops, 1 trip(s), direction 1, for 中央駅前 (trip T3)\n"

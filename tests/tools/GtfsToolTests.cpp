@@ -1,18 +1,20 @@
 // ferrotab-data gtfs: feeds in folders and zips, the files it writes and the
 // messages it gives.
+#include "ToolRun.h"
 #include "platform/Cp932.h"
 #include "route/FareDataFile.h"
-#include "tools/FareDataTool.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
+#include "support/Results.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
 #include <zip.h>
 
-using faretool::runFareDataTool;
+using testing_files::readFile;
+using testing_files::writeFile;
 
 namespace {
 
@@ -34,11 +36,7 @@ Files flatFeed() {
 
 void writeFolder(const QString& dir, const Files& files) {
     QDir().mkpath(dir);
-    for (const auto& [name, bytes] : files) {
-        QFile f(dir + u'/' + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    for (const auto& [name, bytes] : files) writeFile(dir + u'/' + name, bytes);
 }
 
 // A zip as operators publish them, made with libzip; `folder` puts the files
@@ -57,13 +55,6 @@ void writeZip(const QString& path, const Files& files, const QString& folder = {
     ASSERT_EQ(zip_close(z), 0); // the buffers are read here, while `files` lives
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-faretool::ToolOutput gtfs(const QStringList& args) { return runFareDataTool(QStringList{QStringLiteral("gtfs")} + args); }
-
 const QByteArray kExpectedTape = cp932::encode(QStringLiteral("このバスは、港ゆきです。,0,1\r\n"
                                                               "次は、しやくしょまえです。,1,1\r\n"
                                                               "次は、港です。,1,1\r\n"));
@@ -75,20 +66,15 @@ TEST(GtfsTool, WritesBothFilesNamedByTheSystemNumber) {
     const QString feed = tmp.filePath(QStringLiteral("feed"));
     const QString out = tmp.filePath(QStringLiteral("out/new"));
     writeFolder(feed, flatFeed());
-    const auto r = gtfs({feed, QStringLiteral("--route"), QStringLiteral("R1"), QStringLiteral("--number"),
-                         QStringLiteral("00012"), QStringLiteral("-o"), out});
+    const auto r = runTool("gtfs % --route R1 --number 00012 -o %", {feed, out});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     EXPECT_TRUE(r.Err.isEmpty());
-    EXPECT_EQ(fileBytes(out + QStringLiteral("/12tp.csv")), kExpectedTape);
-    auto read = route::readFareDataFile(out + QStringLiteral("/12.hy3"));
-    ASSERT_TRUE(std::holds_alternative<route::FareData>(read));
-    const auto& rows = std::get<route::FareData>(read).Rows;
+    EXPECT_EQ(readFile(out + QStringLiteral("/12tp.csv")), kExpectedTape);
+    const auto rows = testing_results::expect<route::FareData>(route::readFareDataFile(out + QStringLiteral("/12.hy3"))).Rows;
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[2].NameBytes, cp932::encode(QStringLiteral("港")));
     EXPECT_EQ(rows[2].TicketNo, 3);
-    EXPECT_EQ(rows[2].Cols[0], 210);
-    EXPECT_EQ(rows[2].Cols[1], 210);
-    EXPECT_EQ(rows[2].Cols[2], -1);
+    EXPECT_EQ(std::vector(rows[2].Cols.begin(), rows[2].Cols.begin() + 3), (std::vector<std::int16_t>{210, 210, -1}));
     const QString summary = QString::fromUtf8(r.Out);
     for (const QString& line : {QStringLiteral("route R1 (1 駅前線), pattern 1 of 1: 中央駅前 → 港\n"),
                                 QStringLiteral("stops: 3 (sections a run can start at: 1..2)\n"),
@@ -100,20 +86,20 @@ TEST(GtfsTool, WritesBothFilesNamedByTheSystemNumber) {
     // The same feed zipped, its files in a folder inside the zip.
     const QString zip = tmp.filePath(QStringLiteral("feed.zip"));
     writeZip(zip, flatFeed(), QStringLiteral("gtfs-jp/"));
-    const auto z = gtfs({zip, QStringLiteral("--route=R1"), QStringLiteral("--number=345"), QStringLiteral("--output=") + out});
+    const auto z = runTool("gtfs % --route=R1 --number=345 --output=%", {zip, out});
     ASSERT_EQ(z.ExitCode, 0) << z.Err.toStdString();
-    EXPECT_EQ(fileBytes(out + QStringLiteral("/345.hy3")), fileBytes(out + QStringLiteral("/12.hy3")));
-    EXPECT_EQ(fileBytes(out + QStringLiteral("/345tp.csv")), kExpectedTape);
+    EXPECT_EQ(readFile(out + QStringLiteral("/345.hy3")), readFile(out + QStringLiteral("/12.hy3")));
+    EXPECT_EQ(readFile(out + QStringLiteral("/345tp.csv")), kExpectedTape);
 
     // And unpacked with one folder more.
     writeFolder(tmp.filePath(QStringLiteral("outer/inner")), flatFeed());
-    const auto listed = gtfs({tmp.filePath(QStringLiteral("outer")), QStringLiteral("--list")});
+    const auto listed = runTool("gtfs % --list", {tmp.filePath(QStringLiteral("outer"))});
     ASSERT_EQ(listed.ExitCode, 0) << listed.Err.toStdString();
     EXPECT_EQ(QString::fromUtf8(listed.Out), QStringLiteral("route R1  1  駅前線\n"
                                                             "  pattern 1: 中央駅前 → 港, 3 stops, 1 trip(s), for 港 (trip T1)\n"
                                                             "route R2  2  港, 北口線\n"
                                                             "  pattern 1: 港 → 中央駅前, 2 stops, 1 trip(s) (trip T2)\n"));
-    EXPECT_EQ(gtfs({zip, QStringLiteral("--list")}).Out, listed.Out);
+    EXPECT_EQ(runTool("gtfs % --list", {zip}).Out, listed.Out);
 }
 
 TEST(GtfsTool, ClearMessagesForBadFeeds) {
@@ -123,89 +109,74 @@ TEST(GtfsTool, ClearMessagesForBadFeeds) {
     Files files = flatFeed();
     files.erase("stops.txt");
     writeFolder(feed, files);
-    const QStringList build{QStringLiteral("--route"), QStringLiteral("R1"), QStringLiteral("--number"), QStringLiteral("1"),
-                            QStringLiteral("-o"), out};
-    auto r = gtfs(QStringList{feed} + build);
+    auto r = runTool("gtfs % --route R1 --number 1 -o %", {feed, out});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_EQ(r.Err, QStringLiteral("ferrotab-data: %1: stops.txt: missing from the feed\n").arg(feed));
     EXPECT_FALSE(QFileInfo::exists(out));
 
     writeFolder(feed, flatFeed());
-    r = gtfs({feed, QStringLiteral("--route"), QStringLiteral("R9"), QStringLiteral("--number"), QStringLiteral("1"),
-              QStringLiteral("-o"), out});
+    r = runTool("gtfs % --route R9 --number 1 -o %", {feed, out});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_EQ(r.Err, QStringLiteral("ferrotab-data: %1: routes.txt: there is no route_id \"R9\" (--list shows the routes)\n").arg(feed));
 
     // The second route: with no fare_rules.txt the one fare is flat for it
     // too; with no headsign the departure names its last stop.
-    r = gtfs({feed, QStringLiteral("--route"), QStringLiteral("R2"), QStringLiteral("--number"), QStringLiteral("2"),
-              QStringLiteral("-o"), out});
+    r = runTool("gtfs % --route R2 --number 2 -o %", {feed, out});
     EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
-    EXPECT_TRUE(QString::fromUtf8(r.Out).contains(QStringLiteral("fares: 210 yen\n"))); // no rules file: flat
-    EXPECT_EQ(fileBytes(out + QStringLiteral("/2tp.csv")),
+    EXPECT_TRUE(QString::fromUtf8(r.Out).contains(QStringLiteral("fares: 210 yen\n")));
+    EXPECT_EQ(readFile(out + QStringLiteral("/2tp.csv")),
               cp932::encode(QStringLiteral("このバスは、中央駅前ゆきです。,0,1\r\n次は、中央駅前です。,1,1\r\n")));
 
     const QString notZip = tmp.filePath(QStringLiteral("feed.zip"));
-    QFile text(notZip);
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("stop_id,stop_name\n");
-    text.close();
-    r = gtfs({notZip, QStringLiteral("--list")});
+    writeFile(notZip, "stop_id,stop_name\n");
+    r = runTool("gtfs % --list", {notZip});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_TRUE(r.Err.startsWith(QStringLiteral("ferrotab-data: %1: not a zip file or folder (").arg(notZip))) << r.Err.toStdString();
-    r = gtfs({tmp.filePath(QStringLiteral("nowhere.zip")), QStringLiteral("--list")});
-    EXPECT_EQ(r.Err, QStringLiteral("ferrotab-data: %1: no such file or folder\n").arg(tmp.filePath(QStringLiteral("nowhere.zip"))));
+    const QString nowhere = tmp.filePath(QStringLiteral("nowhere.zip"));
+    EXPECT_EQ(runTool("gtfs % --list", {nowhere}).Err, QStringLiteral("ferrotab-data: %1: no such file or folder\n").arg(nowhere));
 
     // A damaged zip: the data of stops.txt no longer matches its checksum.
     const QString damaged = tmp.filePath(QStringLiteral("damaged.zip"));
     writeZip(damaged, flatFeed(), {}, true);
-    QByteArray bytes = fileBytes(damaged);
+    QByteArray bytes = readFile(damaged);
     const qsizetype at = bytes.indexOf("S2,\xE5\xB8\x82"); // in stops.txt: S2,市
     ASSERT_GT(at, 0);
     bytes[at] = 'X';
-    QFile d(damaged);
-    ASSERT_TRUE(d.open(QIODevice::WriteOnly));
-    d.write(bytes);
-    d.close();
-    r = gtfs({damaged, QStringLiteral("--list")});
+    writeFile(damaged, bytes);
+    r = runTool("gtfs % --list", {damaged});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_TRUE(r.Err.startsWith(QStringLiteral("ferrotab-data: %1: stops.txt: cannot be read: the zip is damaged").arg(damaged)))
         << r.Err.toStdString();
 
     // Output where a file stands.
-    r = gtfs({feed, QStringLiteral("--route"), QStringLiteral("R1"), QStringLiteral("--number"), QStringLiteral("1"),
-              QStringLiteral("-o"), notZip});
+    r = runTool("gtfs % --route R1 --number 1 -o %", {feed, notZip});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_EQ(r.Err, QStringLiteral("ferrotab-data: %1 is a file, not a folder\n").arg(notZip));
 }
 
 TEST(GtfsTool, CommandLineMistakes) {
-    EXPECT_TRUE(QString::fromUtf8(runFareDataTool({QStringLiteral("--help")}).Out).contains(QStringLiteral("gtfs FEED --list")));
-    const QString feed = QStringLiteral("feed.zip");
-    const QString routeArgs = QStringLiteral("--route R1 --number 12 -o out");
-    auto args = [&](const QString& text) { return QStringList{feed} + text.split(u' ', Qt::SkipEmptyParts); };
-    const std::pair<QStringList, QString> cases[] = {
-        {{}, QStringLiteral("gtfs needs a feed (a GTFS-JP zip or folder)")},
-        {{feed}, QStringLiteral("gtfs needs --list or --route ROUTE_ID")},
-        {args(QStringLiteral("--list --route R1")), QStringLiteral("gtfs --list takes no other option")},
-        {args(QStringLiteral("--route R1 -o out")), QStringLiteral("gtfs needs --number SYSTEM_NUMBER (the route number keyed in, 1 to 99999)")},
-        {args(QStringLiteral("--route R1 --number 12")), QStringLiteral("gtfs needs -o FOLDER")},
-        {args(routeArgs + QStringLiteral(" --pattern 1 --trip T1")), QStringLiteral("give --pattern or --trip, not both")},
-        {args(routeArgs + QStringLiteral(" --pattern 0")), QStringLiteral("--pattern must be a pattern number from --list, not \"0\"")},
-        {args(routeArgs + QStringLiteral(" --route R2")), QStringLiteral("--route given twice")},
-        {args(routeArgs + QStringLiteral(" --colour")), QStringLiteral("unknown option --colour for gtfs")},
-        {args(routeArgs + QStringLiteral(" other.zip")), QStringLiteral("gtfs takes one feed, got \"feed.zip\" and \"other.zip\"")},
-        {args(QStringLiteral("--route")), QStringLiteral("--route needs a value")},
+    EXPECT_TRUE(QString::fromUtf8(runTool("--help").Out).contains(QStringLiteral("gtfs FEED --list")));
+    const std::pair<const char*, const char*> cases[] = {
+        {"gtfs", "gtfs needs a feed (a GTFS-JP zip or folder)"},
+        {"gtfs feed.zip", "gtfs needs --list or --route ROUTE_ID"},
+        {"gtfs feed.zip --list --route R1", "gtfs --list takes no other option"},
+        {"gtfs feed.zip --route R1 -o out", "gtfs needs --number SYSTEM_NUMBER (the route number keyed in, 1 to 99999)"},
+        {"gtfs feed.zip --route R1 --number 12", "gtfs needs -o FOLDER"},
+        {"gtfs feed.zip --route R1 --number 12 -o out --pattern 1 --trip T1", "give --pattern or --trip, not both"},
+        {"gtfs feed.zip --route R1 --number 12 -o out --pattern 0", "--pattern must be a pattern number from --list, not \"0\""},
+        {"gtfs feed.zip --route R1 --number 12 -o out --route R2", "--route given twice"},
+        {"gtfs feed.zip --route R1 --number 12 -o out --colour", "unknown option --colour for gtfs"},
+        {"gtfs feed.zip --route R1 --number 12 -o out other.zip", "gtfs takes one feed, got \"feed.zip\" and \"other.zip\""},
+        {"gtfs feed.zip --route", "--route needs a value"},
     };
-    for (const auto& [a, message] : cases) {
-        const auto r = gtfs(a);
-        EXPECT_EQ(r.ExitCode, 2) << a.join(u' ').toStdString();
-        EXPECT_EQ(r.Err, QStringLiteral("ferrotab-data: %1\nTry 'ferrotab-data --help'.\n").arg(message));
+    for (const auto& [line, message] : cases) {
+        const auto r = runTool(QString::fromLatin1(line));
+        EXPECT_EQ(r.ExitCode, 2) << line;
+        EXPECT_EQ(r.Err, QStringLiteral("ferrotab-data: %1\nTry 'ferrotab-data --help'.\n").arg(QString::fromLatin1(message)));
         EXPECT_TRUE(r.Out.isEmpty());
     }
     for (const char* number : {"0", "00000", "123456", "12a", "-1", "+5", " 7", "", "１２"}) {
-        const auto r = gtfs({feed, QStringLiteral("--route"), QStringLiteral("R1"), QStringLiteral("--number"),
-                             QString::fromUtf8(number), QStringLiteral("-o"), QStringLiteral("out")});
+        const auto r = runTool("gtfs feed.zip --route R1 --number % -o out", {QString::fromUtf8(number)});
         EXPECT_EQ(r.ExitCode, 2) << number;
         EXPECT_TRUE(r.Err.contains(QStringLiteral("--number must be a route number from 1 to 99999"))) << r.Err.toStdString();
     }
