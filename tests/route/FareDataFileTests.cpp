@@ -1,6 +1,8 @@
 #include "route/FareDataFile.h"
 #include "HandMadeFare.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
+#include "support/Results.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -8,21 +10,13 @@
 #include <random>
 
 using route::FareDataError;
+using testing_results::expect;
 using Kind = route::FareDataError::Kind;
 
 namespace {
 
-FareDataError errorOf(const QByteArray& bytes) {
-    auto r = route::decodeFareData(bytes);
-    EXPECT_TRUE(std::holds_alternative<FareDataError>(r)) << "decoded without error";
-    return std::holds_alternative<FareDataError>(r) ? std::get<FareDataError>(r) : FareDataError{};
-}
-
-route::FareData dataOf(const QByteArray& bytes) {
-    auto r = route::decodeFareData(bytes);
-    if (auto* e = std::get_if<FareDataError>(&r)) ADD_FAILURE() << e->message().toStdString();
-    return std::holds_alternative<route::FareData>(r) ? std::get<route::FareData>(r) : route::FareData{};
-}
+FareDataError errorOf(const QByteArray& bytes) { return expect<FareDataError>(route::decodeFareData(bytes)); }
+route::FareData dataOf(const QByteArray& bytes) { return expect<route::FareData>(route::decodeFareData(bytes)); }
 
 QByteArray manyRows(int count) {
     HandMadeFare f;
@@ -41,10 +35,8 @@ TEST(FareDataFile, ReadsRowsFieldByFieldAndIgnoresTrailingBytes) {
     ASSERT_EQ(d.Rows.size(), 2u);
     EXPECT_EQ(d.Rows[0].NameBytes, QByteArray("\x89\x77\x91\x4F"));
     EXPECT_EQ(d.Rows[0].TicketNo, 1);
-    EXPECT_EQ(d.Rows[0].Cols[0], -1);
-    EXPECT_EQ(d.Rows[0].Cols[1], 170);
-    EXPECT_EQ(d.Rows[0].Cols[2], 32767);
-    EXPECT_EQ(d.Rows[0].Cols[3], -32768);
+    EXPECT_EQ(std::vector(d.Rows[0].Cols.begin(), d.Rows[0].Cols.begin() + 5),
+              (std::vector<std::int16_t>{-1, 170, 32767, -32768, -1}));
     EXPECT_EQ(d.Rows[0].Cols[149], -1);
     EXPECT_EQ(d.Rows[0].toFareRow().StopName, QStringLiteral("駅前"));
     EXPECT_TRUE(d.Rows[1].NameBytes.isEmpty());
@@ -151,31 +143,25 @@ TEST(FareDataFile, RandomBytesNeverCrashAndAlwaysSayWhy) {
 TEST(FareDataFile, FilesOnDisk) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString missing = dir.filePath(QStringLiteral("12.hy3"));
-    auto r = route::readFareDataFile(missing);
-    ASSERT_TRUE(std::holds_alternative<FareDataError>(r));
-    EXPECT_EQ(std::get<FareDataError>(r).kind, Kind::FileMissing);
-    EXPECT_EQ(std::get<FareDataError>(r).userMessage(), QStringLiteral("指定した系統のデータがありません..."));
-    EXPECT_EQ(std::get<FareDataError>(route::readFareDataFile(dir.path())).kind, Kind::FileMissing);
+    const QString path = dir.filePath(QStringLiteral("12.hy3"));
+    auto readError = [](const QString& file) { return expect<FareDataError>(route::readFareDataFile(file)); };
+    EXPECT_EQ(readError(path).kind, Kind::FileMissing);
+    EXPECT_EQ(readError(path).userMessage(), QStringLiteral("指定した系統のデータがありません..."));
+    EXPECT_EQ(readError(dir.path()).kind, Kind::FileMissing);
 
     route::FareData d;
     d.Rows.push_back(route::FareRecord::fromFareRow({QStringLiteral("市役所前"), 3, {}}));
     d.Rows.push_back(route::FareRecord{"\xFF", -1, {}});
-    ASSERT_FALSE(route::writeFareDataFile(missing, d).has_value());
-    r = route::readFareDataFile(missing);
-    ASSERT_TRUE(std::holds_alternative<route::FareData>(r));
-    EXPECT_EQ(std::get<route::FareData>(r), d);
+    ASSERT_FALSE(route::writeFareDataFile(path, d).has_value());
+    EXPECT_EQ(expect<route::FareData>(route::readFareDataFile(path)), d);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1); // no temporary left behind
 
     route::FareData tooMany;
     tooMany.Rows.resize(302);
-    EXPECT_TRUE(route::writeFareDataFile(missing, tooMany).has_value());
-    EXPECT_EQ(std::get<route::FareData>(route::readFareDataFile(missing)), d); // old file untouched
+    EXPECT_TRUE(route::writeFareDataFile(path, tooMany).has_value());
+    EXPECT_EQ(expect<route::FareData>(route::readFareDataFile(path)), d); // old file untouched
 
-    QFile zero(dir.filePath(QStringLiteral("0.hy3")));
-    ASSERT_TRUE(zero.open(QIODevice::WriteOnly));
-    zero.write(QByteArray(2, '\0'));
-    zero.close();
-    EXPECT_EQ(std::get<FareDataError>(route::readFareDataFile(zero.fileName())).userMessage(),
-              QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります..."));
+    const QString zero = dir.filePath(QStringLiteral("0.hy3"));
+    testing_files::writeFile(zero, QByteArray(2, '\0'));
+    EXPECT_EQ(readError(zero).userMessage(), QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります..."));
 }

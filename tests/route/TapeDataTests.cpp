@@ -1,5 +1,6 @@
 #include "platform/Cp932.h"
 #include "support/QtPrinters.h"
+#include "support/Results.h"
 #include "route/TapeData.h"
 
 #include <QTemporaryDir>
@@ -7,19 +8,14 @@
 
 using route::TapeDataError;
 using route::TapeEntry;
+using testing_results::expect;
 using Kind = route::TapeDataError::Kind;
 
 namespace {
 std::vector<TapeEntry> entriesOf(const QString& text) {
-    auto r = route::decodeTapeData(cp932::encode(text));
-    if (auto* e = std::get_if<TapeDataError>(&r)) ADD_FAILURE() << e->message().toStdString();
-    return std::holds_alternative<TapeDataError>(r) ? std::vector<TapeEntry>{} : std::get<std::vector<TapeEntry>>(r);
+    return expect<std::vector<TapeEntry>>(route::decodeTapeData(cp932::encode(text)));
 }
-TapeDataError errorOf(const QString& text) {
-    auto r = route::decodeTapeData(cp932::encode(text));
-    EXPECT_TRUE(std::holds_alternative<TapeDataError>(r)) << "read without error";
-    return std::holds_alternative<TapeDataError>(r) ? std::get<TapeDataError>(r) : TapeDataError{};
-}
+TapeDataError errorOf(const QString& text) { return expect<TapeDataError>(route::decodeTapeData(cp932::encode(text))); }
 } // namespace
 
 TEST(TapeData, DelimitedTextRules) {
@@ -68,11 +64,8 @@ TEST(TapeData, WritesWhatItReads) {
                                          {QStringLiteral(" ①番乗り場 "), -7, 1}};
     const QByteArray bytes = route::encodeTapeData(entries);
     EXPECT_TRUE(bytes.startsWith(cp932::encode(QStringLiteral("次は、本町です。,1,0\r\n"))));
-    auto r = route::decodeTapeData(bytes);
-    ASSERT_TRUE(std::holds_alternative<std::vector<TapeEntry>>(r));
-    EXPECT_EQ(std::get<std::vector<TapeEntry>>(r), entries);
+    EXPECT_EQ(expect<std::vector<TapeEntry>>(route::decodeTapeData(bytes)), entries);
 
     QTemporaryDir dir;
-    EXPECT_EQ(std::get<TapeDataError>(route::readTapeDataFile(dir.filePath(QStringLiteral("3tp.csv")))).kind,
-              Kind::FileMissing);
+    EXPECT_EQ(expect<TapeDataError>(route::readTapeDataFile(dir.filePath(QStringLiteral("3tp.csv")))).kind, Kind::FileMissing);
 }
