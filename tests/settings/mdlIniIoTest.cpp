@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 #include "support/FailingSaveFile.h"
 #include "support/FakeSeams.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "settings/SettingsCodec.h"
 #include "settings/mdlIniIo.h"
@@ -18,6 +19,8 @@
 
 using platform::testing::ScopedMessageBoxes;
 using settings::SettingsRecord;
+using testing_files::readFile;
+using testing_files::writeFile;
 
 namespace {
 
@@ -37,17 +40,6 @@ struct FakeExchange : mdlIniIo::Exchange {
     }
 };
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 class IniFile : public ::testing::Test {
 protected:
     void SetUp() override { mdlIniIo::record() = SettingsRecord::initial(QDate(2026, 12, 6)); }
@@ -65,13 +57,21 @@ TEST(SettingsPath, FolderModelAndExtension) {
     EXPECT_EQ(mdlIniIo::settingsPath(QStringLiteral("/opt/bus/"), QStringLiteral("LED-84")), QStringLiteral("/opt/bus/LED-84.in4"));
 }
 
-TEST_F(IniFile, MissingFileIsSkippedSilently) {
+TEST_F(IniFile, AMissingFileIsSkippedSilentlyAnEmptyOneAppliesZeros) {
     EXPECT_FALSE(mdlIniIo::LoadIni(windows, path()));
     EXPECT_EQ(windows.applied, 0);
-    EXPECT_TRUE(boxes.shown().empty());
     // A folder where the file should be is no file either.
     QDir(dir.path()).mkdir(QStringLiteral("LED-84.in4"));
     EXPECT_FALSE(mdlIniIo::LoadIni(windows, path()));
+    EXPECT_EQ(windows.applied, 0);
+
+    const QString empty = mdlIniIo::settingsPath(dir.path(), QStringLiteral("LED-85"));
+    writeFile(empty);
+    ASSERT_TRUE(mdlIniIo::LoadIni(windows, empty));
+    EXPECT_EQ(windows.applied, 1);
+    EXPECT_EQ(windows.windows.DigitLitColor, 0u);
+    EXPECT_EQ(windows.windows.PanelAutoBuiltIn, 0);
+    EXPECT_TRUE(windows.windows.TicketFixedDate.isEmpty());
     EXPECT_TRUE(boxes.shown().empty());
 }
 
@@ -80,12 +80,12 @@ TEST_F(IniFile, SaveThenLoadKeepsEveryField) {
     windows.windows.DisplayLeft = 1500;
     windows.windows.CtlTop = 3000;
     ASSERT_TRUE(mdlIniIo::SaveIni(windows, path()));
-    const QByteArray first = readAll(path());
+    const QByteArray first = readFile(path());
     EXPECT_EQ(first.size(), 752 + 12);
 
     // Saving again without changes writes the same bytes.
     ASSERT_TRUE(mdlIniIo::SaveIni(windows, path()));
-    EXPECT_EQ(readAll(path()), first);
+    EXPECT_EQ(readFile(path()), first);
 
     mdlIniIo::record() = SettingsRecord{};
     ASSERT_TRUE(mdlIniIo::LoadIni(windows, path()));
@@ -96,18 +96,8 @@ TEST_F(IniFile, SaveThenLoadKeepsEveryField) {
     EXPECT_TRUE(boxes.shown().empty());
 }
 
-TEST_F(IniFile, EmptyFileAppliesZeros) {
-    writeAll(path(), QByteArray());
-    ASSERT_TRUE(mdlIniIo::LoadIni(windows, path()));
-    EXPECT_EQ(windows.applied, 1);
-    EXPECT_EQ(windows.windows.DigitLitColor, 0u);
-    EXPECT_EQ(windows.windows.PanelAutoBuiltIn, 0);
-    EXPECT_TRUE(windows.windows.TicketFixedDate.isEmpty());
-    EXPECT_TRUE(boxes.shown().empty());
-}
-
 TEST_F(IniFile, RefusedValueShowsTheLoadFailureFrame) {
-    writeAll(path(), settings::encodeSettings(SettingsRecord{}));
+    writeFile(path(), settings::encodeSettings(SettingsRecord{}));
     windows.refuse = true;
     EXPECT_FALSE(mdlIniIo::LoadIni(windows, path()));
     ASSERT_EQ(boxes.shown().size(), 1u);
@@ -131,7 +121,7 @@ TEST_F(IniFile, AFolderThatIsNotThereShowsTheSaveFailureFrame) {
 TEST_F(IniFile, ADeviceThatFailsHalfWayKeepsThePreviousFileWhole) {
     windows.windows.DisplayLeft = 1500;
     ASSERT_TRUE(mdlIniIo::SaveIni(windows, path()));
-    const QByteArray before = readAll(path());
+    const QByteArray before = readFile(path());
 
     windows.windows.DisplayLeft = 3000;
     mdlIniIo::record().FareDataDir = QStringLiteral("changed");
@@ -140,7 +130,7 @@ TEST_F(IniFile, ADeviceThatFailsHalfWayKeepsThePreviousFileWhole) {
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("エラー Code:57\r\n内容:No space left on device (%1)")
                                          .arg(QDir::toNativeSeparators(path())));
-    EXPECT_EQ(readAll(path()), before);
+    EXPECT_EQ(readFile(path()), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("LED-84.in4")});
 }
 
@@ -195,7 +185,7 @@ TEST_F(IniFile, AWritableFileInAFolderThatTakesNoTemporaryFileIsWrittenInPlace) 
     ASSERT_EQ(status, 0) << (status == 3 ? "the folder took a temporary file" : "the settings were not saved");
 
     SettingsRecord saved;
-    settings::decodeSettings(readAll(file), saved);
+    settings::decodeSettings(readFile(file), saved);
     EXPECT_EQ(saved.DisplayLeft, 4500);
     EXPECT_EQ(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("LED-84.in4")});
 }
