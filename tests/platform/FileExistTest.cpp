@@ -1,30 +1,20 @@
 #include "platform/Files.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(FileExist, FindsFilesByNameOrPatternButNotFoldersOrNothing) {
     QTemporaryDir dir;
-    const QString folder = dir.path();
-    {
-        QFile f(folder + QStringLiteral("/Panel_ON1.BMP"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    QDir(folder).mkdir(QStringLiteral("pictures"));
-
-    EXPECT_TRUE(platform::FileExist(folder + QStringLiteral("/Panel_ON1.BMP")));
-    EXPECT_FALSE(platform::FileExist(folder + QStringLiteral("/Panel_ON2.BMP")));
-    // Wildcards in the name, matched without regard to case.
-    EXPECT_TRUE(platform::FileExist(folder + QStringLiteral("/*.bmp")));
-    EXPECT_TRUE(platform::FileExist(folder + QStringLiteral("/panel_on?.bmp")));
-    EXPECT_FALSE(platform::FileExist(folder + QStringLiteral("/*.gif")));
-    EXPECT_FALSE(platform::FileExist(folder + QStringLiteral("/missing/*.bmp")));
-    // A folder is no picture file; an empty name (a box left empty) finds nothing.
-    EXPECT_FALSE(platform::FileExist(folder + QStringLiteral("/pictures")));
-    EXPECT_FALSE(platform::FileExist(folder + QStringLiteral("/pic*")));
-    EXPECT_FALSE(platform::FileExist(folder + QStringLiteral("/")));
+    testing_files::writeFile(dir.filePath(QStringLiteral("Panel_ON1.BMP")));
+    QDir(dir.path()).mkdir(QStringLiteral("pictures"));
+    // Wildcards in the name are matched without regard to case. A folder is
+    // no picture file; an empty name (a box left empty) finds nothing.
+    for (const auto& [name, found] : {std::pair{"/Panel_ON1.BMP", true}, {"/Panel_ON2.BMP", false}, {"/*.bmp", true},
+                                      {"/panel_on?.bmp", true}, {"/*.gif", false}, {"/missing/*.bmp", false},
+                                      {"/pictures", false}, {"/pic*", false}, {"/", false}})
+        EXPECT_EQ(platform::FileExist(dir.path() + QString::fromLatin1(name)), found) << name;
     EXPECT_FALSE(platform::FileExist(QString()));
     EXPECT_FALSE(platform::FileExist(QStringLiteral("  ")));
 }

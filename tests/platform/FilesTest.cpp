@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 
 #include "support/FailingSaveFile.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -11,13 +12,9 @@
 #include <gtest/gtest.h>
 
 using platform::testing::FailingSaveFile;
+using testing_files::readFile;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray pattern(int size, char first) {
     QByteArray b(size, '\0');
@@ -31,10 +28,10 @@ TEST(Files, ReplacesTheWholeFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("1.hy3"));
     ASSERT_FALSE(platform::replaceFile(path, pattern(5000, 'a')));
-    EXPECT_EQ(readAll(path), pattern(5000, 'a'));
+    EXPECT_EQ(readFile(path), pattern(5000, 'a'));
     // A shorter file replaces a longer one completely.
     ASSERT_FALSE(platform::replaceFile(path, QByteArrayLiteral("short")));
-    EXPECT_EQ(readAll(path), QByteArrayLiteral("short"));
+    EXPECT_EQ(readFile(path), QByteArrayLiteral("short"));
     ASSERT_FALSE(platform::replaceFile(path, QByteArray()));
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_EQ(QFile(path).size(), 0);
@@ -54,7 +51,7 @@ TEST(Files, ADeviceThatFailsHalfWayLeavesThePreviousFileWhole) {
         EXPECT_EQ(failure->error, QFileDevice::WriteError) << goodBytes;
         EXPECT_EQ(failure->reason, QStringLiteral("No space left on device")) << goodBytes;
         EXPECT_EQ(file.failedWrites(), 1);
-        EXPECT_EQ(readAll(path), before) << goodBytes;
+        EXPECT_EQ(readFile(path), before) << goodBytes;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("LED-84.in4")})
             << "a temporary file was left behind after " << goodBytes << " bytes";
     }
@@ -68,7 +65,7 @@ TEST(Files, ADeviceThatFailsHalfWayLeavesThePreviousFileWhole) {
     // The same device with room enough writes everything.
     FailingSaveFile roomy(path, 752);
     EXPECT_FALSE(platform::replaceWith(roomy, pattern(752, 'A')));
-    EXPECT_EQ(readAll(path), pattern(752, 'A'));
+    EXPECT_EQ(readFile(path), pattern(752, 'A'));
 }
 
 TEST(Files, AFolderThatIsNotThereIsAnOpenFailure) {
@@ -83,27 +80,18 @@ TEST(DataFiles, FolderSeparatorsAndLetterCase) {
     // Typed with or without a closing separator, either kind: the same file.
     EXPECT_EQ(platform::dataFilePath(QString(), QStringLiteral("12.hy3")), QStringLiteral("12.hy3"));
 #ifndef Q_OS_WIN
-    EXPECT_EQ(platform::dataFilePath(QStringLiteral("/data/fares"), QStringLiteral("12.hy3")),
-              QStringLiteral("/data/fares/12.hy3"));
-    EXPECT_EQ(platform::dataFilePath(QStringLiteral("/data/fares/"), QStringLiteral("12.hy3")),
-              QStringLiteral("/data/fares/12.hy3"));
-    EXPECT_EQ(platform::dataFilePath(QStringLiteral("/data/fares\\"), QStringLiteral("12.hy3")),
-              QStringLiteral("/data/fares/12.hy3"));
-    EXPECT_EQ(platform::dataFilePath(QStringLiteral("fares\\route"), QStringLiteral("12tp.csv")),
-              QStringLiteral("fares/route/12tp.csv"));
+    for (const auto& [folder, name, path] : {std::tuple{"/data/fares", "12.hy3", "/data/fares/12.hy3"},
+                                             {"/data/fares/", "12.hy3", "/data/fares/12.hy3"},
+                                             {"/data/fares\\", "12.hy3", "/data/fares/12.hy3"},
+                                             {"fares\\route", "12tp.csv", "fares/route/12tp.csv"}})
+        EXPECT_EQ(platform::dataFilePath(QString::fromLatin1(folder), QString::fromLatin1(name)), QString::fromLatin1(path));
 
-    // A file copied from Windows keeps its own spelling there.
+    // A file copied from Windows keeps its own spelling there; a name not
+    // there at all stays as it was asked for.
     QTemporaryDir dir;
-    for (const char* name : {"12.HY3", "12Tp.csv", "7.hy3"}) {
-        QFile f(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("12.hy3"))), dir.filePath(QStringLiteral("12.HY3")));
-    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("12tp.csv"))),
-              dir.filePath(QStringLiteral("12Tp.csv")));
-    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("7.hy3"))), dir.filePath(QStringLiteral("7.hy3")));
-    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("8.hy3"))), dir.filePath(QStringLiteral("8.hy3")));
-    EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QStringLiteral("missing/12.hy3"))),
-              dir.filePath(QStringLiteral("missing/12.hy3")));
+    for (const char* name : {"12.HY3", "12Tp.csv", "7.hy3"}) testing_files::writeFile(dir.filePath(QString::fromLatin1(name)));
+    for (const auto& [asked, found] : {std::pair{"12.hy3", "12.HY3"}, {"12tp.csv", "12Tp.csv"}, {"7.hy3", "7.hy3"},
+                                       {"8.hy3", "8.hy3"}, {"missing/12.hy3", "missing/12.hy3"}})
+        EXPECT_EQ(platform::findFileIgnoringCase(dir.filePath(QString::fromLatin1(asked))), dir.filePath(QString::fromLatin1(found)));
 #endif
 }

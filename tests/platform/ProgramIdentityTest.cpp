@@ -8,42 +8,35 @@ using platform::identityFromArgv0;
 using platform::modelFromFileName;
 
 TEST(ProgramIdentity, ModelIsTheNameTheProgramWasStartedUnder) {
-    // A link or copy under another name is another model, and its folder is
-    // where the link sits, not where it points.
-    auto id = identityFromArgv0(QStringLiteral("/opt/bus/LED-84"), QStringLiteral("/usr/lib/ferrotab/ferrotab"));
-    EXPECT_EQ(id.model, QStringLiteral("LED-84"));
-    EXPECT_EQ(id.folder, QStringLiteral("/opt/bus"));
-
-    id = identityFromArgv0(QStringLiteral("C:\\Bus\\Fare.exe"), QString());
-    EXPECT_EQ(id.model, QStringLiteral("Fare"));
-
-    // Whatever the extension, it goes.
-    id = identityFromArgv0(QStringLiteral("/x/LED-9.bin"), QString());
-    EXPECT_EQ(id.model, QStringLiteral("LED-9"));
-
-    // Started through PATH: the folder of the running executable.
-    id = identityFromArgv0(QStringLiteral("ferrotab"), QStringLiteral("/usr/local/bin/ferrotab"));
-    EXPECT_EQ(id.model, QStringLiteral("ferrotab"));
-    EXPECT_EQ(id.folder, QStringLiteral("/usr/local/bin"));
-    id = identityFromArgv0(QStringLiteral("LED-9.bin"), QStringLiteral("/usr/local/bin/LED-9.bin"));
-    EXPECT_EQ(id.model, QStringLiteral("LED-9"));
-
-    // Nothing to go by: the program's own name.
-    id = identityFromArgv0(QString(), QString());
-    EXPECT_EQ(id.model, QStringLiteral("ferrotab"));
-    id = identityFromArgv0(QStringLiteral("/x/.exe"), QString());
-    EXPECT_EQ(id.model, QStringLiteral(".exe"));
+    struct Row {
+        const char *argv0, *executable, *model, *folder; // folder: nullptr where it does not matter
+    };
+    const Row rows[] = {
+        // A link or copy under another name is another model, and its folder
+        // is where the link sits, not where it points.
+        {"/opt/bus/LED-84", "/usr/lib/ferrotab/ferrotab", "LED-84", "/opt/bus"},
+        {"C:\\Bus\\Fare.exe", "", "Fare", nullptr},
+        {"/x/LED-9.bin", "", "LED-9", nullptr}, // whatever the extension, it goes
+        // Started through PATH: the folder of the running executable.
+        {"ferrotab", "/usr/local/bin/ferrotab", "ferrotab", "/usr/local/bin"},
+        {"LED-9.bin", "/usr/local/bin/LED-9.bin", "LED-9", nullptr},
+        // Nothing to go by: the program's own name.
+        {"", "", "ferrotab", nullptr},
+        {"/x/.exe", "", ".exe", nullptr},
+    };
+    for (const Row& r : rows) {
+        const auto id = identityFromArgv0(QString::fromLatin1(r.argv0), QString::fromLatin1(r.executable));
+        EXPECT_EQ(id.model, QString::fromLatin1(r.model)) << r.argv0;
+        if (r.folder) {
+            EXPECT_EQ(id.folder, QString::fromLatin1(r.folder)) << r.argv0;
+        }
+    }
 }
 
 TEST(ProgramIdentity, OnlyTheLastExtensionGoes) {
-    EXPECT_EQ(modelFromFileName(QStringLiteral("LED-9.bin")), QStringLiteral("LED-9"));
-    EXPECT_EQ(modelFromFileName(QStringLiteral("LED-9.EXE")), QStringLiteral("LED-9"));
-    EXPECT_EQ(modelFromFileName(QStringLiteral("LED-9.v2.exe")), QStringLiteral("LED-9.v2"));
-    EXPECT_EQ(modelFromFileName(QStringLiteral("LED.84")), QStringLiteral("LED"));
-    EXPECT_EQ(modelFromFileName(QStringLiteral("LED-84")), QStringLiteral("LED-84"));
-    EXPECT_EQ(modelFromFileName(QStringLiteral("LED-9.")), QStringLiteral("LED-9"));
-    EXPECT_EQ(modelFromFileName(QStringLiteral("運賃表示器.exe")), QStringLiteral("運賃表示器"));
     // A name that starts with its only dot has no extension.
-    EXPECT_EQ(modelFromFileName(QStringLiteral(".ferrotab")), QStringLiteral(".ferrotab"));
-    EXPECT_EQ(modelFromFileName(QString()), QString());
+    for (const auto& [file, model] : {std::pair{"LED-9.bin", "LED-9"}, {"LED-9.EXE", "LED-9"}, {"LED-9.v2.exe", "LED-9.v2"},
+                                      {"LED.84", "LED"}, {"LED-84", "LED-84"}, {"LED-9.", "LED-9"},
+                                      {"運賃表示器.exe", "運賃表示器"}, {".ferrotab", ".ferrotab"}, {"", ""}})
+        EXPECT_EQ(modelFromFileName(QString::fromUtf8(file)), QString::fromUtf8(model)) << file;
 }
