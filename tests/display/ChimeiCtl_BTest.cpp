@@ -21,12 +21,7 @@ QString u8(const char* text) { return QString::fromUtf8(text); }
 
 struct Dots {
     bool lit[16][16] = {};
-    bool operator==(const Dots& o) const {
-        for (int x = 0; x < 16; ++x)
-            for (int y = 0; y < 16; ++y)
-                if (lit[x][y] != o.lit[x][y]) return false;
-        return true;
-    }
+    bool operator==(const Dots&) const = default;
     int count() const {
         int n = 0;
         for (const auto& col : lit)

@@ -87,6 +87,4 @@ TEST(DegitText, PlatformTextAdjustment) {
     EXPECT_EQ(display::textAdjustmentFor(2, 4).extraSpacing, 1); // NT 4
     EXPECT_EQ(display::textAdjustmentFor(2, 10).extraSpacing, 0);
     EXPECT_TRUE(display::textAdjustmentFor(2, 10).bold);
-    EXPECT_TRUE(display::currentTextAdjustment().bold);
-    EXPECT_EQ(display::currentTextAdjustment().extraSpacing, 0);
 }
