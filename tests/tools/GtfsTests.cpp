@@ -83,12 +83,12 @@ Files zoneFeed() {
     };
 }
 
-BuiltRoute build(const Files& files, const QString& route = QStringLiteral("R1"), gtfs::PatternChoice choice = {},
+BuiltRoute build(const Files& files, const QString& route = QStringLiteral("R1"), const gtfs::PatternChoice& choice = {},
                  gtfs::BuildOptions options = {}) {
     return testing_results::expect<BuiltRoute>(gtfs::buildRoute(memoryFeed(files), route, choice, options));
 }
 
-QString errorOf(const Files& files, const QString& route = QStringLiteral("R1"), gtfs::PatternChoice choice = {}) {
+QString errorOf(const Files& files, const QString& route = QStringLiteral("R1"), const gtfs::PatternChoice& choice = {}) {
     return testing_results::expect<GtfsError>(gtfs::buildRoute(memoryFeed(files), route, choice, {})).message();
 }
 
