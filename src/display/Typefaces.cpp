@@ -4,18 +4,6 @@
 
 namespace display {
 
-QString typefaceFamily(const QString& windowsName) {
-#ifdef _WIN32
-    return windowsName;
-#else
-    if (windowsName == kPGothicTypeface) return QStringLiteral("IPAPGothic");
-    if (windowsName == kGothicTypeface) return QStringLiteral("IPAGothic");
-    if (windowsName == kPMinchoTypeface) return QStringLiteral("IPAPMincho");
-    if (windowsName == kMinchoTypeface) return QStringLiteral("IPAMincho");
-    return windowsName;
-#endif
-}
-
 QFont layoutFont(const QString& windowsName, double points, bool bold) {
     QFont font(typefaceFamily(windowsName));
     // Sizes are fixed in pixels so the layout does not move with the

@@ -1,19 +1,26 @@
 #include "platform_ui/ResourceLibrary.h"
 
 #include "platform/Cp932.h"
-#include "platform_ui/QtColor.h"
+#include "platform/Files.h"
 #include "platform/Seams.h"
+#include "platform_ui/QtColor.h"
+#include "platform_ui/TicketRenderer.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
 #include <QDir>
 #include <QColorDialog>
+#include <QComboBox>
+#include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPaintDevice>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -21,6 +28,7 @@
 #include <QSysInfo>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace ZelP4Res {
 
@@ -74,9 +82,46 @@ void carryCustomColorsOut(CustomColorTable& table) {
     for (int i = 0; i < slotCount; ++i) table[std::size_t(i)] = platform_ui::fromQColor(QColorDialog::customColor(i));
 }
 
+QString pluginFilePath(const QByteArray& path) {
+    QString file = cp932::decode(path);
+#ifndef Q_OS_WIN
+    file.replace(QLatin1Char('\\'), QLatin1Char('/'));
+#endif
+    return platform::findFileIgnoringCase(file);
+}
+
 // ---- the Qt implementation -------------------------------------------------------------
 
 namespace {
+
+// The plug-in last read, kept while its file stays the same: the panel draws
+// a ticket at every stop.
+class PluginCache {
+public:
+    const ticket::TicketPlugin* at(const QByteArray& path) {
+        if (path.isEmpty()) return nullptr;
+        const QString file = pluginFilePath(path);
+        const QFileInfo info(file);
+        if (!info.isFile()) return nullptr;
+        const Key key{info.absoluteFilePath(), info.size(), info.lastModified()};
+        if (key_ && *key_ == key) return plugin_ ? &*plugin_ : nullptr;
+        key_ = key;
+        plugin_.reset();
+        if (auto loaded = ticket::loadTicketPlugin(file); std::holds_alternative<ticket::TicketPlugin>(loaded))
+            plugin_ = std::get<ticket::TicketPlugin>(std::move(loaded));
+        return plugin_ ? &*plugin_ : nullptr;
+    }
+
+private:
+    struct Key {
+        QString path;
+        qint64 size = 0;
+        QDateTime modified;
+        bool operator==(const Key&) const = default;
+    };
+    std::optional<Key> key_;
+    std::optional<ticket::TicketPlugin> plugin_;
+};
 
 QString title(const QString& own) { return own.isEmpty() ? platform::kAppTitle : own; }
 
@@ -241,6 +286,47 @@ public:
 
     QByteArray GetOsInfo() override { return cp932::encode(QSysInfo::prettyProductName()); }
 
+    std::int32_t ZEL4_GetPlgInfo(const QByteArray& path, PlgInfo& info) override {
+        const ticket::TicketPlugin* plugin = plugins_.at(path);
+        if (!plugin) return 0;
+        info = plugin->info;
+        return 1;
+    }
+
+    std::int32_t ZEL4_SetPlgComment(const QByteArray& path, QPlainTextEdit* textBox) override {
+        const ticket::TicketPlugin* plugin = plugins_.at(path);
+        if (textBox) textBox->setPlainText(plugin ? plugin->remarks : QString());
+        return plugin ? 1 : 0;
+    }
+
+    std::int32_t ZEL4_SetCorpAddList(const QByteArray& path, QComboBox* comboBox) override {
+        const ticket::TicketPlugin* plugin = plugins_.at(path);
+        if (!plugin || !comboBox) return 0;
+        comboBox->addItems(plugin->companies);
+        return 1;
+    }
+
+    std::int32_t ZEL4_DrawSeiriken(const QByteArray& path, QPaintDevice* deviceContext, QByteArray& stopName,
+                                   const QByteArray& date, const QByteArray& time, std::int32_t route,
+                                   std::int16_t ticketNo, std::int16_t stopOrder, std::int32_t company) override {
+        const ticket::TicketPlugin* plugin = plugins_.at(path);
+        if (!plugin || !deviceContext) return 0;
+        ticket::TicketValues values;
+        values.stopName = cp932::decode(stopName);
+        values.date = cp932::decode(date);
+        values.time = cp932::decode(time);
+        values.route = route;
+        values.ticketNo = ticketNo;
+        values.stopOrder = stopOrder;
+        values.company = company;
+        platform_ui::drawTicket(*deviceContext, *plugin, values);
+        // The name the ticket carries goes back; a plug-in that replaces
+        // none leaves the bytes as they came.
+        const QString printed = ticket::printedStopName(*plugin, values.stopName);
+        if (printed != values.stopName) stopName = cp932::encode(printed);
+        return 1;
+    }
+
 private:
     // The callers keep paths as CP932 text. A path with a character outside
     // the code page would come back with "?" in it and name another file, so
@@ -255,6 +341,8 @@ private:
                              platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, {}, &dialog);
         }
     }
+
+    PluginCache plugins_;
 };
 
 std::unique_ptr<ResourceLibrary>& current() {

@@ -1,15 +1,17 @@
 #pragma once
 // The resource library: the small dialogs and choosers the program borrows
-// (digit-cell settings, text box, date, colour, file and folder choosers) and
-// the operating system's name. Like the other seams, the calls go through one
-// interface: the program uses the Qt implementation, tests install the
-// scripted fake of FakeResourceLibrary.h so that no test opens a modal dialog.
+// (digit-cell settings, text box, date, colour, file and folder choosers),
+// the operating system's name, and the bridge to the numbered-ticket
+// plug-ins. Like the other seams, the calls go through one interface: the
+// program uses the Qt implementation, tests install the scripted fake of
+// FakeResourceLibrary.h so that no test opens a modal dialog.
 //
 // Texts that cross this interface are code page 932 byte strings, as the
 // callers keep them in their settings and files.
 
 #include "platform/Color.h"
 #include "platform/Device.h"
+#include "platform/TicketPlugin.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,6 +20,9 @@
 #include <cstdint>
 #include <memory>
 
+class QComboBox;
+class QPaintDevice;
+class QPlainTextEdit;
 class QWidget;
 
 namespace ZelP4Res {
@@ -36,6 +41,9 @@ struct SystemTime {
     std::int16_t wSecond = 0;
     std::int16_t wMilliseconds = 0;
 };
+
+// The ticket plug-in's information record: fourteen signed 32-bit fields.
+using PlgInfo = ticket::PlgInfo;
 
 // Colours are 0x00BBGGRR (red in the low byte).
 using CustomColorTable = std::array<platform::Color, device::kCustomColorCount>;
@@ -67,6 +75,24 @@ public:
     virtual QByteArray Zel3FolderDlg(OwnerWindow owner, const QByteArray& prompt) = 0;
     // The operating system's name.
     virtual QByteArray GetOsInfo() = 0;
+
+    // ---- numbered-ticket plug-ins (*.4SP); the path is CP932 text --------------------------
+    // Fills the record from the plug-in at `path`; non-zero when the file is a
+    // usable plug-in, 0 (the record untouched) when it is not one or cannot
+    // be read.
+    virtual std::int32_t ZEL4_GetPlgInfo(const QByteArray& path, PlgInfo& info) = 0;
+    // Shows the plug-in's remarks in the text box (emptied when it has none
+    // or is not a plug-in). Non-zero on success.
+    virtual std::int32_t ZEL4_SetPlgComment(const QByteArray& path, QPlainTextEdit* textBox) = 0;
+    // Adds the plug-in's company names to the list, in order; their list
+    // index is what ZEL4_DrawSeiriken takes back. Non-zero on success.
+    virtual std::int32_t ZEL4_SetCorpAddList(const QByteArray& path, QComboBox* comboBox) = 0;
+    // Draws the ticket into the picture's paint device, which the caller
+    // clears before and shows after. The stop name (CP932) may be rewritten
+    // with the name the plug-in prints for it. Non-zero when drawn.
+    virtual std::int32_t ZEL4_DrawSeiriken(const QByteArray& path, QPaintDevice* deviceContext, QByteArray& stopName,
+                                           const QByteArray& date, const QByteArray& time, std::int32_t route,
+                                           std::int16_t ticketNo, std::int16_t stopOrder, std::int32_t company) = 0;
 };
 
 // The implementation in use, and replacing it (null puts the Qt one back);
@@ -96,6 +122,21 @@ inline QByteArray Zel3FolderDlg(OwnerWindow owner, const QByteArray& prompt) {
     return resourceLibrary().Zel3FolderDlg(owner, prompt);
 }
 inline QByteArray GetOsInfo() { return resourceLibrary().GetOsInfo(); }
+inline std::int32_t ZEL4_GetPlgInfo(const QByteArray& path, PlgInfo& info) {
+    return resourceLibrary().ZEL4_GetPlgInfo(path, info);
+}
+inline std::int32_t ZEL4_SetPlgComment(const QByteArray& path, QPlainTextEdit* textBox) {
+    return resourceLibrary().ZEL4_SetPlgComment(path, textBox);
+}
+inline std::int32_t ZEL4_SetCorpAddList(const QByteArray& path, QComboBox* comboBox) {
+    return resourceLibrary().ZEL4_SetCorpAddList(path, comboBox);
+}
+inline std::int32_t ZEL4_DrawSeiriken(const QByteArray& path, QPaintDevice* deviceContext, QByteArray& stopName,
+                                      const QByteArray& date, const QByteArray& time, std::int32_t route,
+                                      std::int16_t ticketNo, std::int16_t stopOrder, std::int32_t company) {
+    return resourceLibrary().ZEL4_DrawSeiriken(path, deviceContext, stopName, date, time, route, ticketNo, stopOrder,
+                                               company);
+}
 
 // ---- pieces of the Qt implementation, usable on their own ----------------------
 
@@ -111,6 +152,10 @@ QStringList qtFileFilters(const QByteArray& nulSeparatedPairs);
 // 16 are carried into the chooser and back; the 17th is left as it is.
 void carryCustomColorsIn(const CustomColorTable& table);
 void carryCustomColorsOut(CustomColorTable& table);
+
+// The plug-in file a path names: a backslash separates folders as "/" does,
+// and the file's letter case need not match (a path stored on Windows).
+QString pluginFilePath(const QByteArray& path);
 
 // The Qt implementation, for the program.
 std::unique_ptr<ResourceLibrary> makeQtResourceLibrary();

@@ -1,6 +1,8 @@
 #pragma once
 // A scripted resource library for tests: every call is recorded, and the
 // answer comes from a handler the test sets (by default: the user cancels).
+// The ticket plug-in calls open no window, so unless the test sets a handler
+// they are the real ones: plug-in files are read and tickets drawn.
 // ScopedResourceLibrary installs it and puts the previous one back.
 
 #include "platform_ui/ResourceLibrary.h"
@@ -34,6 +36,14 @@ struct FolderCall {
     OwnerWindow owner;
     QByteArray prompt;
 };
+struct DrawCall {
+    QByteArray path;
+    QPaintDevice* deviceContext;
+    QByteArray stopName, date, time; // as passed in
+    std::int32_t route;
+    std::int16_t ticketNo, stopOrder;
+    std::int32_t company;
+};
 
 struct ResourceScript {
     std::vector<Dlg100Call> dlg100;
@@ -43,6 +53,9 @@ struct ResourceScript {
     std::vector<FileCall> files;
     std::vector<FolderCall> folders;
     int osInfoCalls = 0;
+    // The plug-in path of each call, in order.
+    std::vector<QByteArray> plgInfoCalls, plgCommentCalls, corpListCalls;
+    std::vector<DrawCall> draws;
 
     // Answers. Each handler may change the in-out arguments and returns the
     // call's result. Unset: cancelled (0 or the empty text), nothing changed.
@@ -54,6 +67,11 @@ struct ResourceScript {
     QByteArray fileAnswer;   // returned by Zel3FileDlg
     QByteArray folderAnswer; // returned by Zel3FolderDlg
     QByteArray osName = "Debian GNU/Linux 12 (bookworm)";
+    // Plug-in answers; unset: the real bridge.
+    std::function<std::int32_t(const QByteArray& path, PlgInfo&)> onGetPlgInfo;
+    std::function<std::int32_t(const QByteArray& path, QPlainTextEdit*)> onSetPlgComment;
+    std::function<std::int32_t(const QByteArray& path, QComboBox*)> onSetCorpAddList;
+    std::function<std::int32_t(const DrawCall&, QByteArray& stopName)> onDraw;
 };
 
 class FakeResourceLibrary final : public ResourceLibrary {
@@ -91,9 +109,29 @@ public:
         ++s_->osInfoCalls;
         return s_->osName;
     }
+    std::int32_t ZEL4_GetPlgInfo(const QByteArray& path, PlgInfo& info) override {
+        s_->plgInfoCalls.push_back(path);
+        return s_->onGetPlgInfo ? s_->onGetPlgInfo(path, info) : real_->ZEL4_GetPlgInfo(path, info);
+    }
+    std::int32_t ZEL4_SetPlgComment(const QByteArray& path, QPlainTextEdit* textBox) override {
+        s_->plgCommentCalls.push_back(path);
+        return s_->onSetPlgComment ? s_->onSetPlgComment(path, textBox) : real_->ZEL4_SetPlgComment(path, textBox);
+    }
+    std::int32_t ZEL4_SetCorpAddList(const QByteArray& path, QComboBox* comboBox) override {
+        s_->corpListCalls.push_back(path);
+        return s_->onSetCorpAddList ? s_->onSetCorpAddList(path, comboBox) : real_->ZEL4_SetCorpAddList(path, comboBox);
+    }
+    std::int32_t ZEL4_DrawSeiriken(const QByteArray& path, QPaintDevice* deviceContext, QByteArray& stopName,
+                                   const QByteArray& date, const QByteArray& time, std::int32_t route,
+                                   std::int16_t ticketNo, std::int16_t stopOrder, std::int32_t company) override {
+        s_->draws.push_back({path, deviceContext, stopName, date, time, route, ticketNo, stopOrder, company});
+        if (s_->onDraw) return s_->onDraw(s_->draws.back(), stopName);
+        return real_->ZEL4_DrawSeiriken(path, deviceContext, stopName, date, time, route, ticketNo, stopOrder, company);
+    }
 
 private:
     std::shared_ptr<ResourceScript> s_;
+    std::unique_ptr<ResourceLibrary> real_ = makeQtResourceLibrary();
 };
 
 class ScopedResourceLibrary {
