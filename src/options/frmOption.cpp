@@ -6,6 +6,7 @@
 #include "options/Backlight.h"
 #include "options/ControlValues.h"
 #include "options/OptionWidgets.h"
+#include "options/PluginDescription.h"
 #include "options/TicketLabels.h"
 #include "platform/Cp932.h"
 #include "platform/Seams.h"
@@ -59,6 +60,11 @@ const QByteArray& soundFilter() {
 const QByteArray& pictureFilter() {
     static const QByteArray filter =
         chooserFilter({"ビットマップ(*.bmp)", "*.bmp", "GIF画像(*.gif)", "*.gif", "JPEG画像(*.jpg)", "*.jpg"});
+    return filter;
+}
+
+const QByteArray& pluginFilter() {
+    static const QByteArray filter = chooserFilter({"整理券プラグイン(*.4SP)", "*.4SP"});
     return filter;
 }
 
@@ -583,6 +589,9 @@ void frmOption::buildPage5() {
         // The clear button shows a cross.
         Command11 = button(QStringLiteral("×"), Frame10);
         Command11->setFixedWidth(Command1->width());
+        Command11->setAccessibleName(QStringLiteral("整理券プラグインの指定を消去"));
+        connect(Command1, &QPushButton::clicked, this, &frmOption::Command1_Click);
+        connect(Command11, &QPushButton::clicked, this, &frmOption::Command11_Click);
         row->addWidget(txtSeiriPlgDir, 1);
         row->addWidget(Command1);
         row->addWidget(Command11);
@@ -883,8 +892,9 @@ void frmOption::applyRecord(const settings::SettingsRecord& r, bool followUps) {
     setOption(Option4[2], r.TicketDateFixed);
     Label10->setText(r.TicketFixedDate);
 
-    // 9. The ticket plug-in is described afresh from txtSeiriPlgDir once the
-    // plug-in bridge exists.
+    // 9. The ticket plug-in described afresh from the stored path; a path
+    // that names no plug-in stays as it is, silently.
+    if (followUps) SetPlgin(txtSeiriPlgDir->text());
 }
 
 // ---- applying to the display -----------------------------------------------------------------
@@ -980,6 +990,41 @@ void frmOption::Command7_Click() {
     }
     if (ZelP4Res::Call_dlg111(this, date) != 0)
         Label10->setText(options::fixedDateText(date.wYear, date.wMonth, date.wDay));
+}
+
+void frmOption::Command1_Click() {
+    const QByteArray chosen = ZelP4Res::Zel3FileDlg(this, 0, pluginFilter(), QByteArray(),
+                                                    cp932::encode(QStringLiteral("プラグインの選択")));
+    if (chosen.isEmpty()) return;
+    // The previous plug-in's company names go whether or not the new file is one.
+    if (companyList_) companyList_->clear();
+    const QString path = cp932::decode(chosen);
+    if (SetPlgin(path)) {
+        txtSeiriPlgDir->setText(path);
+        return;
+    }
+    platform::MsgBox(QStringLiteral("指定したファイルはプラグインでないか、内容が不正です"), platform::MsgButtons::Ok,
+                     platform::MsgIcon::Critical, QStringLiteral("プラグインロードエラー"), this);
+}
+
+void frmOption::Command11_Click() {
+    // The panel's company list and the preview's size stay as they are.
+    txtSeiriPlgDir->clear();
+    txtPlginComment->clear();
+    List1->clear();
+}
+
+bool frmOption::SetPlgin(const QString& path) {
+    if (path.isEmpty()) return false;
+    const QByteArray pathBytes = cp932::encode(path);
+    ZelP4Res::PlgInfo info;
+    if (ZelP4Res::ZEL4_GetPlgInfo(pathBytes, info) == 0) return false;
+    ZelP4Res::ZEL4_SetPlgComment(pathBytes, txtPlginComment);
+    List1->clear();
+    List1->addItems(options::pluginPropertyLines(info));
+    if (ticketPicture_) ticketPicture_->setFixedSize(std::max(0, info.PreviewWidth), std::max(0, info.PreviewHeight));
+    if (info.CorpSwitch >= 1 && companyList_) ZelP4Res::ZEL4_SetCorpAddList(pathBytes, companyList_);
+    return true;
 }
 
 void frmOption::Command4_Click() {

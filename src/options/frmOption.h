@@ -51,6 +51,12 @@ public:
     // the label colour and picture. Without them the mode is OFF.
     void setBacklightSwitch(options::BacklightSwitch* backlight) { backlight_ = backlight; }
     Form1* display() const { return display_; }
+    // The operation panel's ticket preview picture, sized for the chosen
+    // plug-in, and its company list, filled by it.
+    void setTicketPreview(QWidget* picture, QComboBox* companies) {
+        ticketPicture_ = picture;
+        companyList_ = companies;
+    }
 
     // ---- page selection ---------------------------------------------------------------
     // Page buttons: data folders (0), panel and ticket numbers (1), digit parts
@@ -134,6 +140,10 @@ public:
     // The colour chooser on a colour button's colour, with the settings'
     // custom colours; a chosen colour becomes the button's.
     void GetBtnColor(options::ColorButton* button);
+    // Describes the plug-in at `path` (its properties and remarks) and
+    // prepares the panel for it (the preview's size, the company names).
+    // False, with nothing changed, when the path names no usable plug-in.
+    bool SetPlgin(const QString& path);
 
     // The controls to fields 1-61 of the record, and back. SetOptionInfo runs
     // every change handler as a user's change would, then has the backlight
@@ -162,6 +172,8 @@ public:
     void Command8_Click(int index);
     void Command9_Click(int index);
     void Command7_Click();
+    void Command1_Click();  // choose a plug-in
+    void Command11_Click(); // clear the plug-in
     void Command4_Click();
 
 private:
@@ -183,4 +195,6 @@ private:
 
     Form1* display_ = nullptr;
     options::BacklightSwitch* backlight_ = nullptr;
+    QWidget* ticketPicture_ = nullptr;
+    QComboBox* companyList_ = nullptr;
 };

@@ -81,6 +81,9 @@ public:
     void clear();
     // Shows what the image holds now.
     void refresh() { update(); }
+    // As large as it may be: the whole room it is given, or the size fixed
+    // for the plug-in's ticket.
+    QSize sizeHint() const override { return QSize(1000, 1000).boundedTo(maximumSize()); }
 
 signals:
     // A mouse button went down on the picture at `pos`.

@@ -122,6 +122,10 @@ frmCtl::frmCtl(Form1* display, frmOption* options, QWidget* parent)
     mainColumn_->setGeometry(0, 0, kNarrowWidth, height);
     previewPane_->setGeometry(kNarrowWidth, 0, kWideWidth - kNarrowWidth, height);
     setFixedSize(kNarrowWidth, height);
+
+    // The options dialog sizes the preview for its plug-in and fills the
+    // company list from it.
+    if (options_) options_->setTicketPreview(picSeirikenPrev, Combo1);
 }
 
 frmCtl::~frmCtl() = default;
@@ -358,10 +362,14 @@ QWidget* frmCtl::buildPreviewPane() {
     picSeirikenPrev->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(picSeirikenPrev, &panel::PreviewPicture::mouseDown, this,
             [this](Qt::MouseButton button, QPoint pos) { picSeirikenPrev_MouseDown(button, pos); });
-    column->addWidget(picSeirikenPrev, 1);
+    // The whole pane until a plug-in gives the ticket its size; then the
+    // ticket, centred at the top.
+    column->addWidget(picSeirikenPrev, 1, Qt::AlignHCenter);
     Combo1 = new QComboBox(pane);
     Combo1->setAccessibleName(QStringLiteral("整理券プラグインの項目"));
     column->addWidget(Combo1);
+    // Choosing another company reprints the ticket at once.
+    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
 
     MnuHide = new QMenu(this);
     MnuHideCopy = MnuHide->addAction(QStringLiteral("コピー(&C)"));
@@ -523,17 +531,39 @@ void frmCtl::DispData(int n) {
     for (const panel::CellWrite& w : panel::fareCellWrites(row, n, s.StartSection, lateNight(), infoDigits(), s.RouteText))
         display_->Degit[size_t(w.cell)]->setValue(w.value);
 
-    // The numbered-ticket preview: cleared, drawn afresh by the ticket
-    // plug-in for this stop (with ticketDateForPrint() and Combo1's entry)
-    // once a plug-in is chosen, then shown.
-    picSeirikenPrev->clear();
-    picSeirikenPrev->refresh();
+    // The numbered-ticket preview, which may give the stop another name.
+    drawTicketPreview(n);
 
     // The cells and the preview repaint before the stop name changes. The
     // name is taken now: what runs meanwhile may load another route.
     const QString stopName = row.StopName;
     platform::DoEvents();
     display_->ChimeiCtl->SetChimei(stopName);
+}
+
+void frmCtl::drawTicketPreview(int n) {
+    if (n < 1 || n > route::kMaxFareRows) return;
+    picSeirikenPrev->clear();
+    if (options_ && options::marked(options_->chkUseSeiriPrev)) {
+        mdlOrv_000::RunState& s = mdlOrv_000::state();
+        route::FareRow& row = s.FareTable[size_t(n - 1)];
+        // The library gets the name as bytes it may rewrite; what it leaves
+        // there is the stop's name from now on.
+        const QByteArray given = cp932::encode(row.StopName);
+        QByteArray stopName = given;
+        const QString time = platform::clock().now().time().toString(QStringLiteral("HH:mm:ss"));
+        ZelP4Res::ZEL4_DrawSeiriken(cp932::encode(options_->txtSeiriPlgDir->text()), &picSeirikenPrev->image, stopName,
+                                    cp932::encode(ticketDateForPrint()), cp932::encode(time),
+                                    std::int32_t(s.RouteText.toInt()), row.TicketNo, std::int16_t(n),
+                                    std::int32_t(Combo1->currentIndex()));
+        if (stopName != given) row.StopName = cp932::decode(stopName);
+    }
+    picSeirikenPrev->refresh();
+}
+
+void frmCtl::Combo1_Click() {
+    const mdlOrv_000::RunState& s = mdlOrv_000::state();
+    if (s.RowCount > 0 && !Check1->isChecked()) drawTicketPreview(s.CurrentRow + 1);
 }
 
 // ---- the ride ------------------------------------------------------------------------------

@@ -136,6 +136,12 @@ public:
     // Puts row n (1..301) of the fare table on the device: fares, information
     // digits, the ticket preview and the stop name.
     void DispData(int n);
+    // The ticket preview for row n: cleared, and drawn by the ticket plug-in
+    // when the preview is on, with today's or the kept date, the time, the
+    // route, the row's ticket number and name, n and the chosen company.
+    void drawTicketPreview(int n);
+    // Another company chosen: the current stop's ticket again.
+    void Combo1_Click();
 
     // Data back (0) or forward (1).
     void Command2_Click(int index);
