@@ -18,7 +18,9 @@
 // folders and these sounds filled in (absolute paths, so the device finds
 // them from any current folder), the data forward/back sound chosen by fare
 // column 90 and played to its end before the fares change, and the
-// pre-broadcast chime before every announcement.
+// pre-broadcast chime before every announcement, and the plain sample ticket
+// plug-in (plugins/sakuragawa_plain.4SP, copied there by the build) drawing
+// the ticket preview.
 
 #include "platform/Files.h"
 #include "platform/Twips.h"
@@ -166,6 +168,9 @@ int main(int argc, char** argv) {
     r.AnnounceSoundFile1 = path("announce.wav");
     r.AnnounceSoundFile2 = path("announce_2.wav");
     r.AnnounceSoundFile3 = path("announce_3.wav");
+    // The ticket preview on, with the plain sample ticket; ">>" opens its pane.
+    r.TicketPreviewOn = 1;
+    r.TicketPluginFile = path("plugins/sakuragawa_plain.4SP");
     // No saved place for either window: a place off every screen, so both
     // open where a first start puts them (the display top-left, the panel
     // bottom-right) until the device is closed and saves where they are.
