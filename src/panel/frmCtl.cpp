@@ -38,6 +38,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -655,6 +656,13 @@ void frmCtl::Command8_Click() {
 void frmCtl::Check4_Click() {
     const bool open = Check4->isChecked();
     setFixedWidth(open ? kWideWidth : kNarrowWidth);
+    // The pane opens to the right; a panel at the screen's right edge (where
+    // a first start puts it) moves left by as much as would be off the screen.
+    if (open && isVisible() && screen()) {
+        const QRect room = screen()->availableGeometry();
+        const int over = frameGeometry().right() - room.right();
+        if (over > 0) move(std::max(room.left(), pos().x() - over), pos().y());
+    }
     Check4->setText(open ? QStringLiteral("<<") : QStringLiteral(">>"));
     Check4->setToolTip(open ? QStringLiteral("整理券プレビューを隠します") : QStringLiteral("整理券プレビューを開きます"));
     Check4->setAccessibleDescription(Check4->toolTip());
