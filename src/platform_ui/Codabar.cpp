@@ -20,6 +20,8 @@ std::vector<bool> codabarModules(const QByteArray& data, bool checkDigit) {
     std::vector<bool> modules(size_t(symbol->width));
     for (int i = 0; i < symbol->width; ++i)
         modules[size_t(i)] = ((symbol->encoded_data[0][i >> 3] >> (i & 7)) & 1) != 0;
+    // From the first bar to the last: the quiet zones are the caller's.
+    while (!modules.empty() && !modules.back()) modules.pop_back();
     return modules;
 }
 

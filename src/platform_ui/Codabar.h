@@ -7,7 +7,7 @@
 
 namespace platform_ui {
 
-// The symbol's modules from left to right, true for a bar: the data with its
+// The symbol's modules from its first bar to its last, true for a bar: the data with its
 // start and stop letters (A to D), and with `checkDigit` the modulo-16 check
 // character before the stop letter. Empty when Zint refuses the data.
 std::vector<bool> codabarModules(const QByteArray& data, bool checkDigit);

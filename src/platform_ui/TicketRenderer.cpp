@@ -51,8 +51,11 @@ void drawText(QPainter& p, const QString& text, const QRectF& box, const QFont& 
     const double advance = metrics.horizontalAdvance(text) - font.letterSpacing();
     const double scale = advance > box.width() ? box.width() / advance : 1.0;
     const double drawnWidth = advance * scale;
+    const QRectF ink = metrics.tightBoundingRect(text);
     double left = box.left();
-    if (align == ticket::HAlign::Center) left = box.center().x() - drawnWidth / 2;
+    // Centred by the ink, so that a lone "1" stands in the middle of its box;
+    // left and right by the letters' advance, so that lines align.
+    if (align == ticket::HAlign::Center) left = box.center().x() - (ink.left() + ink.width() / 2) * scale;
     else if (align == ticket::HAlign::Right) left = box.right() - drawnWidth;
     double baseline = 0;
     if (valign == ticket::VAlign::Top) {
@@ -62,7 +65,6 @@ void drawText(QPainter& p, const QString& text, const QRectF& box, const QFont& 
     } else {
         // The ink itself is centred: a large number sits in the middle of its
         // box whatever room the face keeps above and below its digits.
-        const QRectF ink = metrics.tightBoundingRect(text);
         baseline = box.center().y() - (ink.top() + ink.height() / 2);
     }
     p.save();
