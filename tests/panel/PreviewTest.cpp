@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -123,6 +124,34 @@ TEST_F(PreviewTest, ChoosingAnotherCompanyReprintsTheTicketWithIt) {
     EXPECT_NE(picture().copy(0, 0, 180, 26), before.copy(0, 0, 180, 26)) << "the company band changed";
     forward();
     EXPECT_EQ(library->draws.back().company, 1) << "kept for the next stops";
+}
+
+TEST_F(PreviewTest, APluginChosenInTheOptionsPrintsTheCurrentStopsTicketOnOk) {
+    usePlugin(kPlain);
+    previewOn(true);
+    setRoute(QStringLiteral("12"), QStringLiteral("1"));
+    forward();
+    ASSERT_EQ(library->draws.size(), 2u);
+    QTimer::singleShot(0, dialog.get(), [&] {
+        library->fileAnswer = cp932::encode(kBarcode);
+        dialog->Command1->click();
+        dialog->Command4->click(); // "OK"
+    });
+    panel->Command4->click();
+    ASSERT_EQ(library->draws.size(), 3u);
+    EXPECT_EQ(library->draws[2].path, cp932::encode(kBarcode));
+    EXPECT_EQ(library->draws[2].stopOrder, 2) << "the stop the bus is at";
+    EXPECT_EQ(picture().size(), QSize(180, 284));
+    EXPECT_EQ(picture().pixel(1, 1) & 0xFFFFFF, 0x1F3A6Eu) << "the new ticket's company band";
+
+    // The preview turned off in the options: cleared at once.
+    QTimer::singleShot(0, dialog.get(), [&] {
+        dialog->chkUseSeiriPrev->setChecked(false);
+        dialog->Command4->click();
+    });
+    panel->Command4->click();
+    EXPECT_EQ(library->draws.size(), 3u);
+    EXPECT_TRUE(allWhite(picture()));
 }
 
 TEST_F(PreviewTest, TheTicketDateFollowsItsModeWhenTheDayChangesDuringARun) {
