@@ -433,7 +433,9 @@ TicketPlugin readPlugin(const QJsonObject& root) {
     rec.BarcodeMode = info.integer(QStringLiteral("BarcodeMode"), barcodes > 0 ? 1 : 0, 2, none);
     rec.RouteMax = info.integer(QStringLiteral("RouteMax"), barcodes > 0 ? 1 : 0, kMaxRouteMax, none);
     rec.StopMin = info.integer(QStringLiteral("StopMin"), 0, kMaxStopNumber, none);
-    rec.StopMax = info.integer(QStringLiteral("StopMax"), rec.StopMin, kMaxStopNumber, none);
+    // Without a barcode a StopMin given alone is a range of that one stop.
+    rec.StopMax = info.integer(QStringLiteral("StopMax"), rec.StopMin, kMaxStopNumber,
+                               barcodes > 0 ? std::nullopt : std::optional<int>(rec.StopMin));
     rec.CorpSwitch = info.integer(QStringLiteral("CorpSwitch"), 0, 1, 0);
     if (rec.CorpSwitch >= 1 && p.companies.size() < 2)
         throw Fault{QStringLiteral("PlgInfo, CorpSwitch: switching needs at least two Companies")};

@@ -188,6 +188,14 @@ TEST(TicketPlugin, BarcodesAreCheckedAsNw7AndNeedTheFareBoxRanges) {
         bad[QStringLiteral("Elements")] = elements;
         EXPECT_TRUE(std::holds_alternative<PluginError>(read(bad))) << data;
     }
+    // Without a barcode the ranges may be left out, but never cross: a
+    // StopMin alone is a range of one stop.
+    QJsonObject noBarcode = minimal();
+    noBarcode[QStringLiteral("PlgInfo")] = QJsonObject{{"StopMin", 99}};
+    EXPECT_EQ(plugin(noBarcode).info.StopMax, 99);
+    noBarcode[QStringLiteral("PlgInfo")] = QJsonObject{{"StopMin", 99}, {"StopMax", 98}};
+    EXPECT_TRUE(errorOf(read(noBarcode)).contains(QStringLiteral("StopMax: must be 99 to 999")));
+
     QJsonObject countWrong = good;
     QJsonObject info = ranges;
     info[QStringLiteral("BarcodeCount")] = 2;
