@@ -1007,7 +1007,7 @@ void frmOption::Command1_Click() {
                      platform::MsgIcon::Critical, QStringLiteral("プラグインロードエラー"), this);
 }
 
-void frmOption::Command11_Click() {
+void frmOption::Command11_Click() const {
     // The panel's company list and the preview's size stay as they are.
     txtSeiriPlgDir->clear();
     txtPlginComment->clear();

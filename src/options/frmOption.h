@@ -173,7 +173,7 @@ public:
     void Command9_Click(int index);
     void Command7_Click();
     void Command1_Click();  // choose a plug-in
-    void Command11_Click(); // clear the plug-in
+    void Command11_Click() const; // clear the plug-in
     void Command4_Click();
 
 private:

@@ -137,7 +137,7 @@ std::vector<Segment> parseFormat(const QString& text, ElementKind kind, const QS
 // Reads one JSON object, knowing which keys it may have.
 class ObjectReader {
 public:
-    ObjectReader(const QJsonObject& object, QString where, QStringList known)
+    ObjectReader(const QJsonObject& object, QString where, const QStringList& known)
         : object_(object), where_(std::move(where)) {
         // Keys starting with "_" are the author's notes.
         for (auto it = object_.begin(); it != object_.end(); ++it) {
@@ -177,7 +177,7 @@ public:
             throw Fault{place(key) + QStringLiteral(": missing")};
         }
         if (!v.isString()) throw Fault{place(key) + QStringLiteral(": must be a text in quotes")};
-        const QString s = v.toString();
+        QString s = v.toString();
         if (s.size() > maxLength) throw Fault{place(key) + QStringLiteral(": longer than %1 characters").arg(maxLength)};
         return s;
     }

@@ -21,7 +21,7 @@
 namespace ticket {
 
 inline constexpr int kFormatVersion = 1;
-inline constexpr qint64 kMaxFileBytes = 1024 * 1024;
+inline constexpr qint64 kMaxFileBytes = qint64(1024) * 1024;
 // The first field of the information record: "4SP" and the format version,
 // as little-endian bytes.
 inline constexpr std::int32_t kPlgHead = 0x34 | (0x53 << 8) | (0x50 << 16) | (kFormatVersion << 24);

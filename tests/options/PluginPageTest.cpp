@@ -57,7 +57,7 @@ protected:
         };
     }
     QString notAPlugin() {
-        const QString path = dir.filePath(QStringLiteral("readme.4SP"));
+        QString path = dir.filePath(QStringLiteral("readme.4SP"));
         QFile f(path);
         f.open(QIODevice::WriteOnly);
         f.write("これはプラグインではありません");

@@ -171,7 +171,7 @@ TEST_F(PreviewTest, TheTicketDateFollowsItsModeWhenTheDayChangesDuringARun) {
         dialog->Option4[size_t(m.option)]->setChecked(true);
         time->wall = QDateTime(QDate(2026, 12, 6), QTime(23, 58, 0));
         setRoute(QStringLiteral("12"), QStringLiteral("1"));
-        time->advance(5 * 60 * 1000); // past midnight
+        time->advance(qint64(5) * 60 * 1000); // past midnight
         forward();
         ASSERT_EQ(library->draws.size(), 2u) << m.option;
         EXPECT_EQ(library->draws[0].date, QByteArray(m.atRouteSet)) << m.option;

@@ -106,14 +106,14 @@ TEST(TicketPlugin, WhatIsNotAPluginIsRefusedWithTheReasonAndThePlace) {
         std::function<QJsonObject(QJsonObject)> change;
         const char* reasonHas;
     };
-    auto set = [](const char* key, QJsonValue v) {
+    auto set = [](const char* key, const QJsonValue& v) {
         return [key, v](QJsonObject o) {
             o[QLatin1String(key)] = v;
             return o;
         };
     };
-    auto element = [](QJsonObject e) { return [e](QJsonObject o) { return withElement(o, e); }; };
-    auto changed = [](QJsonObject e, const char* key, QJsonValue v) {
+    auto element = [](const QJsonObject& e) { return [e](QJsonObject o) { return withElement(std::move(o), e); }; };
+    auto changed = [](QJsonObject e, const char* key, const QJsonValue& v) {
         e[QLatin1String(key)] = v;
         return e;
     };
