@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     const std::int32_t company = argc > 7 ? std::atoi(argv[7]) : 0;
 
     if (const auto read = ticket::loadTicketPlugin(pluginPath); std::holds_alternative<ticket::PluginError>(read)) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(pluginPath), qPrintable(std::get<ticket::PluginError>(read).message));
+        std::fprintf(stderr, "%s: %s\n", qPrintable(pluginPath), qPrintable(std::get<ticket::PluginError>(read).message()));
         return 1;
     }
     const QByteArray path = cp932::encode(pluginPath);

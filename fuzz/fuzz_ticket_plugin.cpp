@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const ticket::PluginResult result = ticket::readTicketPlugin(bytes);
     if (const auto* e = std::get_if<ticket::PluginError>(&result)) {
-        check(!e->message.isEmpty());
+        check(!e->message().isEmpty());
         return 0;
     }
     const ticket::TicketPlugin& plugin = std::get<ticket::TicketPlugin>(result);

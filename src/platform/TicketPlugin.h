@@ -119,7 +119,8 @@ struct TicketPlugin {
 // Why a file is not a plug-in: one line naming the place (a key, an
 // element's number) and the fault.
 struct PluginError {
-    QString message;
+    QString What;
+    QString message() const { return What; }
 };
 
 using PluginResult = std::variant<TicketPlugin, PluginError>;

@@ -6,10 +6,10 @@
 #include "options/PluginDescription.h"
 #include "platform/Cp932.h"
 #include "settings/SettingsRecord.h"
+#include "support/FileBytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -58,9 +58,7 @@ protected:
     }
     QString notAPlugin() {
         QString path = dir.filePath(QStringLiteral("readme.4SP"));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write("これはプラグインではありません");
+        testing_files::writeFile(path, "これはプラグインではありません");
         return path;
     }
 

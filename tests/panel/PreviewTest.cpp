@@ -4,10 +4,10 @@
 // day changes during a run, the name a plug-in gives a stop kept for the
 // rest of the run, and the widened panel kept on the screen.
 #include "PanelFixture.h"
+#include "support/FileBytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
@@ -187,15 +187,10 @@ TEST_F(PreviewTest, TheTicketDateFollowsItsModeWhenTheDayChangesDuringARun) {
 
 TEST_F(PreviewTest, TheNameAPluginPrintsForAStopIsTheStopsNameFromThenOn) {
     // The plain sample, printing 市役所前 shorter.
-    QFile sample(kPlain);
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-    QByteArray text = sample.readAll();
+    QByteArray text = testing_files::readFile(kPlain);
     text.replace("\"PaperColor\"", "\"StopNameReplacements\": {\"市役所前\": \"市役所\"},\n  \"PaperColor\"");
     const QString path = folder.filePath(QStringLiteral("short_names.4SP"));
-    QFile plugin(path);
-    ASSERT_TRUE(plugin.open(QIODevice::WriteOnly));
-    plugin.write(text);
-    plugin.close();
+    testing_files::writeFile(path, text);
     usePlugin(path);
     previewOn(true);
 

@@ -3,9 +3,10 @@
 // the place, and the texts a ticket prints follow the values handed over.
 #include "platform/TicketPlugin.h"
 
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
+#include "support/Results.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,9 +21,7 @@ namespace {
 const QString kSamples = QStringLiteral(FERROTAB_TEST_DATA "/../../data/sample/plugins/");
 
 TicketPlugin sample(const char* name) {
-    const PluginResult r = loadTicketPlugin(kSamples + QLatin1String(name));
-    if (const auto* e = std::get_if<PluginError>(&r)) ADD_FAILURE() << name << ": " << e->message.toStdString();
-    return std::holds_alternative<TicketPlugin>(r) ? std::get<TicketPlugin>(r) : TicketPlugin{};
+    return testing_results::expect<TicketPlugin>(loadTicketPlugin(kSamples + QLatin1String(name)));
 }
 
 // The smallest plug-in: a ticket number on a 100 x 80 slip.
@@ -38,12 +37,9 @@ QJsonObject minimal() {
 
 PluginResult read(const QJsonObject& o) { return readTicketPlugin(QJsonDocument(o).toJson()); }
 
-QString errorOf(const PluginResult& r) {
-    const auto* e = std::get_if<PluginError>(&r);
-    return e ? e->message : QString();
-}
+QString errorOf(const PluginResult& r) { return testing_results::expect<PluginError>(r).message(); }
 
-// Replaces element `i`'s key, or adds an element.
+// The plug-in with one more element.
 QJsonObject withElement(QJsonObject o, const QJsonObject& element) {
     QJsonArray elements = o[QStringLiteral("Elements")].toArray();
     elements.append(element);
@@ -61,14 +57,11 @@ const Element& only(const TicketPlugin& p, ElementKind kind) {
     for (const Element& e : p.elements)
         if (e.kind == kind) return e;
     ADD_FAILURE() << "no element of that kind";
-    return p.elements.front();
+    static const Element none;
+    return none;
 }
 
-TicketPlugin plugin(const QJsonObject& o) {
-    const PluginResult r = read(o);
-    EXPECT_TRUE(std::holds_alternative<TicketPlugin>(r)) << errorOf(r).toStdString();
-    return std::holds_alternative<TicketPlugin>(r) ? std::get<TicketPlugin>(r) : TicketPlugin{};
-}
+TicketPlugin plugin(const QJsonObject& o) { return testing_results::expect<TicketPlugin>(read(o)); }
 
 } // namespace
 
@@ -211,13 +204,8 @@ TEST(TicketPlugin, FilesThatAreNoJsonOrTooLargeAreRefusedUnread) {
 
     QTemporaryDir dir;
     const QString large = dir.filePath(QStringLiteral("large.4SP"));
-    {
-        // A valid plug-in padded with spaces past 1 MiB.
-        QFile f(large);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QJsonDocument(minimal()).toJson());
-        f.write(QByteArray(kMaxFileBytes, ' '));
-    }
+    // A valid plug-in padded with spaces past 1 MiB.
+    testing_files::writeFile(large, QJsonDocument(minimal()).toJson() + QByteArray(kMaxFileBytes, ' '));
     EXPECT_TRUE(errorOf(loadTicketPlugin(large)).contains(QStringLiteral("1 MiB")));
     EXPECT_TRUE(std::holds_alternative<PluginError>(loadTicketPlugin(dir.filePath(QStringLiteral("none.4SP")))));
     EXPECT_TRUE(std::holds_alternative<PluginError>(loadTicketPlugin(dir.path())));
@@ -263,6 +251,7 @@ TEST(TicketPlugin, NumbersNamesAndCompaniesArePrintedAsHandedOver) {
     elements[0] = number;
     o[QStringLiteral("Elements")] = elements;
     const TicketPlugin p = plugin(o);
+    ASSERT_EQ(p.elements.size(), 5u);
 
     TicketValues v;
     v.route = 12;

@@ -6,6 +6,7 @@
 #include "platform_ui/Codabar.h"
 #include "platform_ui/ResourceLibrary.h"
 
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
 #include <QComboBox>
@@ -223,11 +224,8 @@ TEST(TicketBridge, InformationRemarksAndCompaniesOfAPlugin) {
     // nothing drawn.
     QTemporaryDir dir;
     const QString bad = dir.filePath(QStringLiteral("bad.4SP"));
-    {
-        QFile f(bad);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("MZ\x90\x00 not a plug-in");
-    }
+    const char program[] = "MZ\x90\x00 not a plug-in";
+    testing_files::writeFile(bad, QByteArray(program, sizeof program - 1));
     ZelP4Res::PlgInfo untouched;
     untouched.PreviewWidth = 77;
     EXPECT_EQ(ZelP4Res::ZEL4_GetPlgInfo(cp932::encode(bad), untouched), 0);
@@ -245,12 +243,10 @@ TEST(TicketBridge, APathFromWindowsAndAChangedFileAreFollowed) {
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("plugins"))));
     const QString path = dir.filePath(QStringLiteral("plugins/Ticket.4SP"));
     auto write = [&](int width) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(QStringLiteral(R"({"FormatVersion": 1, "PreviewWidth": %1, "PreviewHeight": 60,
+        testing_files::writeFile(path, QStringLiteral(R"({"FormatVersion": 1, "PreviewWidth": %1, "PreviewHeight": 60,
             "Elements": [{"Type": "TicketNumber", "X": 0, "Y": 0, "Width": 50, "Height": 60, "Size": 40}]})")
-                    .arg(width)
-                    .toUtf8());
+                                           .arg(width)
+                                           .toUtf8());
     };
     write(50);
     // Separators and letter case as a settings file from Windows has them.
