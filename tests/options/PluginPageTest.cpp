@@ -69,27 +69,20 @@ protected:
 
 } // namespace
 
-TEST(PluginDescription, WithoutBarcodesSixLinesAndOnlyOneCountsAsPossible) {
+TEST(PluginDescription, SixLinesWithoutBarcodesTenWithAndOnlyOneCountsAsPossible) {
     PlgInfo info;
     info.CanPrintDate = 1;
-    info.CanPrintTime = 2; // only 1 is "possible"
-    info.CanPrintRoute = 0;
+    info.CanPrintTime = 2;  // only 1 is "possible"
     info.CanPrintStop = 1;
-    info.CanPrintBarcode = 0;
-    info.BarcodeCount = 5; // not listed without barcodes
-    info.CorpSwitch = 2;   // 1 or more is possible
+    info.BarcodeCount = 5;  // not listed without barcodes
+    info.CorpSwitch = 2;    // 1 or more is possible
     EXPECT_EQ(options::pluginPropertyLines(info),
               (QStringList{QStringLiteral("日付の印字 ---> 可能"), QStringLiteral("時刻の印字 ---> 不可"),
                            QStringLiteral("系統番号の印字 ---> 不可"), QStringLiteral("停名の印字 ---> 可能"),
                            QStringLiteral("バーコード印字 ---> 不可"), QStringLiteral("社名切り替え:---> 可能")}));
-    info.CorpSwitch = 0;
-    EXPECT_EQ(options::pluginPropertyLines(info).last(), QStringLiteral("社名切り替え:---> 不可"));
     info.CorpSwitch = -1;
     EXPECT_EQ(options::pluginPropertyLines(info).last(), QStringLiteral("社名切り替え:---> 不可"));
-}
 
-TEST(PluginDescription, WithBarcodesTheFourBarcodeLinesBeforeTheCompanyLine) {
-    PlgInfo info;
     info.CanPrintBarcode = 1;
     info.BarcodeCount = 2;
     info.BarcodeMode = 1;
@@ -102,9 +95,6 @@ TEST(PluginDescription, WithBarcodesTheFourBarcodeLinesBeforeTheCompanyLine) {
     EXPECT_EQ(listed.mid(5, 4), (QStringList{QStringLiteral("バーコード本数 ---> 2"), QStringLiteral("バーコード系統方式 ---> 連番式"),
                                              QStringLiteral("設定可能な系統範囲 ---> 1 ～ 999"),
                                              QStringLiteral("停留所認識範囲 ---> 1 ～ 99")}));
-    EXPECT_EQ(listed[9], QStringLiteral("社名切り替え:---> 不可"));
-    info.BarcodeMode = 2;
-    EXPECT_EQ(options::pluginPropertyLines(info)[6], QStringLiteral("バーコード系統方式 ---> 系統番号＋往復フラグ"));
     info.BarcodeMode = 0;
     EXPECT_EQ(options::pluginPropertyLines(info)[6], QStringLiteral("バーコード系統方式 ---> 系統番号＋往復フラグ"));
 }

@@ -65,32 +65,22 @@ TicketPlugin plugin(const QJsonObject& o) { return testing_results::expect<Ticke
 
 } // namespace
 
-TEST(TicketPlugin, TheSamplesReportWhatTheirLayoutsPrint) {
+TEST(TicketPlugin, TheSamplesAndABareNumberReportWhatTheirLayoutsPrint) {
     const TicketPlugin plain = sample("sakuragawa_plain.4SP");
-    EXPECT_EQ(plain.info.PlgHead, kPlgHead);
-    EXPECT_EQ(plain.info.PreviewWidth, 180);
-    EXPECT_EQ(plain.info.PreviewHeight, 288);
-    PlgInfo expected{kPlgHead, 180, 288, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(plain.info, expected);
+    EXPECT_EQ(plain.info, (PlgInfo{kPlgHead, 180, 288, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(plain.companies, QStringList{QStringLiteral("桜川交通")});
-    EXPECT_TRUE(plain.remarks.startsWith(QStringLiteral("桜川交通の標準整理券です。")));
-
     const TicketPlugin barcode = sample("minatodai_barcode.4SP");
-    expected = PlgInfo{kPlgHead, 180, 284, 1, 1, 1, 1, 1, 1, 999, 1, 1, 99, 1};
-    EXPECT_EQ(barcode.info, expected);
+    EXPECT_EQ(barcode.info, (PlgInfo{kPlgHead, 180, 284, 1, 1, 1, 1, 1, 1, 999, 1, 1, 99, 1}));
     EXPECT_EQ(barcode.companies, (QStringList{QStringLiteral("みなと台バス"), QStringLiteral("桜川交通")}));
-}
 
-TEST(TicketPlugin, ABareTicketNumberIsAPluginAndNotesAndAByteOrderMarkAreAllowed) {
+    // A ticket number alone, with a note and a byte-order mark: a plug-in
+    // that prints nothing else, on white paper.
     QJsonObject o = minimal();
     o[QStringLiteral("_note")] = QStringLiteral("keys with _ are notes");
-    const TicketPlugin p = plugin(o);
+    const TicketPlugin p = testing_results::expect<TicketPlugin>(
+        readTicketPlugin("\xEF\xBB\xBF" + QJsonDocument(o).toJson()));
     EXPECT_EQ(p.info, (PlgInfo{kPlgHead, 100, 80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    ASSERT_EQ(p.elements.size(), 1u);
-    EXPECT_EQ(p.elements[0].align, HAlign::Left);
     EXPECT_EQ(p.paper, platform::rgbColor(255, 255, 255));
-    const QByteArray withBom = "\xEF\xBB\xBF" + QJsonDocument(minimal()).toJson();
-    EXPECT_TRUE(std::holds_alternative<TicketPlugin>(readTicketPlugin(withBom)));
 }
 
 TEST(TicketPlugin, WhatIsNotAPluginIsRefusedWithTheReasonAndThePlace) {

@@ -1,20 +1,18 @@
 // The plug-in bridge as the program calls it: tickets drawn from the sample
 // plug-ins are read back from their pixels (the number in its box, the stop
-// name in its line, the barcode decoded bar by bar), and the other three
-// calls fill what they are given.
+// name in its line, the barcode decoded bar by bar); a file that is no
+// plug-in gives nothing; a path stored on Windows and a changed file are
+// followed.
 #include "platform/Cp932.h"
-#include "platform_ui/Codabar.h"
 #include "platform_ui/ResourceLibrary.h"
 
 #include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
-#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -114,10 +112,10 @@ const QRgb kPlainPaper = qRgb(0xFD, 0xF1, 0xF2);
 
 } // namespace
 
-TEST(TicketBridge, ThePlainTicketShowsItsNumberInTheNumbersBox) {
+TEST(TicketBridge, ThePlainTicketShowsItsNumberAndItsStopName) {
     const Ticket one = draw(kPlain, QStringLiteral("東"), 1);
     const Ticket twelve = draw(kPlain, QStringLiteral("東"), 12);
-    const Ticket eightyEight = draw(kPlain, QStringLiteral("東"), 88);
+    const Ticket eightyEight = draw(kPlain, QStringLiteral("県立桜川病院（正面玄関）前バスターミナル"), 88);
     ASSERT_EQ(one.result, 1);
     EXPECT_EQ(one.image.pixel(2, 2), kPlainPaper) << "the slip is the plug-in's paper colour";
 
@@ -136,22 +134,19 @@ TEST(TicketBridge, ThePlainTicketShowsItsNumberInTheNumbersBox) {
     EXPECT_GT(b.count, a.count);
     // Heavy: a large share of the digits' own rectangle is ink.
     EXPECT_GT(c.count, c.bounds.width() * c.bounds.height() / 3);
-}
 
-TEST(TicketBridge, TheStopNameIsPrintedOnItsLineAndALongOneIsNarrowedToFit) {
-    const Ticket shortName = draw(kPlain, QStringLiteral("東"), 7);
-    const Ticket longName = draw(kPlain, QStringLiteral("県立桜川病院（正面玄関）前バスターミナル"), 7);
-    const Ink s = inkIn(shortName.image, kStopBox, kPlainPaper);
-    const Ink l = inkIn(longName.image, kStopBox, kPlainPaper);
+    // The stop name centred on its line; a long one narrowed to fill the
+    // line and nothing beside it.
+    const Ink s = inkIn(one.image, kStopBox, kPlainPaper);
+    const Ink l = inkIn(eightyEight.image, kStopBox, kPlainPaper);
     EXPECT_GT(s.count, 40);
-    EXPECT_NEAR(s.bounds.center().x(), kStopBox.center().x(), 2) << "centred";
+    EXPECT_NEAR(s.bounds.center().x(), kStopBox.center().x(), 2);
     EXPECT_LT(s.bounds.width(), 20);
-    EXPECT_GT(l.bounds.width(), kStopBox.width() * 9 / 10) << "fills the line";
-    // Nothing spills beside the line.
-    EXPECT_EQ(inkIn(longName.image, QRect(6, 165, 5, 24), kPlainPaper).count, 0);
-    EXPECT_EQ(inkIn(longName.image, QRect(169, 165, 5, 24), kPlainPaper).count, 0);
+    EXPECT_GT(l.bounds.width(), kStopBox.width() * 9 / 10);
+    EXPECT_EQ(inkIn(eightyEight.image, QRect(6, 165, 5, 24), kPlainPaper).count, 0);
+    EXPECT_EQ(inkIn(eightyEight.image, QRect(169, 165, 5, 24), kPlainPaper).count, 0);
     // Nothing replaces the name: the buffer comes back as it went.
-    EXPECT_EQ(longName.stopName, cp932::encode(QStringLiteral("県立桜川病院（正面玄関）前バスターミナル")));
+    EXPECT_EQ(eightyEight.stopName, cp932::encode(QStringLiteral("県立桜川病院（正面玄関）前バスターミナル")));
 }
 
 TEST(TicketBridge, TheBarcodeReadsAsTheRouteStopAndTicket) {
@@ -168,72 +163,16 @@ TEST(TicketBridge, TheBarcodeReadsAsTheRouteStopAndTicket) {
     EXPECT_GT(inkIn(outside.image, QRect(28, 55, 124, 78), qRgb(255, 255, 255)).count, 500) << "the rest is printed";
 }
 
-TEST(TicketBridge, CodabarModulesComeInNarrowAndWideElements) {
-    const std::vector<bool> modules = platform_ui::codabarModules("A40156B", false);
-    ASSERT_FALSE(modules.empty());
-    std::vector<int> runs;
-    for (size_t i = 0; i < modules.size();) {
-        size_t end = i;
-        while (end < modules.size() && modules[end] == modules[i]) ++end;
-        runs.push_back(int(end - i));
-        i = end;
-    }
-    EXPECT_TRUE(modules.front() && modules.back()) << "bars at both ends";
-    EXPECT_EQ(decodeCodabar(runs), QByteArray("A40156B"));
-    // The check character adds one character before the stop letter.
-    EXPECT_EQ(platform_ui::codabarModules("A40156B", true).size() > modules.size(), true);
-    EXPECT_TRUE(platform_ui::codabarModules("A40x56B", false).empty()) << "Zint refuses what NW-7 cannot hold";
-    EXPECT_TRUE(platform_ui::codabarModules(QByteArray(), false).empty());
-}
-
-TEST(TicketBridge, TheCompanyChosenIsTheOnePrinted) {
-    const QRect band(6, 1, 168, 24);
-    const QRgb navy = qRgb(0x1F, 0x3A, 0x6E);
-    auto white = [&](const Ticket& t) {
-        int n = 0;
-        for (int y = band.top(); y <= band.bottom(); ++y)
-            for (int x = band.left(); x <= band.right(); ++x) n += qGray(t.image.pixel(x, y)) > 200 ? 1 : 0;
-        return n;
-    };
-    const Ticket first = draw(kBarcode, QStringLiteral("東"), 7, 1, 7, 0);
-    const Ticket second = draw(kBarcode, QStringLiteral("東"), 7, 1, 7, 1);
-    const Ticket none = draw(kBarcode, QStringLiteral("東"), 7, 1, 7, -1);
-    EXPECT_EQ(first.image.pixel(1, 1), navy);
-    EXPECT_GT(white(first), 100);
-    EXPECT_NE(first.image.copy(band), second.image.copy(band)) << "another name";
-    EXPECT_EQ(none.image.copy(band), first.image.copy(band)) << "none chosen: the first company";
-}
-
-TEST(TicketBridge, InformationRemarksAndCompaniesOfAPlugin) {
-    ZelP4Res::PlgInfo info;
-    ASSERT_EQ(ZelP4Res::ZEL4_GetPlgInfo(kBarcode, info), 1);
-    EXPECT_EQ(info.CorpSwitch, 1);
-    EXPECT_EQ(info.PreviewHeight, 284);
-
-    QPlainTextEdit remarks;
-    EXPECT_EQ(ZelP4Res::ZEL4_SetPlgComment(kBarcode, &remarks), 1);
-    EXPECT_TRUE(remarks.toPlainText().startsWith(QStringLiteral("みなと台バス・桜川交通 共同運行路線用の整理券です。")));
-    QComboBox companies;
-    companies.addItem(QStringLiteral("前からある項目"));
-    EXPECT_EQ(ZelP4Res::ZEL4_SetCorpAddList(kBarcode, &companies), 1);
-    ASSERT_EQ(companies.count(), 3) << "added after what the list holds";
-    EXPECT_EQ(companies.itemText(1), QStringLiteral("みなと台バス"));
-    EXPECT_EQ(companies.itemText(2), QStringLiteral("桜川交通"));
-
-    // Not a plug-in: 0, the record untouched, the remarks box emptied,
-    // nothing drawn.
+TEST(TicketBridge, AFileThatIsNoPluginGivesNoRecordAndNoTicket) {
     QTemporaryDir dir;
-    const QString bad = dir.filePath(QStringLiteral("bad.4SP"));
+    const QByteArray bad = cp932::encode(dir.filePath(QStringLiteral("bad.4SP")));
     const char program[] = "MZ\x90\x00 not a plug-in";
-    testing_files::writeFile(bad, QByteArray(program, sizeof program - 1));
+    testing_files::writeFile(cp932::decode(bad), QByteArray(program, sizeof program - 1));
     ZelP4Res::PlgInfo untouched;
     untouched.PreviewWidth = 77;
-    EXPECT_EQ(ZelP4Res::ZEL4_GetPlgInfo(cp932::encode(bad), untouched), 0);
+    EXPECT_EQ(ZelP4Res::ZEL4_GetPlgInfo(bad, untouched), 0);
     EXPECT_EQ(untouched.PreviewWidth, 77);
-    EXPECT_EQ(ZelP4Res::ZEL4_SetPlgComment(cp932::encode(bad), &remarks), 0);
-    EXPECT_TRUE(remarks.toPlainText().isEmpty());
-    EXPECT_EQ(ZelP4Res::ZEL4_GetPlgInfo(QByteArray(), untouched), 0);
-    const Ticket nothing = draw(cp932::encode(bad), QStringLiteral("東"), 7);
+    const Ticket nothing = draw(bad, QStringLiteral("東"), 7);
     EXPECT_EQ(nothing.result, 0);
     EXPECT_EQ(inkIn(nothing.image, nothing.image.rect(), qRgb(255, 255, 255), 1).count, 0);
 }
