@@ -1,6 +1,7 @@
 #include "platform/Audio.h"
 
 #include "platform/MciCommand.h"
+#include "platform/SeamSlot.h"
 
 namespace platform {
 
@@ -17,19 +18,15 @@ public:
     VoiceOutput* voice() override { return nullptr; }
 };
 
-std::unique_ptr<Audio>& slot() {
-    static std::unique_ptr<Audio> impl = std::make_unique<NoAudio>();
-    return impl;
+SeamSlot<Audio, NoAudio>& slot() {
+    static SeamSlot<Audio, NoAudio> s;
+    return s;
 }
 
 } // namespace
 
-Audio& audio() { return *slot(); }
+Audio& audio() { return *slot().impl; }
 
-std::unique_ptr<Audio> install(std::unique_ptr<Audio> impl) {
-    if (!impl) impl = std::make_unique<NoAudio>();
-    std::swap(slot(), impl);
-    return impl;
-}
+std::unique_ptr<Audio> install(std::unique_ptr<Audio> impl) { return slot().replace(std::move(impl)); }
 
 } // namespace platform

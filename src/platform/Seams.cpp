@@ -1,5 +1,7 @@
 #include "platform/Seams.h"
 
+#include "platform/SeamSlot.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -58,25 +60,16 @@ public:
     }
 };
 
-template <class T, class Real> struct Slot {
-    std::unique_ptr<T> impl = std::make_unique<Real>();
-    std::unique_ptr<T> replace(std::unique_ptr<T> next) {
-        if (!next) next = std::make_unique<Real>();
-        std::swap(impl, next);
-        return next;
-    }
-};
-
-Slot<MessageBoxes, ConsoleMessageBoxes>& boxSlot() {
-    static Slot<MessageBoxes, ConsoleMessageBoxes> s;
+SeamSlot<MessageBoxes, ConsoleMessageBoxes>& boxSlot() {
+    static SeamSlot<MessageBoxes, ConsoleMessageBoxes> s;
     return s;
 }
-Slot<Waits, RealWaits>& waitSlot() {
-    static Slot<Waits, RealWaits> s;
+SeamSlot<Waits, RealWaits>& waitSlot() {
+    static SeamSlot<Waits, RealWaits> s;
     return s;
 }
-Slot<Clock, RealClock>& clockSlot() {
-    static Slot<Clock, RealClock> s;
+SeamSlot<Clock, RealClock>& clockSlot() {
+    static SeamSlot<Clock, RealClock> s;
     return s;
 }
 

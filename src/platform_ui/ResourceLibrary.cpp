@@ -2,6 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Files.h"
+#include "platform/SeamSlot.h"
 #include "platform/Seams.h"
 #include "platform_ui/QtColor.h"
 #include "platform_ui/TicketRenderer.h"
@@ -345,21 +346,17 @@ private:
     PluginCache plugins_;
 };
 
-std::unique_ptr<ResourceLibrary>& current() {
-    static std::unique_ptr<ResourceLibrary> impl = makeQtResourceLibrary();
-    return impl;
+platform::SeamSlot<ResourceLibrary, QtResourceLibrary>& current() {
+    static platform::SeamSlot<ResourceLibrary, QtResourceLibrary> s;
+    return s;
 }
 
 } // namespace
 
 std::unique_ptr<ResourceLibrary> makeQtResourceLibrary() { return std::make_unique<QtResourceLibrary>(); }
 
-ResourceLibrary& resourceLibrary() { return *current(); }
+ResourceLibrary& resourceLibrary() { return *current().impl; }
 
-std::unique_ptr<ResourceLibrary> install(std::unique_ptr<ResourceLibrary> impl) {
-    auto previous = std::move(current());
-    current() = impl ? std::move(impl) : makeQtResourceLibrary();
-    return previous;
-}
+std::unique_ptr<ResourceLibrary> install(std::unique_ptr<ResourceLibrary> impl) { return current().replace(std::move(impl)); }
 
 } // namespace ZelP4Res

@@ -1,5 +1,7 @@
 #include "platform_ui/Shell.h"
 
+#include "platform/SeamSlot.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -15,20 +17,16 @@ public:
     }
 };
 
-std::unique_ptr<Shell>& current() {
-    static std::unique_ptr<Shell> impl = std::make_unique<DesktopShell>();
-    return impl;
+platform::SeamSlot<Shell, DesktopShell>& current() {
+    static platform::SeamSlot<Shell, DesktopShell> s;
+    return s;
 }
 
 } // namespace
 
-Shell& shell() { return *current(); }
+Shell& shell() { return *current().impl; }
 
-std::unique_ptr<Shell> install(std::unique_ptr<Shell> impl) {
-    auto previous = std::move(current());
-    current() = impl ? std::move(impl) : std::make_unique<DesktopShell>();
-    return previous;
-}
+std::unique_ptr<Shell> install(std::unique_ptr<Shell> impl) { return current().replace(std::move(impl)); }
 
 bool ShellOpen(const QString& path) {
     if (path.trimmed().isEmpty()) return false;
