@@ -21,8 +21,6 @@ class ProgramTest : public ::testing::Test {
 protected:
     ProgramTest() {
         mdlOrv_000::resetState();
-        platform::setProgramIdentity({home.path(), QStringLiteral("LED-84")});
-        settingsFile = mdlIniIo::settingsPath();
     }
     ~ProgramTest() override {
         mdlOrv_000::resetState();
@@ -56,7 +54,8 @@ protected:
     }
 
     QTemporaryDir home;
-    QString settingsFile;
+    platform::testing::ScopedProgramIdentity identity{home.path(), QStringLiteral("LED-84")};
+    QString settingsFile = mdlIniIo::settingsPath();
     platform::testing::ScopedMessageBoxes boxes;
     platform::testing::ScopedFakeTime time;
     int ended = 0;

@@ -19,15 +19,12 @@ namespace {
 class PanelSound : public PanelTest {
 protected:
     PanelSound() {
-        previousIdentity_ = platform::programIdentity();
-        platform::setProgramIdentity({folder.path(), QStringLiteral("LED-84")});
         for (const char* name : {"click.wav", "chime.wav", "adv1.wav", "adv2.wav", "adv3.wav", "always.wav"})
             EXPECT_TRUE(testing_sound::writeFile(sound(name), testing_sound::sineWav(20)));
         dialog->txtSelectSound[0]->setText(sound("chime.wav"));
         dialog->txtSelectSound[1]->setText(sound("click.wav"));
         dialog->Text2[1]->setText(folder.path());
     }
-    ~PanelSound() override { platform::setProgramIdentity(previousIdentity_); }
 
     QString sound(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
 
@@ -51,8 +48,7 @@ protected:
         ASSERT_TRUE(testing_sound::writeFile(folder.filePath(name), bytes));
     }
 
-private:
-    platform::ProgramIdentity previousIdentity_;
+    platform::testing::ScopedProgramIdentity identity{folder.path(), QStringLiteral("LED-84")};
 };
 
 } // namespace

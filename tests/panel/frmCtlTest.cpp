@@ -113,7 +113,7 @@ TEST_F(PanelTest, ThePreviewPaneWidensThePanel) {
 }
 
 TEST_F(PanelTest, KeysAreRoundedCapsAndPagesSwitchOnADoubleClick) {
-    platform::setProgramIdentity({folder.path(), QStringLiteral("LED-84")});
+    const platform::testing::ScopedProgramIdentity identity(folder.path(), QStringLiteral("LED-84"));
     panel->Load();
     EXPECT_EQ(display.windowTitle(), QStringLiteral("Ferrotab - 型番:LED-84"));
     for (size_t i = 0; i < 12; ++i) {
@@ -330,7 +330,7 @@ TEST_F(PanelTest, PanelStateGoesToTheRecordAndComesBack) {
 }
 
 TEST_F(PanelTest, TheVersionBoxAndTheOptionsLockTheOtherWindows) {
-    platform::setProgramIdentity({folder.path(), QStringLiteral("LED-84")});
+    const platform::testing::ScopedProgramIdentity identity(folder.path(), QStringLiteral("LED-84"));
     bool displayEnabledMeanwhile = true;
     library->onDlg110 = [&] { displayEnabledMeanwhile = display.isEnabled(); };
     panel->Command8->click();

@@ -25,12 +25,6 @@ namespace {
 
 class SndPlayTest : public ::testing::Test {
 protected:
-    SndPlayTest() {
-        previousIdentity = platform::programIdentity();
-        platform::setProgramIdentity({dir.path(), QStringLiteral("LED-84")});
-    }
-    ~SndPlayTest() override { platform::setProgramIdentity(previousIdentity); }
-
     QString sound(const QString& name) {
         const QString path = dir.filePath(name);
         EXPECT_TRUE(testing_sound::writeFile(path, testing_sound::sineWav(50)));
@@ -39,7 +33,7 @@ protected:
     QStringList& sent() { return audio.commands(); }
 
     QTemporaryDir dir;
-    platform::ProgramIdentity previousIdentity;
+    platform::testing::ScopedProgramIdentity identity{dir.path(), QStringLiteral("LED-84")};
     platform::testing::ScopedAudio audio;
     platform::testing::ScopedFakeTime time;
 };

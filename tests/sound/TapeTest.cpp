@@ -27,16 +27,11 @@ namespace {
 class TapeTest : public ::testing::Test {
 protected:
     TapeTest() {
-        previousIdentity = platform::programIdentity();
-        platform::setProgramIdentity({dir.path(), QStringLiteral("LED-84")});
         group.setTitle(kCaptionUnavailable);
         group.setEnabled(false);
         for (QPushButton* b : buttons()) b->setEnabled(false);
     }
-    ~TapeTest() override {
-        TapeRelease();
-        platform::setProgramIdentity(previousIdentity);
-    }
+    ~TapeTest() override { TapeRelease(); }
 
     std::vector<QPushButton*> buttons() { return {&next, &back, &adjust, &stop}; }
     TapeWiring wiring() { return TapeWiring{&panel, &group, &next, &back, &adjust, &stop, &options}; }
@@ -54,7 +49,7 @@ protected:
     QStringList spoken() const { return speech.spoken(); }
 
     QTemporaryDir dir;
-    platform::ProgramIdentity previousIdentity;
+    platform::testing::ScopedProgramIdentity identity{dir.path(), QStringLiteral("LED-84")};
     platform::testing::ScopedAudio audio;
     platform::testing::ScopedFakeTime time;
     platform::testing::ScopedMessageBoxes boxes;

@@ -3,6 +3,7 @@
 // fakes on construction and puts the previous implementations back when it
 // goes out of scope.
 
+#include "platform/ProgramIdentity.h"
 #include "platform/Seams.h"
 
 #include <QCoreApplication>
@@ -139,6 +140,23 @@ private:
     std::shared_ptr<FakeTimeState> s_;
     std::unique_ptr<Waits> previousWaits_;
     std::unique_ptr<Clock> previousClock_;
+};
+
+// ---- the program's identity ----------------------------------------------------
+
+// The program as the model `model` living in `folder` (its settings file and
+// sound aliases follow), the previous identity back at the end of the scope.
+class ScopedProgramIdentity {
+public:
+    ScopedProgramIdentity(const QString& folder, const QString& model) : previous_(programIdentity()) {
+        setProgramIdentity({folder, model});
+    }
+    ~ScopedProgramIdentity() { setProgramIdentity(previous_); }
+    ScopedProgramIdentity(const ScopedProgramIdentity&) = delete;
+    ScopedProgramIdentity& operator=(const ScopedProgramIdentity&) = delete;
+
+private:
+    ProgramIdentity previous_;
 };
 
 } // namespace platform::testing
