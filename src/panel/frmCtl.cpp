@@ -562,10 +562,12 @@ void frmCtl::drawTicketPreview(int n) {
     picSeirikenPrev->refresh();
 }
 
-void frmCtl::Combo1_Click() {
+void frmCtl::redrawCurrentTicket() {
     const mdlOrv_000::RunState& s = mdlOrv_000::state();
     if (s.RowCount > 0 && !Check1->isChecked()) drawTicketPreview(s.CurrentRow + 1);
 }
+
+void frmCtl::Combo1_Click() { redrawCurrentTicket(); }
 
 // ---- the ride ------------------------------------------------------------------------------
 
@@ -679,11 +681,11 @@ void frmCtl::Command4_Click() {
     // The ticket of the current stop again, from the plug-in now chosen (or
     // cleared away when the preview was turned off), before the name is
     // taken: the plug-in may rename the stop.
-    const mdlOrv_000::RunState& s = mdlOrv_000::state();
-    if (s.RowCount > 0 && !Check1->isChecked()) drawTicketPreview(s.CurrentRow + 1);
+    redrawCurrentTicket();
     // The stop name starts again, in the strip's new font and colours; the
     // fares stay as they are.
     display_->ChimeiCtl->SetChimei(QString());
+    const mdlOrv_000::RunState& s = mdlOrv_000::state();
     const int row = std::clamp<int>(s.CurrentRow, 0, route::kMaxFareRows - 1);
     const QString stopName = s.FareTable[size_t(row)].StopName;
     display_->ChimeiCtl->SetChimei(stopName);

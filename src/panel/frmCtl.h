@@ -140,6 +140,9 @@ public:
     // when the preview is on, with today's or the kept date, the time, the
     // route, the row's ticket number and name, n and the chosen company.
     void drawTicketPreview(int n);
+    // The current stop's ticket again, while a route is set and the device
+    // is not cleared.
+    void redrawCurrentTicket();
     // Another company chosen: the current stop's ticket again.
     void Combo1_Click();
 
