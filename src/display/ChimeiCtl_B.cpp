@@ -224,10 +224,18 @@ void ChimeiCtl_B::SetChimei(const QString& strText) {
     // A newer request made just now owns the strip and any loop.
     if (!self || generation != requestGeneration_) return;
     stopFlag_ = true; // ends the loop of an earlier name, if one runs
-    if (layout.scrolls) {
-        stopFlag_ = false;
-        runScrollLoop();
+    if (!layout.scrolls) return;
+    stopFlag_ = false;
+    if (loopDepth_ > 0) {
+        // This call comes from an event handled inside the loop of an earlier
+        // name. That loop takes the new name over and starts it below the
+        // strip after the start wait, as a loop of its own would; a loop of
+        // its own would nest one deeper with every stop change made while a
+        // name scrolls, until a long ride ran out of stack.
+        restartLoop_ = true;
+        return;
     }
+    runScrollLoop();
 }
 
 // The loop runs on the user-interface thread and hands the event loop every
@@ -247,61 +255,67 @@ void ChimeiCtl_B::runScrollLoop() {
     } depth{this, self};
     ++loopDepth_;
 
-    // The name waits below the strip: show the blank strip for the start wait.
-    Picture2->repaint();
-    waits.Sleep(scrollStartWait_);
-    if (speed_ == 0) speed_ = 1;
-    waits.DoEvents();
-    if (!self || stopFlag_) return;
+    // Each round scrolls one name: the first, or a newer one handed over by
+    // SetChimei while this loop ran.
+    do {
+        restartLoop_ = false;
+        // The name waits below the strip: show the blank strip for the start wait.
+        Picture2->repaint();
+        waits.Sleep(scrollStartWait_);
+        if (speed_ == 0) speed_ = 1;
+        waits.DoEvents();
+        if (!self || stopFlag_) return;
+        if (restartLoop_) continue;
 
-    const int vh = viewportHeight();
-    double pos = vh;
-    setCanvasTop(vh);
-    const qint64 frameNs = frameIntervalNs(this);
-    qint64 last = clock.monotonicNs();
-    qint64 nextFrame = last;
-    double owedPasses = 0.0;
+        const int vh = viewportHeight();
+        double pos = vh;
+        setCanvasTop(vh);
+        const qint64 frameNs = frameIntervalNs(this);
+        qint64 last = clock.monotonicNs();
+        qint64 nextFrame = last;
+        double owedPasses = 0.0;
 
-    while (!stopFlag_) {
-        const qint64 now = clock.monotonicNs();
-        if (now >= nextFrame) {
-            owedPasses += double(now - last) * kScrollPassesPerSecond / 1.0e9;
-            last = now;
-            bool wrapped = false;
-            while (owedPasses >= 1.0) {
-                owedPasses -= 1.0;
-                pos -= speed_ / 200.0;
-                if (topFor(pos) + canvasHeight() <= -vh) {
-                    // The name has gone one strip height past the top: start
-                    // the next cycle below the strip after the start wait.
-                    pos = vh;
-                    setCanvasTop(vh);
-                    Picture2->repaint();
-                    waits.DoEvents();
-                    if (!self) return;
-                    if (stopFlag_) break;
-                    waits.Sleep(scrollStartWait_);
-                    owedPasses = 0.0;
-                    last = clock.monotonicNs();
-                    wrapped = true;
-                    break;
+        while (!stopFlag_ && !restartLoop_) {
+            const qint64 now = clock.monotonicNs();
+            if (now >= nextFrame) {
+                owedPasses += double(now - last) * kScrollPassesPerSecond / 1.0e9;
+                last = now;
+                bool wrapped = false;
+                while (owedPasses >= 1.0) {
+                    owedPasses -= 1.0;
+                    pos -= speed_ / 200.0;
+                    if (topFor(pos) + canvasHeight() <= -vh) {
+                        // The name has gone one strip height past the top: start
+                        // the next cycle below the strip after the start wait.
+                        pos = vh;
+                        setCanvasTop(vh);
+                        Picture2->repaint();
+                        waits.DoEvents();
+                        if (!self) return;
+                        if (stopFlag_ || restartLoop_) break;
+                        waits.Sleep(scrollStartWait_);
+                        owedPasses = 0.0;
+                        last = clock.monotonicNs();
+                        wrapped = true;
+                        break;
+                    }
+                    // Nothing moves without a positive step: do not count out the
+                    // passes of a long stall one by one.
+                    if (speed_ <= 0 && owedPasses >= 1.0) {
+                        const double rest = std::floor(owedPasses);
+                        pos -= rest * (speed_ / 200.0);
+                        owedPasses -= rest;
+                    }
                 }
-                // Nothing moves without a positive step: do not count out the
-                // passes of a long stall one by one.
-                if (speed_ <= 0 && owedPasses >= 1.0) {
-                    const double rest = std::floor(owedPasses);
-                    pos -= rest * (speed_ / 200.0);
-                    owedPasses -= rest;
-                }
+                if (stopFlag_ || restartLoop_) break;
+                if (!wrapped) setCanvasTop(topFor(pos));
+                const qint64 done = clock.monotonicNs();
+                nextFrame += frameNs;
+                if (nextFrame <= done) nextFrame = done + frameNs; // fell behind: no catching up in bursts
             }
-            if (stopFlag_) break;
-            if (!wrapped) setCanvasTop(topFor(pos));
-            const qint64 done = clock.monotonicNs();
-            nextFrame += frameNs;
-            if (nextFrame <= done) nextFrame = done + frameNs; // fell behind: no catching up in bursts
+            const qint64 remainingNs = nextFrame - clock.monotonicNs();
+            waits.WaitForEvents(std::max(1, int((remainingNs + 999'999) / 1'000'000)));
+            if (!self) return;
         }
-        const qint64 remainingNs = nextFrame - clock.monotonicNs();
-        waits.WaitForEvents(std::max(1, int((remainingNs + 999'999) / 1'000'000)));
-        if (!self) return;
-    }
+    } while (restartLoop_ && !stopFlag_);
 }

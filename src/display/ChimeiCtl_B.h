@@ -89,8 +89,9 @@ public:
     // Shows a stop name. Returns once it is drawn; a name of seven or more
     // units scrolls, and the call returns only when its scroll loop ends,
     // which the next non-empty name set (from a handler running inside the
-    // loop) brings about. The empty text clears the strip but leaves a
-    // running loop alone. Pending events are handled before the name is
+    // loop) brings about. A long name set from inside a running loop is
+    // handed to that loop, and that call returns at once. The empty text
+    // clears the strip but leaves a running loop alone. Pending events are handled before the name is
     // drawn and again before its loop starts; a call made by one of those
     // events is newer, and the older call then draws and starts nothing.
     void SetChimei(const QString& strText);
@@ -149,7 +150,8 @@ private:
     std::int16_t fontMode_ = kDefaultFontMode;
     bool fontBold_ = kDefaultFontBold;
 
-    bool stopFlag_ = false; // asks a running scroll loop to end
+    bool stopFlag_ = false;    // asks a running scroll loop to end
+    bool restartLoop_ = false; // a newer long name for the running loop to scroll
     int loopDepth_ = 0;
     quint64 requestGeneration_ = 0; // counts SetChimei calls; the latest owns the strip
 };
