@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     form.show();
     dialog.Option3[0]->click();
     for (std::int16_t mode = 0; mode < 3; ++mode) {
-        options::applyBacklightMode(dialog, form, mode);
+        options::applyBacklightMode(dialog.backlightLook(mode), form, mode);
         save(form, name(QStringLiteral("display-builtin-%1").arg(mode)));
     }
     const QString pictures = out + QStringLiteral("/pictures");
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     dialog.txtSelectPanel[1]->setText(userPicture(pictures, QStringLiteral("USER-ON1-small"), {600, 220}, QColor(30, 90, 40)));
     dialog.txtSelectPanel[2]->setText(userPicture(pictures, QStringLiteral("USER-ON2-large"), {1000, 400}, QColor(110, 40, 30)));
     for (std::int16_t mode = 0; mode < 3; ++mode) {
-        options::applyBacklightMode(dialog, form, mode);
+        options::applyBacklightMode(dialog.backlightLook(mode), form, mode);
         save(form, name(QStringLiteral("display-user-%1").arg(mode)));
     }
     return 0;

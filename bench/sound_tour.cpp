@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     QWidget panel;
     QGroupBox group(&panel);
     QPushButton next(&group), back(&group), adjust(&group), stop(&group);
-    mdlM_Tape::TapeInit({&panel, &group, &next, &back, &adjust, &stop, &options});
+    mdlM_Tape::TapeInit({&panel, &group, &next, &back, &adjust, &stop, [&options] { return options.announceSound(); }});
     const auto recordStart = Clock::now();
     auto at = [&] { return ms(Clock::now() - recordStart) / 1000.0; };
     pause(300);
@@ -169,11 +169,11 @@ int main(int argc, char** argv) {
     std::printf("events (wall clock from the start of the recording):\n");
     for (int k = 0; k < 3; ++k) {
         std::printf("  %5.2f s  key press\n", at());
-        mdlSndAPI::PlayKeySound(options);
+        mdlSndAPI::PlayKeySound(options.keySounds());
         pause(350);
     }
     std::printf("  %5.2f s  route setting\n", at());
-    mdlSndAPI::PlayRouteSetSound(options);
+    mdlSndAPI::PlayRouteSetSound(options.keySounds());
     mdlM_Tape::TapeLoad(folder + u'/', QStringLiteral("1"));
     pause(2000);
 
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
     run.CurrentRow = 5;
     std::printf("  %5.2f s  data forward (synchronous sound)\n", at());
     auto t0 = Clock::now();
-    mdlSndAPI::PlayAdvanceSound(options, run.FareTable[size_t(run.CurrentRow)]);
+    mdlSndAPI::PlayAdvanceSound(options.advanceSound(), run.FareTable[size_t(run.CurrentRow)]);
     std::printf("           the fares change %.0f ms later, when the sound has ended\n", ms(Clock::now() - t0));
     pause(600);
 

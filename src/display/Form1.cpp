@@ -7,6 +7,7 @@
 #include "platform/Seams.h"
 #include "settings/SettingsRecord.h"
 #include "platform/Twips.h"
+#include "platform_ui/QtColor.h"
 #include "platform_ui/Regions.h"
 #include "platform_ui/WindowPlacer.h"
 #include "display/Typefaces.h"
@@ -91,6 +92,67 @@ Form1::~Form1() = default;
 void Form1::setPicture(const QImage& picture) {
     picture_ = picture;
     update();
+}
+
+void Form1::showBuiltInPicture(int mode) {
+    if (mode >= 0 && mode < int(imgRes.size())) setPicture(imgRes[size_t(mode)]);
+}
+
+void Form1::setLampTest(bool on) {
+    for (int k = 1; k <= display::kFareCellCount; ++k) {
+        if (on) Degit[size_t(k)]->ResetDegit(true);
+        else Degit[size_t(k)]->setValue(0);
+    }
+}
+
+void Form1::setDark(bool dark) {
+    if (!dark) {
+        if (!TimeDegit[0]->isHidden()) Timer1.start();
+        return;
+    }
+    ChimeiCtl->SetChimei(QString());
+    for (int k = 1; k <= display::kFareCellCount; ++k) Degit[size_t(k)]->ResetDegit(false);
+    Timer1.stop();
+    for (M_Degit* clockCell : TimeDegit) clockCell->setValue(QString());
+}
+
+void Form1::setCellColours(platform::Color back, platform::Color base, platform::Color lit) {
+    auto paint = [&](M_Degit* cell) {
+        cell->setBackColor(back);
+        cell->setBaseForeColor(base);
+        cell->setDegitForeColor(lit);
+    };
+    for (int k = 1; k <= display::kFareCellCount; ++k) paint(Degit[size_t(k)]);
+    for (M_Degit* clockCell : TimeDegit) paint(clockCell);
+}
+
+void Form1::setStopNameStyle(platform::Color back, platform::Color fore, std::int16_t fontMode, bool bold) {
+    ChimeiCtl->setBackColor(back);
+    ChimeiCtl->setForeColor(fore);
+    ChimeiCtl->setFontMode(fontMode);
+    ChimeiCtl->setFontBold(bold);
+}
+
+void Form1::setTicketLabelsShown(bool shown) {
+    for (int k = 1; k <= display::kFareCellCount; ++k) lblSeiriNum[size_t(k)]->setVisible(shown);
+}
+
+void Form1::setTicketLabelColour(platform::Color colour) {
+    const QColor c = platform_ui::toQColor(colour);
+    for (int k = 1; k <= display::kFareCellCount; ++k) {
+        QLabel* label = lblSeiriNum[size_t(k)];
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, c);
+        label->setPalette(palette);
+    }
+}
+
+void Form1::setTicketLabelTexts(const TicketLabelTexts& texts, double firstLabelPoints) {
+    QLabel* first = lblSeiriNum[1];
+    first->setFont(display::layoutFont(display::kPGothicTypeface, firstLabelPoints, first->font().bold()));
+    for (int k = 1; k <= display::kFareCellCount; ++k) {
+        if (const auto& text = texts[size_t(k)]) lblSeiriNum[size_t(k)]->setText(*text);
+    }
 }
 
 void Form1::applyRoundRegion() {

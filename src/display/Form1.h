@@ -6,9 +6,11 @@
 // Dragging the face moves the window; a double-click on a fare cell sets how
 // all fare cells format zeros.
 
+#include "platform/Color.h"
 #include "platform/Device.h"
 
 #include <QImage>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -49,6 +51,30 @@ public:
     // The window's face. The picture is drawn at the top-left corner.
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& picture);
+    // The built-in picture of backlight mode 0..2 as the face.
+    void showBuiltInPicture(int mode);
+
+    // ---- what the device does, as the other windows ask for it -------------------
+    // The lamp test: every segment of every fare cell lit; when it ends, every
+    // fare cell shows 0 until the fares come.
+    void setLampTest(bool on);
+    // The device dark: no stop name, no fares, no clock. The ticket labels,
+    // the face and the strip's loop stay as they are. Back from dark, the
+    // clock runs again where it is shown (its cells fill at its next tick);
+    // the fares and the name come with the next stop shown.
+    void setDark(bool dark);
+    // Colours of all fare cells and the clock cells: background, unlit and
+    // lit segments.
+    void setCellColours(platform::Color back, platform::Color base, platform::Color lit);
+    // The stop-name strip's colours, typeface option and bold.
+    void setStopNameStyle(platform::Color back, platform::Color fore, std::int16_t fontMode, bool bold);
+    // The numbered-ticket labels: shown or not; their text colour; their
+    // texts (texts[k] for label k, 1..84; none leaves a label's text) with
+    // label 1's type size.
+    void setTicketLabelsShown(bool shown);
+    void setTicketLabelColour(platform::Color colour);
+    using TicketLabelTexts = std::array<std::optional<QString>, device::kFareCellCount + 1>;
+    void setTicketLabelTexts(const TicketLabelTexts& texts, double firstLabelPoints);
 
     // The window that is disabled while a cell's settings dialog is open (the
     // operation panel).

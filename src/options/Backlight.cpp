@@ -1,9 +1,6 @@
 #include "options/Backlight.h"
 
 #include "display/Form1.h"
-#include "options/OptionWidgets.h"
-#include "options/TicketLabels.h"
-#include "options/frmOption.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
 
@@ -11,8 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QLineEdit>
-#include <QRadioButton>
 
 namespace options {
 
@@ -74,27 +69,21 @@ PictureLoad loadPanelPicture(const QString& path) {
     return failed(PictureFault::NotAPicture);
 }
 
-void applyBacklightMode(const frmOption& settings, Form1& display, std::int16_t index, QWidget* owner) {
+void applyBacklightMode(const BacklightLook& look, Form1& display, std::int16_t index, QWidget* owner) {
     if (index < 0 || index > 2) return;
-    const auto mode = size_t(index);
-    // The option button that chooses the user's picture for each mode.
-    static constexpr std::array<size_t, 3> kUserPicture = {6, 2, 5};
-
-    const platform::Color colour = settings.Command5[mode]->BackColor();
-    if (settings.Option3[1]->isChecked() && settings.Option3[kUserPicture[mode]]->isChecked()) {
+    if (look.userPicture) {
         // A user picture that is gone leaves the face as it is, silently.
-        const QString file = settings.txtSelectPanel[mode]->text();
-        if (platform::FileExist(file)) {
-            const PictureLoad load = loadPanelPicture(file);
+        if (platform::FileExist(*look.userPicture)) {
+            const PictureLoad load = loadPanelPicture(*look.userPicture);
             if (load.error == 0) display.setPicture(load.image);
             else
                 platform::MsgBox(pictureErrorText(load.error), platform::MsgButtons::Ok, platform::MsgIcon::Critical,
                                  QStringLiteral("エラー"), owner);
         }
     } else {
-        display.setPicture(display.imgRes[mode]);
+        display.showBuiltInPicture(index);
     }
-    setTicketLabelColour(display, colour);
+    display.setTicketLabelColour(look.labelColour);
 }
 
 } // namespace options

@@ -5,12 +5,14 @@
 // options dialog. The fare cells and the stop-name strip keep their colours
 // in every mode.
 
+#include "platform/Color.h"
+
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 class Form1;
-class frmOption;
 class QWidget;
 
 namespace options {
@@ -52,11 +54,19 @@ struct PictureLoad {
 };
 PictureLoad loadPanelPicture(const QString& path);
 
+// What a backlight mode shows besides the fare cells: the colour of the
+// ticket-number labels, and the user's picture file when the mode uses one
+// (else the built-in picture of the mode).
+struct BacklightLook {
+    platform::Color labelColour = 0;
+    std::optional<QString> userPicture;
+};
+
 // Selecting backlight mode `index` (0..2): the display gets the mode's panel
 // picture and all 84 ticket-number labels the mode's colour. A user picture
 // whose file is gone leaves the picture as it is, silently; one that fails to
 // load shows the error message (owned by `owner`) and leaves the picture as
 // it is. The labels are recoloured in every case.
-void applyBacklightMode(const frmOption& settings, Form1& display, std::int16_t index, QWidget* owner = nullptr);
+void applyBacklightMode(const BacklightLook& look, Form1& display, std::int16_t index, QWidget* owner = nullptr);
 
 } // namespace options

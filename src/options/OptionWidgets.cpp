@@ -2,7 +2,15 @@
 
 #include "options/ControlValues.h"
 #include "platform_ui/QtColor.h"
+#include "platform/Cp932.h"
+#include "platform_ui/PlainButton.h"
+#include "platform_ui/ResourceLibrary.h"
 #include "settings/mdlIniIo.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
 
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -143,5 +151,86 @@ void setStoredCheck(QCheckBox* box, std::int16_t value, const char* name) {
 }
 
 bool marked(const QCheckBox* box) { return isMarked(box->checkState()); }
+
+void untristateWhenClicked(QCheckBox* box) {
+    QObject::connect(box, &QCheckBox::clicked, box, [box] {
+        if (box->checkState() != Qt::PartiallyChecked) box->setTristate(false);
+    });
+}
+
+// ---- building the pages ----------------------------------------------------------------
+
+int em(const QWidget* widget) { return widget->fontMetrics().height(); }
+
+QLabel* caption(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLabel* note(const QString& text, QWidget* parent) {
+    auto* label = caption(text, parent);
+    label->setWordWrap(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::Active, QPalette::PlaceholderText).darker(150));
+    label->setPalette(palette);
+    return label;
+}
+
+QPushButton* browseButton(const QString& what, QWidget* parent) {
+    auto* b = platform_ui::plainButton(QStringLiteral("..."), parent);
+    b->setAccessibleDescription(what);
+    b->setFixedWidth(std::max(b->fontMetrics().horizontalAdvance(QStringLiteral("...")) + em(parent), 2 * em(parent)));
+    return b;
+}
+
+QLineEdit* pathBox(const QString& name, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setAccessibleName(name);
+    box->setMinimumWidth(14 * em(parent));
+    return box;
+}
+
+ColorButton* colourButton(const QString& name, QWidget* parent) {
+    auto* b = new ColorButton(parent);
+    QString accessible = name;
+    if (accessible.endsWith(QChar(0xFF1A))) accessible.chop(1); // the full-width colon of the caption
+    b->setAccessibleName(accessible);
+    return b;
+}
+
+QButtonGroup* group(QObject* owner, std::initializer_list<QAbstractButton*> members) {
+    auto* g = new QButtonGroup(owner);
+    for (QAbstractButton* b : members) g->addButton(b);
+    return g;
+}
+
+void holdLargestPage(QStackedWidget* stack) {
+    QSize largest;
+    for (int i = 0; i < stack->count(); ++i) largest = largest.expandedTo(stack->widget(i)->sizeHint());
+    // Pages with wrapping notes are measured at the stack's width.
+    for (int i = 0; i < stack->count(); ++i) {
+        QWidget* page = stack->widget(i);
+        if (page->hasHeightForWidth()) largest.setHeight(std::max(largest.height(), page->heightForWidth(largest.width())));
+    }
+    stack->setMinimumSize(largest);
+}
+
+QByteArray chooserFilter(std::initializer_list<const char*> parts) {
+    QByteArray filter;
+    for (const char* part : parts) {
+        filter += cp932::encode(QString::fromUtf8(part));
+        filter += '\0';
+    }
+    filter += '\0';
+    return filter;
+}
+
+void GetBtnColor(ColorButton* button) {
+    std::int32_t colour = button->BackColor();
+    // The chooser keeps its custom colours in the settings, and may change them.
+    if (ZelP4Res::Zel3ChooseColor(button->window(), colour, mdlIniIo::record().CustomColors) != 0)
+        button->setBackColor(colour);
+}
 
 } // namespace options

@@ -5,10 +5,18 @@
 
 #include "platform/Color.h"
 
+#include <QByteArray>
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <cstdint>
+#include <initializer_list>
+
+class QAbstractButton;
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QStackedWidget;
 
 namespace options {
 
@@ -75,5 +83,31 @@ void setStoredCheck(QCheckBox* box, std::int16_t value, const char* name);
 // Whether the box shows a mark (checked or grey): what dependent controls and
 // readers of a setting follow.
 bool marked(const QCheckBox* box);
+// A grey box goes back to two states once the user clicks it.
+void untristateWhenClicked(QCheckBox* box);
+
+// ---- building the pages ----------------------------------------------------------------
+
+// Sizes follow the dialog's font, so the pages keep their proportions at any
+// scale: the height of a line of text.
+int em(const QWidget* widget);
+QLabel* caption(const QString& text, QWidget* parent);
+// A remark in a quieter colour, wrapped.
+QLabel* note(const QString& text, QWidget* parent);
+// The "..." button beside a path: small, described by what it chooses for.
+QPushButton* browseButton(const QString& what, QWidget* parent);
+QLineEdit* pathBox(const QString& name, QWidget* parent);
+ColorButton* colourButton(const QString& name, QWidget* parent);
+QButtonGroup* group(QObject* owner, std::initializer_list<QAbstractButton*> members);
+// Makes a stack of pages as large as its largest page, whichever is shown,
+// so the dialog keeps its size when the pages change.
+void holdLargestPage(QStackedWidget* stack);
+// A chooser's filter: description and pattern pairs, each part ended by a
+// NUL, the list ended by one more (code page 932).
+QByteArray chooserFilter(std::initializer_list<const char*> parts);
+
+// The colour chooser on a colour button's colour, with the settings' custom
+// colours; a chosen colour becomes the button's.
+void GetBtnColor(ColorButton* button);
 
 } // namespace options

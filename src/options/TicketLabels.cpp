@@ -1,11 +1,8 @@
 #include "options/TicketLabels.h"
 
 #include "display/Form1.h"
-#include "display/Typefaces.h"
 #include "platform/Seams.h"
-#include "platform_ui/QtColor.h"
 
-#include <QLabel>
 #include <exception>
 #include <new>
 
@@ -90,16 +87,6 @@ QString ticketLabelErrorText(int code, const QString& description) {
         .arg(description);
 }
 
-void setTicketLabelColour(Form1& display, platform::Color colour) {
-    const QColor c = platform_ui::toQColor(colour);
-    for (int k = 1; k <= device::kFareCellCount; ++k) {
-        QLabel* label = display.lblSeiriNum[size_t(k)];
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, c);
-        label->setPalette(palette);
-    }
-}
-
 } // namespace options
 
 namespace mdlOrv_000 {
@@ -107,11 +94,7 @@ namespace mdlOrv_000 {
 void SeirikenNumSet(Form1& display, std::int16_t& scheme, std::int16_t& zeroPad) {
     try {
         const options::TicketLabelPlan plan = options::ticketLabelPlan(scheme, zeroPad);
-        QLabel* first = display.lblSeiriNum[1];
-        first->setFont(display::layoutFont(display::kPGothicTypeface, plan.firstPoints, first->font().bold()));
-        for (int k = 1; k <= device::kFareCellCount; ++k) {
-            if (const auto& text = plan.texts[size_t(k)]) display.lblSeiriNum[size_t(k)]->setText(*text);
-        }
+        display.setTicketLabelTexts(plan.texts, plan.firstPoints);
     } catch (const std::bad_alloc&) {
         platform::MsgBox(options::ticketLabelErrorText(7, QStringLiteral("メモリが不足しています。")),
                          platform::MsgButtons::Ok, platform::MsgIcon::Critical, QStringLiteral("エラー！"));

@@ -49,9 +49,6 @@ TicketLabelPlan ticketLabelPlan(int scheme, int zeroPad);
 // The message shown when writing the labels fails.
 QString ticketLabelErrorText(int code, const QString& description);
 
-// The text colour of all 84 labels, shown or not.
-void setTicketLabelColour(Form1& display, platform::Color colour);
-
 } // namespace options
 
 namespace mdlOrv_000 {

@@ -1,5 +1,6 @@
 #include "panel/PanelLogic.h"
 
+#include "platform/Device.h"
 #include "route/DataIo.h"
 #include "route/mdlOrv_000.h"
 
@@ -114,7 +115,7 @@ RouteSetOutcome takeFareData(const QString& routeText, std::int16_t startSection
 
 std::vector<CellWrite> fareCellWrites(const route::FareRow& row, int n, int startSection, bool lateNight,
                                       const InfoDigits& info, const QString& routeText) {
-    constexpr int kCells = 84;
+    constexpr int kCells = device::kFareCellCount;
     std::vector<CellWrite> writes;
     writes.reserve(kCells + 4);
     for (int i = std::max(startSection, 1); i <= kCells; ++i) {
@@ -138,12 +139,12 @@ std::vector<CellWrite> fareCellWrites(const route::FareRow& row, int n, int star
 
 // ---- the ticket date -------------------------------------------------------------------
 
-QString ticketDateText(const QDate& date) { return date.toString(QStringLiteral("MM-dd-yyyy")); }
+QString pluginTicketDateText(const QDate& date) { return date.toString(QStringLiteral("MM-dd-yyyy")); }
 
 QString routeSetTicketDate(TicketDateMode mode, const QDate& today, const QString& fixedDate, const QString& previous) {
     switch (mode) {
     case TicketDateMode::PerPrint:
-    case TicketDateMode::AtRouteSet: return ticketDateText(today);
+    case TicketDateMode::AtRouteSet: return pluginTicketDateText(today);
     case TicketDateMode::Fixed: return fixedDate;
     case TicketDateMode::None: break;
     }
@@ -153,7 +154,7 @@ QString routeSetTicketDate(TicketDateMode mode, const QDate& today, const QStrin
 QString printTicketDate(TicketDateMode mode, const QDate& today, const QString& keptAtRouteSet,
                         const QString& fixedDate) {
     switch (mode) {
-    case TicketDateMode::PerPrint: return ticketDateText(today);
+    case TicketDateMode::PerPrint: return pluginTicketDateText(today);
     case TicketDateMode::AtRouteSet: return keptAtRouteSet;
     case TicketDateMode::Fixed:
     case TicketDateMode::None: break;

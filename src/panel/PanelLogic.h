@@ -6,6 +6,7 @@
 
 #include "route/FareDataFile.h"
 #include "route/FareTable.h"
+#include "settings/LiveSettings.h"
 
 #include <QDate>
 #include <QString>
@@ -76,20 +77,7 @@ QString sectionTooLargeMessage();
 
 // ---- the fares on the device ---------------------------------------------------------
 
-// The information digits' settings, as the options dialog holds them: each
-// switch, and the cell (list position 0..83 for cells 1..84) it writes to.
-struct InfoDigits {
-    bool stopOrderOn = false;
-    int stopOrderCell = 0;
-    bool stopOrderFromZero = false;
-    bool ticketNumOn = false;
-    int ticketNumCell = 0;
-    bool routeNumOn = false;
-    int routeNumCell = 0;
-    bool columnOn = false;
-    int columnIndex = 0; // list position 0..149 for columns 1..150
-    int columnCell = 0;
-};
+using settings::InfoDigits;
 
 struct CellWrite {
     int cell = 0; // 1..84
@@ -110,12 +98,10 @@ std::vector<CellWrite> fareCellWrites(const route::FareRow& row, int n, int star
 
 // ---- the ticket date -------------------------------------------------------------------
 
-// Which date the ticket plug-in prints: today at each print, the day the
-// route was set, or a fixed date; None when no choice is selected.
-enum class TicketDateMode { PerPrint, AtRouteSet, Fixed, None };
+using settings::TicketDateMode;
 
 // A date as the ticket plug-in takes it: "mm-dd-yyyy".
-QString ticketDateText(const QDate& date);
+QString pluginTicketDateText(const QDate& date);
 
 // The ticket date route setting keeps: today for the first two modes, the
 // fixed date for Fixed; with no mode chosen the previous one stays.

@@ -12,6 +12,7 @@
 #include "platform/Seams.h"
 #include "platform/Twips.h"
 #include "platform/Files.h"
+#include "platform_ui/PlainButton.h"
 #include "platform_ui/Regions.h"
 #include "platform_ui/ResourceLibrary.h"
 #include "platform_ui/WindowPlacer.h"
@@ -46,8 +47,6 @@
 
 namespace {
 
-constexpr int kFareCells = device::kFareCellCount;
-
 // The entry pages look like the console they stand for: a dark body with
 // light writing.
 void paintConsole(QWidget* page) {
@@ -81,15 +80,6 @@ void markTarget(QLabel* display, bool target) {
                                           " border: 2px solid %1; }")
                                .arg(target ? QStringLiteral("#F2B233") : QStringLiteral("#2E3A30")));
 }
-
-QPushButton* pushButton(const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setAutoDefault(false);
-    return b;
-}
-
-
-int listPosition(const QComboBox* list) { return list->currentIndex(); }
 
 } // namespace
 
@@ -171,7 +161,7 @@ QWidget* frmCtl::buildListPage() {
         grid->addWidget(wheel, 2, 1 + i);
     }
 
-    Command1[0] = pushButton(QStringLiteral("リセット"), page);
+    Command1[0] = platform_ui::plainButton(QStringLiteral("リセット"), page);
     Command1[0]->setMinimumHeight(List3[0]->sizeHint().height());
     connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
     grid->addWidget(Command1[0], 2, 4, 1, 2);
@@ -224,7 +214,7 @@ QWidget* frmCtl::buildKeypadPage() {
     displays->setColumnStretch(3, 1);
     right->addLayout(displays);
     right->addStretch(1);
-    Command1[1] = pushButton(QStringLiteral("リセット"), page);
+    Command1[1] = platform_ui::plainButton(QStringLiteral("リセット"), page);
     Command1[1]->setMinimumHeight(2 * panel::KeyCap::kHeight);
     connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
     right->addWidget(Command1[1]);
@@ -243,8 +233,8 @@ QWidget* frmCtl::buildRideControls() {
     // stop; display clear beside them, outside Frame6, so that it can be
     // switched off again while Frame6 is disabled.
     auto* advance = new QHBoxLayout;
-    Command2[0] = pushButton(QStringLiteral("データ戻し"), box);
-    Command2[1] = pushButton(QStringLiteral("データ送り"), box);
+    Command2[0] = platform_ui::plainButton(QStringLiteral("データ戻し"), box);
+    Command2[1] = platform_ui::plainButton(QStringLiteral("データ送り"), box);
     Check1 = new QCheckBox(QStringLiteral("表示消去"), box);
     for (int i = 0; i < 2; ++i) {
         Command2[size_t(i)]->setMinimumHeight(36);
@@ -293,10 +283,10 @@ QWidget* frmCtl::buildRideControls() {
     auto* tape = new QHBoxLayout(grpM_Tape);
     tape->setContentsMargins(6, 4, 6, 6);
     tape->setSpacing(3);
-    cmdTapeNext = pushButton(QStringLiteral("送り"), grpM_Tape);
-    cmdTapeBack = pushButton(QStringLiteral("戻し"), grpM_Tape);
-    cmdTapeSet = pushButton(QStringLiteral("調整"), grpM_Tape);
-    cmdTapeStop = pushButton(QStringLiteral("■"), grpM_Tape);
+    cmdTapeNext = platform_ui::plainButton(QStringLiteral("送り"), grpM_Tape);
+    cmdTapeBack = platform_ui::plainButton(QStringLiteral("戻し"), grpM_Tape);
+    cmdTapeSet = platform_ui::plainButton(QStringLiteral("調整"), grpM_Tape);
+    cmdTapeStop = platform_ui::plainButton(QStringLiteral("■"), grpM_Tape);
     cmdTapeStop->setAccessibleDescription(QStringLiteral("放送を止めます"));
     for (QPushButton* b : {cmdTapeBack, cmdTapeNext, cmdTapeSet, cmdTapeStop}) {
         b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("調整")) + 12);
@@ -334,9 +324,9 @@ QWidget* frmCtl::buildRideControls() {
 
     // The version box, the options, and the preview pane's toggle.
     auto* bottom = new QHBoxLayout;
-    Command8 = pushButton(QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), box);
-    Command4 = pushButton(QStringLiteral("設定..."), box);
-    Check4 = pushButton(QStringLiteral(">>"), box);
+    Command8 = platform_ui::plainButton(QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), box);
+    Command4 = platform_ui::plainButton(QStringLiteral("設定..."), box);
+    Check4 = platform_ui::plainButton(QStringLiteral(">>"), box);
     Check4->setCheckable(true);
     Check4->setToolTip(QStringLiteral("整理券プレビューを開きます"));
     Check4->setAccessibleDescription(Check4->toolTip());
@@ -390,7 +380,9 @@ void frmCtl::Load() {
         CommandButton1[i]->setMask(KeyRegions[i]);
     }
     // The speech engine, and with it the announcement group's caption.
-    mdlM_Tape::TapeInit({this, grpM_Tape, cmdTapeNext, cmdTapeBack, cmdTapeSet, cmdTapeStop, options_});
+    std::function<settings::AnnounceSoundSettings()> announceSound;
+    if (options_) announceSound = [options = options_] { return options->announceSound(); };
+    mdlM_Tape::TapeInit({this, grpM_Tape, cmdTapeNext, cmdTapeBack, cmdTapeSet, cmdTapeStop, announceSound});
 }
 
 // ---- entry ---------------------------------------------------------------------------------
@@ -398,7 +390,7 @@ void frmCtl::Load() {
 void frmCtl::CommandButton1_Click(int index) {
     if (index < 0 || index > panel::kKeySection) return;
     // Every key clicks, also one that changes nothing.
-    if (options_) mdlSndAPI::PlayKeySound(*options_);
+    if (options_) mdlSndAPI::PlayKeySound(options_->keySounds());
     keypad_.press(index);
     showKeypadEntry();
 }
@@ -415,11 +407,11 @@ void frmCtl::showKeypadEntry() {
 void frmCtl::List2_Click(int) {
     // The choice is read at route setting; a click only sounds: the key
     // sound for a route digit, the route-setting sound for a section digit.
-    if (options_) mdlSndAPI::PlayKeySound(*options_);
+    if (options_) mdlSndAPI::PlayKeySound(options_->keySounds());
 }
 
 void frmCtl::List3_Click(int) {
-    if (options_) mdlSndAPI::PlayRouteSetSound(*options_);
+    if (options_) mdlSndAPI::PlayRouteSetSound(options_->keySounds());
 }
 
 void frmCtl::Frame1_DblClick(int index) {
@@ -434,7 +426,8 @@ void frmCtl::Command1_Click(int index) {
     if (!display_ || !options_) return;
     namespace mo = mdlOrv_000;
 
-    mdlSndAPI::PlayRouteSetSound(*options_);
+    mdlSndAPI::PlayRouteSetSound(options_->keySounds());
+    const settings::DataFolders folders = options_->dataFolders();
 
     // The entry: the keypad's two displays, or the digit wheels.
     QString routeText;
@@ -454,12 +447,12 @@ void frmCtl::Command1_Click(int index) {
 
     // The route's announcements come first, before the fare data is looked
     // at; a route without them still runs, without the announcement buttons.
-    mdlM_Tape::TapeLoad(platform::dataFolder(options_->Text2[1]->text()), routeNumber);
+    mdlM_Tape::TapeLoad(platform::dataFolder(folders.broadcastData), routeNumber);
 
     // The route's fare data file, in the fare data folder as it reads now.
     // Copied from Windows, its name may differ in case ("12.HY3").
     const QString path = platform::findFileIgnoringCase(
-        platform::dataFilePath(options_->Text2[0]->text(), routeNumber + QStringLiteral(".hy3")));
+        platform::dataFilePath(folders.fareData, routeNumber + QStringLiteral(".hy3")));
     const route::FareDataResult file = route::readFareDataFile(path);
     panel::RouteSetOutcome outcome;
     try {
@@ -476,52 +469,28 @@ void frmCtl::Command1_Click(int index) {
 
     // The lamp test: every segment of every cell lit for three seconds, in
     // which the whole program stands still, as the device does.
-    for (int k = 1; k <= kFareCells; ++k) display_->Degit[size_t(k)]->ResetDegit(true);
+    display_->setLampTest(true);
     platform::DoEvents();
     platform::Sleep(3000);
-    for (int k = 1; k <= kFareCells; ++k) display_->Degit[size_t(k)]->setValue(0);
+    display_->setLampTest(false);
 
     Command2[0]->setEnabled(true);
     Command2[1]->setEnabled(true);
     Check1->setEnabled(true);
 
-    TicketDateText = panel::routeSetTicketDate(ticketDateMode(), platform::clock().now().date(),
-                                               options_->Label10->text(), TicketDateText);
+    routeIsSet_ = true;
+    const settings::TicketDateSettings date = options_->ticketDate();
+    TicketDateText = panel::routeSetTicketDate(date.mode, platform::clock().now().date(), date.fixedDate, TicketDateText);
     DispData(mo::state().CurrentRow + 1);
 }
 
 // ---- the fares on the device -------------------------------------------------------------
 
-panel::InfoDigits frmCtl::infoDigits() const {
-    panel::InfoDigits info;
-    if (!options_) return info;
-    const frmOption& o = *options_;
-    info.stopOrderOn = options::marked(o.Check3[0]);
-    info.stopOrderCell = listPosition(o.Combo4[0]);
-    info.stopOrderFromZero = options::marked(o.Check3[4]);
-    info.ticketNumOn = options::marked(o.Check3[1]);
-    info.ticketNumCell = listPosition(o.Combo4[1]);
-    info.routeNumOn = options::marked(o.Check3[2]);
-    info.routeNumCell = listPosition(o.Combo4[2]);
-    info.columnOn = options::marked(o.Check3[3]);
-    info.columnIndex = listPosition(o.Combo4[4]);
-    info.columnCell = listPosition(o.Combo4[3]);
-    return info;
-}
-
 bool frmCtl::lateNight() const { return options::marked(Check2); }
 
-panel::TicketDateMode frmCtl::ticketDateMode() const {
-    if (!options_) return panel::TicketDateMode::None;
-    if (options_->Option4[0]->isChecked()) return panel::TicketDateMode::PerPrint;
-    if (options_->Option4[1]->isChecked()) return panel::TicketDateMode::AtRouteSet;
-    if (options_->Option4[2]->isChecked()) return panel::TicketDateMode::Fixed;
-    return panel::TicketDateMode::None;
-}
-
 QString frmCtl::ticketDateForPrint() const {
-    return panel::printTicketDate(ticketDateMode(), platform::clock().now().date(), TicketDateText,
-                                  options_ ? options_->Label10->text() : QString());
+    const settings::TicketDateSettings date = options_ ? options_->ticketDate() : settings::TicketDateSettings{};
+    return panel::printTicketDate(date.mode, platform::clock().now().date(), TicketDateText, date.fixedDate);
 }
 
 void frmCtl::DispData(int n) {
@@ -529,7 +498,8 @@ void frmCtl::DispData(int n) {
     const mdlOrv_000::RunState& s = mdlOrv_000::state();
     const route::FareRow& row = s.FareTable[size_t(n - 1)];
 
-    for (const panel::CellWrite& w : panel::fareCellWrites(row, n, s.StartSection, lateNight(), infoDigits(), s.RouteText))
+    const settings::InfoDigits info = options_ ? options_->infoDigits() : settings::InfoDigits{};
+    for (const panel::CellWrite& w : panel::fareCellWrites(row, n, s.StartSection, lateNight(), info, s.RouteText))
         display_->Degit[size_t(w.cell)]->setValue(w.value);
 
     // The numbered-ticket preview, which may give the stop another name.
@@ -545,7 +515,8 @@ void frmCtl::DispData(int n) {
 void frmCtl::drawTicketPreview(int n) {
     if (n < 1 || n > route::kMaxFareRows) return;
     picSeirikenPrev->clear();
-    if (options_ && options::marked(options_->chkUseSeiriPrev)) {
+    const settings::TicketPreviewSettings preview = options_ ? options_->ticketPreview() : settings::TicketPreviewSettings{};
+    if (preview.on) {
         mdlOrv_000::RunState& s = mdlOrv_000::state();
         route::FareRow& row = s.FareTable[size_t(n - 1)];
         // The library gets the name as bytes it may rewrite; what it leaves
@@ -553,7 +524,7 @@ void frmCtl::drawTicketPreview(int n) {
         const QByteArray given = cp932::encode(row.StopName);
         QByteArray stopName = given;
         const QString time = platform::clock().now().time().toString(QStringLiteral("HH:mm:ss"));
-        ZelP4Res::ZEL4_DrawSeiriken(cp932::encode(options_->txtSeiriPlgDir->text()), &picSeirikenPrev->image, stopName,
+        ZelP4Res::ZEL4_DrawSeiriken(cp932::encode(preview.pluginFile), &picSeirikenPrev->image, stopName,
                                     cp932::encode(ticketDateForPrint()), cp932::encode(time),
                                     std::int32_t(s.RouteText.toInt()), row.TicketNo, std::int16_t(n),
                                     std::int32_t(Combo1->currentIndex()));
@@ -564,7 +535,7 @@ void frmCtl::drawTicketPreview(int n) {
 
 void frmCtl::redrawCurrentTicket() {
     const mdlOrv_000::RunState& s = mdlOrv_000::state();
-    if (s.RowCount > 0 && !Check1->isChecked()) drawTicketPreview(s.CurrentRow + 1);
+    if (routeIsSet_ && !Check1->isChecked()) drawTicketPreview(s.CurrentRow + 1);
 }
 
 void frmCtl::Combo1_Click() { redrawCurrentTicket(); }
@@ -585,7 +556,7 @@ void frmCtl::Command2_Click(int index) {
     }
     // The stop's sound; played to its end first when so set, so that the
     // fares change only after it.
-    if (options_) mdlSndAPI::PlayAdvanceSound(*options_, s.FareTable[size_t(s.CurrentRow)]);
+    if (options_) mdlSndAPI::PlayAdvanceSound(options_->advanceSound(), s.FareTable[size_t(s.CurrentRow)]);
     DispData(s.CurrentRow + 1);
 }
 
@@ -594,10 +565,7 @@ void frmCtl::Check1_Click() {
     if (Check1->isChecked()) {
         // The device goes dark: no stop name, no fares, no clock. The ticket
         // labels, the backlight and the preview stay as they are.
-        display_->ChimeiCtl->SetChimei(QString());
-        for (int k = 1; k <= kFareCells; ++k) display_->Degit[size_t(k)]->ResetDegit(false);
-        display_->Timer1.stop();
-        for (M_Degit* clockCell : display_->TimeDegit) clockCell->setValue(QString());
+        display_->setDark(true);
         for (QWidget* w : {static_cast<QWidget*>(Frame1[0]), static_cast<QWidget*>(Frame1[1]),
                            static_cast<QWidget*>(Command2[0]), static_cast<QWidget*>(Command2[1]),
                            static_cast<QWidget*>(grpM_Tape), static_cast<QWidget*>(Frame6)})
@@ -608,9 +576,8 @@ void frmCtl::Check1_Click() {
                        static_cast<QWidget*>(Command2[0]), static_cast<QWidget*>(Command2[1]),
                        static_cast<QWidget*>(Frame6)})
         w->setEnabled(true);
-    // The clock runs again only where it is shown; its cells fill at its
-    // next tick. The announcements come back where the speech engine is.
-    if (!display_->TimeDegit[0]->isHidden()) display_->Timer1.start();
+    // The announcements come back where the speech engine is.
+    display_->setDark(false);
     grpM_Tape->setEnabled(mdlM_Tape::TapeEngineOK());
     DispData(mdlOrv_000::state().CurrentRow + 1);
 }
@@ -695,7 +662,7 @@ void frmCtl::picSeirikenPrev_MouseDown(Qt::MouseButton button, QPoint pos) const
     if (button == Qt::RightButton) MnuHide->popup(picSeirikenPrev->mapToGlobal(pos));
 }
 
-void frmCtl::MnuHideCopy_Click() const {
+void frmCtl::MnuHideCopy_Click() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setImage(picSeirikenPrev->image);
@@ -704,7 +671,7 @@ void frmCtl::MnuHideCopy_Click() const {
 // ---- backlight -------------------------------------------------------------------------------
 
 void frmCtl::Option4_Click(std::int16_t index) {
-    if (options_ && display_) options::applyBacklightMode(*options_, *display_, index, this);
+    if (options_ && display_) options::applyBacklightMode(options_->backlightLook(index), *display_, index, this);
 }
 
 std::int16_t frmCtl::selectedBacklightMode() const {
@@ -731,8 +698,9 @@ void frmCtl::SetCtrlDataInfo(const settings::SettingsRecord& record) {
     // A slider takes the nearest value of its range.
     HScroll1[0]->setValue(record.ScrollSpeed);
     HScroll1[1]->setValue(record.ScrollStartWait);
-    // Only 0 and 1 name a page; any other stored index leaves the pages as they are.
-    if (record.CtlPageBack == 0 || record.CtlPageBack == 1) PageBack = record.CtlPageBack;
+    // Only 0 and 1 name a page; any other stored index leaves the pages as
+    // they are, and is kept to be written back as it was read.
+    PageBack = record.CtlPageBack;
     const auto pane = options::checkStateFor(record.TicketPreviewShown);
     if (!pane)
         throw mdlIniIo::SettingsError(options::kInvalidPropertyValue,

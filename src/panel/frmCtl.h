@@ -7,11 +7,12 @@
 // backlight buttons, the options, the version box and the numbered-ticket
 // preview pane are here too. Closing the panel ends the program, after asking.
 //
-// Settings are read from the options dialog's controls at the moment they are
-// used, never from a copy.
+// Settings are asked of the options dialog, by name, at the moment they are
+// used, never kept in a copy.
 
 #include "options/Backlight.h"
 #include "panel/PanelLogic.h"
+#include "platform/Twips.h"
 
 #include <QRegion>
 #include <QString>
@@ -46,13 +47,12 @@ class PreviewPicture;
 class frmCtl : public QWidget, public options::BacklightSwitch {
     Q_OBJECT
 public:
-    // The panel's widths: narrow, and widened to show the ticket preview pane
-    // (5385 and 9000 twips).
-    static constexpr int kNarrowWidth = 359;
-    static constexpr int kWideWidth = 600;
+    // The panel's widths: narrow, and widened to show the ticket preview pane.
+    static constexpr int kNarrowWidth = platform::twipsToPixels(5385);
+    static constexpr int kWideWidth = platform::twipsToPixels(9000);
 
-    // `options`: the options dialog, whose controls hold the settings the
-    // panel's operations read.
+    // `options`: the options dialog, which holds the settings the panel's
+    // operations read.
     explicit frmCtl(Form1* display, frmOption* options = nullptr, QWidget* parent = nullptr);
     ~frmCtl() override;
 
@@ -140,9 +140,11 @@ public:
     // when the preview is on, with today's or the kept date, the time, the
     // route, the row's ticket number and name, n and the chosen company.
     void drawTicketPreview(int n);
-    // The current stop's ticket again, while a route is set and the device
-    // is not cleared.
+    // The current stop's ticket again, while a route is set (a route setting
+    // has succeeded in this run) and the device is not cleared.
     void redrawCurrentTicket();
+    // True once a route setting has succeeded in this run.
+    bool routeIsSet() const { return routeIsSet_; }
     // Another company chosen: the current stop's ticket again.
     void Combo1_Click();
 
@@ -162,7 +164,7 @@ public:
     void Command8_Click();
     void Check4_Click();
     void Command4_Click();
-    void MnuHideCopy_Click() const;
+    void MnuHideCopy_Click();
     void picSeirikenPrev_MouseDown(Qt::MouseButton button, QPoint pos) const;
 
     // The date the ticket plug-in prints on this stop's ticket.
@@ -200,13 +202,12 @@ private:
     QWidget* buildRideControls();
     QWidget* buildPreviewPane();
     void showKeypadEntry();
-    panel::InfoDigits infoDigits() const;
-    panel::TicketDateMode ticketDateMode() const;
     bool lateNight() const;
 
     Form1* display_;
     frmOption* options_;
     panel::KeypadEntry keypad_;
+    bool routeIsSet_ = false;
     QWidget* mainColumn_ = nullptr;
     QWidget* previewPane_ = nullptr;
 };

@@ -2,7 +2,7 @@
 
 namespace settings {
 
-QString ticketDateText(const QDate& date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
+QString fixedTicketDateText(const QDate& date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
 
 SettingsRecord SettingsRecord::initial(const QDate& today) {
     SettingsRecord r;
@@ -25,7 +25,7 @@ SettingsRecord SettingsRecord::initial(const QDate& today) {
     r.AnnounceSoundAlways = -1;
     r.AnnounceSoundSync = -1;
     r.TicketDatePerPrint = -1;
-    r.TicketFixedDate = ticketDateText(today);
+    r.TicketFixedDate = fixedTicketDateText(today);
     // The operation panel's sliders start at their design values.
     r.ScrollSpeed = 1;
     r.ScrollStartWait = 0;

@@ -129,7 +129,8 @@ struct SettingsRecord {
     bool operator==(const SettingsRecord&) const = default;
 };
 
-// The fixed ticket date's text form.
-QString ticketDateText(const QDate& date);
+// The fixed ticket date as the options dialog shows and the settings file
+// keeps it: "yyyy/MM/dd".
+QString fixedTicketDateText(const QDate& date);
 
 } // namespace settings

@@ -139,8 +139,8 @@ void TapeNext() {
         s.index = s.count;
         return;
     }
-    if (s.wiring.options)
-        mdlSndAPI::PlayPreBroadcastSound(*s.wiring.options, mdlSndAPI::TapeStep::Next, TapeSoundFlag(s.index));
+    if (s.wiring.announceSound)
+        mdlSndAPI::PlayPreBroadcastSound(s.wiring.announceSound(), mdlSndAPI::TapeStep::Next, TapeSoundFlag(s.index));
     TapeSpeak(s.index);
 }
 
@@ -151,8 +151,8 @@ void TapeBack() {
         s.index = 1;
         return;
     }
-    if (s.wiring.options)
-        mdlSndAPI::PlayPreBroadcastSound(*s.wiring.options, mdlSndAPI::TapeStep::Back, TapeSoundFlag(s.index));
+    if (s.wiring.announceSound)
+        mdlSndAPI::PlayPreBroadcastSound(s.wiring.announceSound(), mdlSndAPI::TapeStep::Back, TapeSoundFlag(s.index));
     TapeSpeak(s.index);
 }
 

@@ -13,6 +13,8 @@
 // Nothing here shows a message: a missing speech engine or broadcast file
 // only disables the announcement group.
 
+#include "settings/LiveSettings.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -20,7 +22,6 @@
 class QGroupBox;
 class QPushButton;
 class QWidget;
-class frmOption;
 
 namespace mdlM_Tape {
 
@@ -30,8 +31,8 @@ inline const QString kCaptionUnavailable = QStringLiteral("音合使用不可");
 // The title of the voice adjustment dialog.
 inline const QString kAdjustTitle = QStringLiteral("音声の調節");
 
-// What the module reaches on the operation panel, and the options dialog
-// whose controls hold the pre-broadcast sound settings.
+// What the module reaches on the operation panel, and where it asks for the
+// pre-broadcast sound settings as they stand at each announcement.
 struct TapeWiring {
     QWidget* panel = nullptr;            // owner of the adjustment dialog
     QGroupBox* grpM_Tape = nullptr;      // the announcement group
@@ -39,7 +40,7 @@ struct TapeWiring {
     QPushButton* cmdTapeBack = nullptr;  // "戻し"
     QPushButton* cmdTapeSet = nullptr;   // "調整"
     QPushButton* cmdTapeStop = nullptr;  // "■"
-    const frmOption* options = nullptr;
+    std::function<settings::AnnounceSoundSettings()> announceSound;
 };
 
 // Once, in the operation panel's load step: makes the speech engine and

@@ -1,15 +1,10 @@
 #include "sound/mdlSndAPI.h"
 
-#include "options/frmOption.h"
 #include "platform/Audio.h"
 #include "platform/Files.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/Seams.h"
 #include "route/FareTable.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QRadioButton>
 
 namespace mdlSndAPI {
 
@@ -73,46 +68,20 @@ QString PreBroadcastSoundFile(const AnnounceSoundSettings& settings, TapeStep st
 
 QString PreBroadcastSlot(TapeStep step) { return step == TapeStep::Next ? kSlotS3 : kSlotS2; }
 
-// ---- the live settings ------------------------------------------------------------------
-
-AdvanceSoundSettings advanceSoundSettings(const frmOption& o) {
-    AdvanceSoundSettings s;
-    s.always = o.Option2[0]->isChecked();
-    s.sync = o.Option6[0]->isChecked();
-    s.file = o.txtSelectSound[7]->text();
-    s.columnIndex = o.Combo1->currentIndex();
-    for (size_t k = 0; k < 3; ++k) s.byValue[k] = o.txtSelectSound[8 + k]->text();
-    return s;
-}
-
-AnnounceSoundSettings announceSoundSettings(const frmOption& o) {
-    AnnounceSoundSettings s;
-    s.always = o.Option2[2]->isChecked();
-    s.sync = o.Option7[0]->isChecked();
-    s.file = o.txtSelectSound[3]->text();
-    for (size_t k = 0; k < 3; ++k) s.byFlag[k] = o.txtSelectSound[4 + k]->text();
-    return s;
-}
-
-QString SoundRouteSetFile(const frmOption& o) { return o.txtSelectSound[0]->text(); }
-QString SoundResetFile(const frmOption& o) { return o.txtSelectSound[1]->text(); }
-
 // ---- what the panel plays -----------------------------------------------------------------
 
-void PlayRouteSetSound(const frmOption& options) { SndPlay(SoundRouteSetFile(options), kSlotS1, 0, 0); }
+void PlayRouteSetSound(const settings::KeySounds& sounds) { SndPlay(sounds.routeSet, kSlotS1, 0, 0); }
 
-void PlayKeySound(const frmOption& options) { SndPlay(SoundResetFile(options), kSlotS1, 0, 0); }
+void PlayKeySound(const settings::KeySounds& sounds) { SndPlay(sounds.key, kSlotS1, 0, 0); }
 
-void PlayAdvanceSound(const frmOption& options, const route::FareRow& currentRow) {
-    const AdvanceSoundSettings s = advanceSoundSettings(options);
-    const QString file = AdvanceSoundFile(s, currentRow);
-    if (!file.isEmpty()) SndPlay(file, kSlotS2, s.sync ? 1 : 0, 0);
+void PlayAdvanceSound(const AdvanceSoundSettings& settings, const route::FareRow& currentRow) {
+    const QString file = AdvanceSoundFile(settings, currentRow);
+    if (!file.isEmpty()) SndPlay(file, kSlotS2, settings.sync ? 1 : 0, 0);
 }
 
-void PlayPreBroadcastSound(const frmOption& options, TapeStep step, std::int16_t soundFlag) {
-    const AnnounceSoundSettings s = announceSoundSettings(options);
-    const QString file = PreBroadcastSoundFile(s, step, soundFlag);
-    if (!file.isEmpty()) SndPlay(file, PreBroadcastSlot(step), s.sync ? 1 : 0, 0);
+void PlayPreBroadcastSound(const AnnounceSoundSettings& settings, TapeStep step, std::int16_t soundFlag) {
+    const QString file = PreBroadcastSoundFile(settings, step, soundFlag);
+    if (!file.isEmpty()) SndPlay(file, PreBroadcastSlot(step), settings.sync ? 1 : 0, 0);
 }
 
 } // namespace mdlSndAPI

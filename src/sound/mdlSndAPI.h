@@ -9,14 +9,14 @@
 //   S4  never opened; closed at the end like the others
 //
 // Every sound file is optional: an empty path is silence, and a missing or
-// unplayable file fails silently. The settings are read from the options
-// dialog's controls at each event, so a change takes effect at the next one.
+// unplayable file fails silently. The callers hand over the settings as they
+// stand at each event, so a change takes effect at the next one.
+
+#include "settings/LiveSettings.h"
 
 #include <QString>
-#include <array>
 #include <cstdint>
 
-class frmOption;
 namespace route {
 struct FareRow;
 }
@@ -43,23 +43,8 @@ void SndCloseAll();
 
 // ---- which sound: the two selection rules -------------------------------------------
 
-// The data forward / back sound settings (the options dialog's page of
-// sounds, sub-page "送り・戻し時のサウンド").
-struct AdvanceSoundSettings {
-    bool always = false;       // AdvanceSoundAlways: always `file`
-    bool sync = false;         // AdvanceSoundSync: the fares change once the sound has ended
-    QString file;              // AdvanceSoundFile
-    int columnIndex = 0;       // AdvanceSoundColumn: 0-based, fare data column index + 1
-    std::array<QString, 3> byValue; // AdvanceSoundFile1..3: the column's value 1..3
-};
-
-// The pre-broadcast sound settings (sub-page "放送前のサウンド").
-struct AnnounceSoundSettings {
-    bool always = false;       // AnnounceSoundAlways: "next" always plays `file`
-    bool sync = false;         // AnnounceSoundSync: the announcement starts once the sound has ended
-    QString file;              // AnnounceSoundFile
-    std::array<QString, 3> byFlag; // AnnounceSoundFile1..3: the announcement's sound flag 1..3
-};
+using settings::AdvanceSoundSettings;
+using settings::AnnounceSoundSettings;
 
 enum class TapeStep { Next, Back };
 
@@ -77,27 +62,20 @@ QString PreBroadcastSoundFile(const AnnounceSoundSettings& settings, TapeStep st
 // Next plays in S3, back in S2.
 QString PreBroadcastSlot(TapeStep step);
 
-// ---- the live settings, read from the options dialog's controls --------------------
-
-AdvanceSoundSettings advanceSoundSettings(const frmOption& options);
-AnnounceSoundSettings announceSoundSettings(const frmOption& options);
-QString SoundRouteSetFile(const frmOption& options); // "系統設定時のサウンド"
-QString SoundResetFile(const frmOption& options);    // "リセット時のサウンド": the key sound
-
 // ---- what the operation panel plays ----------------------------------------------
 
 // Route setting ("リセット") and a click in a section digit list: the
 // route-setting sound in S1, asynchronous.
-void PlayRouteSetSound(const frmOption& options);
+void PlayRouteSetSound(const settings::KeySounds& sounds);
 // A keypad key or a click in a route digit list: the key sound in S1,
 // asynchronous.
-void PlayKeySound(const frmOption& options);
+void PlayKeySound(const settings::KeySounds& sounds);
 // Data forward / back, after the current row has moved: the advance sound
 // rule in S2, synchronous when so set (then this returns only once the sound
 // has ended, and the caller changes the fares after it).
-void PlayAdvanceSound(const frmOption& options, const route::FareRow& currentRow);
+void PlayAdvanceSound(const AdvanceSoundSettings& settings, const route::FareRow& currentRow);
 // Before an announcement: the pre-broadcast rule in its slot, synchronous
 // when so set.
-void PlayPreBroadcastSound(const frmOption& options, TapeStep step, std::int16_t soundFlag);
+void PlayPreBroadcastSound(const AnnounceSoundSettings& settings, TapeStep step, std::int16_t soundFlag);
 
 } // namespace mdlSndAPI

@@ -21,6 +21,7 @@
 #include "support/SoundFiles.h"
 #include "support/FakeSeams.h"
 #include "support/QtPrinters.h"
+#include "support/Settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -84,7 +85,9 @@ private:
 class Ride : public ProgramTest {
 protected:
     // The program's fare data folder is the test's.
-    void useFareFolder(Program& p) const { p.options().Text2[0]->setText(fares.path()); }
+    void useFareFolder(Program& p) const {
+        testing_settings::change(p.options(), [&](settings::SettingsRecord& r) { r.FareDataDir = fares.path(); });
+    }
 
     // The sample route under the number 12, as a user would copy it.
     route::FareData copySampleAs12() const {
@@ -136,15 +139,19 @@ TEST_F(Ride, TheSampleRouteFromTheKeypadToTheEndAndBack) {
     frmCtl& panel = p.panel();
     useFareFolder(p);
     // The route number in the last cell.
-    p.options().Check3[2]->setChecked(true);
-    p.options().Combo4[2]->setCurrentIndex(83);
+    testing_settings::change(p.options(), [](settings::SettingsRecord& r) {
+        r.InfoRouteNumOn = 1;
+        r.InfoRouteNumCell = 83;
+    });
     // A click for every key, a chime for route setting.
     const QString click = home.filePath(QStringLiteral("click.wav"));
     const QString chime = home.filePath(QStringLiteral("chime.wav"));
     ASSERT_TRUE(testing_sound::writeFile(click, testing_sound::sineWav(20)));
     ASSERT_TRUE(testing_sound::writeFile(chime, testing_sound::sineWav(40)));
-    p.options().txtSelectSound[1]->setText(click);
-    p.options().txtSelectSound[0]->setText(chime);
+    testing_settings::change(p.options(), [&](settings::SettingsRecord& r) {
+        r.SoundResetFile = click;
+        r.SoundRouteSetFile = chime;
+    });
     auto opened = [&](const QString& file) {
         return audio.commands().filter(QStringLiteral("open \"") + file + u'"').size();
     };
@@ -229,7 +236,7 @@ TEST_F(Ride, TheSampleRouteFromTheKeypadToTheEndAndBack) {
         .then([&] {
             EXPECT_TRUE(p.display().ChimeiCtl->isScrolling());
             // The options dialog: "OK" as soon as it is up.
-            QTimer::singleShot(0, &p.options(), [&] { p.options().Command4->click(); });
+            QTimer::singleShot(0, &p.options(), [&] { p.options().Command4_Click(); });
             panel.Command4->click();
         })
         .then([&] {
@@ -307,16 +314,17 @@ TEST_F(Ride, LateNightAndInfoDigitsOnAHandMadeRoute) {
     Program& p = *program;
     frmCtl& panel = p.panel();
     useFareFolder(p);
-    frmOption& o = p.options();
-    // The ticket number and, later in the order, the route number in cell 10.
-    o.Check3[1]->setChecked(true);
-    o.Combo4[1]->setCurrentIndex(9);
-    o.Check3[2]->setChecked(true);
-    o.Combo4[2]->setCurrentIndex(9);
-    // The stop's order counted from 0 in cell 12.
-    o.Check3[0]->setChecked(true);
-    o.Combo4[0]->setCurrentIndex(11);
-    o.Check3[4]->setChecked(true);
+    testing_settings::change(p.options(), [](settings::SettingsRecord& r) {
+        // The ticket number and, later in the order, the route number in cell 10.
+        r.InfoTicketNumOn = 1;
+        r.InfoTicketNumCell = 9;
+        r.InfoRouteNumOn = 1;
+        r.InfoRouteNumCell = 9;
+        // The stop's order counted from 0 in cell 12.
+        r.InfoStopOrderOn = 1;
+        r.InfoStopOrderCell = 11;
+        r.InfoStopOrderFromZero = 1;
+    });
     panel.Check2->setChecked(true);
 
     enter(p.panel(), QStringLiteral("005"), QStringLiteral("1"));
@@ -355,18 +363,22 @@ TEST_F(Ride, QuitAndStartAgainRestoresThePanelTheWindowsAndEveryOption) {
         QCoreApplication::processEvents();
         // Options on every page.
         frmOption& o = p.options();
-        o.Text2[1]->setText(QStringLiteral("/data/放送"));
-        o.Combo2->setCurrentIndex(5);
-        o.Check2->setChecked(true);
-        o.Command8[2]->setBackColor(0x0000FF);
-        o.Check3[3]->setChecked(true);
-        o.Combo4[4]->setCurrentIndex(149);
-        o.Combo3->setCurrentIndex(2);
-        o.Check4->setChecked(true);
-        o.txtSelectSound[1]->setText(QStringLiteral("/sounds/ピンポン.wav"));
-        o.Option6[0]->setChecked(true);
-        o.chkUseSeiriPrev->setChecked(true);
-        o.Option4[1]->setChecked(true);
+        testing_settings::change(o, [](settings::SettingsRecord& r) {
+            r.BroadcastDataDir = QStringLiteral("/data/放送");
+            r.TicketNumScheme = 5;
+            r.TicketNumZeroPad = 1;
+            r.DigitLitColor = 0x0000FF;
+            r.InfoColumnOn = 1;
+            r.InfoColumnIndex = 149;
+            r.StopNameFontMode = 2;
+            r.StopNameBold = 1;
+            r.SoundResetFile = QStringLiteral("/sounds/ピンポン.wav");
+            r.AdvanceSoundSync = testing_settings::kSelected;
+            r.AdvanceSoundAsync = testing_settings::kNotSelected;
+            r.TicketPreviewOn = 1;
+            r.TicketDatePerPrint = testing_settings::kNotSelected;
+            r.TicketDateAtRouteSet = testing_settings::kSelected;
+        });
         o.GetOptionInfo(before);
 
         boxes.answer(MsgAnswer::Yes);

@@ -238,11 +238,10 @@ TEST_F(Startup, TheDialogsSettingsComeFromTheFileAndGoBackUnchanged) {
     auto program = startProgram();
     EXPECT_TRUE(boxes.shown().empty());
     Form1& form = program->display();
-    frmOption& options = program->options();
-    EXPECT_EQ(options.Text2[0]->text(), QStringLiteral("/data/運賃"));
-    EXPECT_EQ(options.Combo4[4]->currentText(), QStringLiteral("150"));
-    EXPECT_TRUE(options.Combo4[4]->isEnabled());
-    EXPECT_FALSE(options.Frame7->isHidden());
+    settings::SettingsRecord shown;
+    program->options().GetOptionInfo(shown);
+    EXPECT_EQ(shown.FareDataDir, QStringLiteral("/data/運賃"));
+    EXPECT_EQ(shown.InfoColumnIndex, 149);
     // On the display: numbering, colours, font, and the user's picture in OFF.
     EXPECT_EQ(form.lblSeiriNum[1]->text(), QStringLiteral("な し"));
     EXPECT_EQ(form.lblSeiriNum[2]->text(), QStringLiteral("２"));
@@ -272,12 +271,13 @@ TEST_F(Startup, AStoredPositionOutsideItsListStopsLoadingThere) {
     EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nモジュール:mdlIniIo.LoadIni()")));
     // Applied before the refused list: the cells' and strip's colours, the
     // folder, the labels switch; after it, the factory values stay.
-    frmOption& options = program->options();
-    EXPECT_EQ(options.Text2[0]->text(), QStringLiteral("/data/運賃"));
-    EXPECT_EQ(options.Check1->checkState(), Qt::Unchecked);
-    EXPECT_FALSE(options.Frame3->isEnabled());
-    EXPECT_EQ(options.Combo2->currentIndex(), 0);
-    EXPECT_EQ(options.Command9[1]->BackColor(), 0x00FFFF);
+    settings::SettingsRecord shown;
+    program->options().GetOptionInfo(shown);
+    const auto factory = settings::SettingsRecord::initial(QDate(2026, 12, 6));
+    EXPECT_EQ(shown.FareDataDir, QStringLiteral("/data/運賃"));
+    EXPECT_EQ(shown.TicketNumAutoShow, 0);
+    EXPECT_EQ(shown.TicketNumScheme, factory.TicketNumScheme);
+    EXPECT_EQ(shown.StopNameForeColor, factory.StopNameForeColor);
     EXPECT_EQ(program->display().ChimeiCtl->ForeColor(), 0x00FF00);
     // The display was not given the half-loaded settings again.
     EXPECT_TRUE(program->display().lblSeiriNum[1]->isVisible());

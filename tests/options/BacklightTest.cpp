@@ -103,7 +103,7 @@ protected:
 TEST_F(Backlight, BuiltInPanelsChangeOnlyTheLabelColour) {
     const QColor expected[3] = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)};
     for (std::int16_t mode : {1, 2, 0, 0}) {
-        applyBacklightMode(*dialog, display, mode);
+        applyBacklightMode(dialog->backlightLook(mode), display, mode);
         EXPECT_EQ(display.picture(), builtIn);
         for (int k : {1, 42, 84}) EXPECT_EQ(labelColour(k), expected[mode]) << k;
     }
@@ -113,7 +113,7 @@ TEST_F(Backlight, BuiltInPanelsChangeOnlyTheLabelColour) {
 TEST_F(Backlight, UserPicturesAreDrawnAtTheirOwnSizeFromTheTopLeft) {
     useIndividualPictures();
     dialog->txtSelectPanel[1]->setText(writePicture(dir.path() + QStringLiteral("/on1.bmp"), {600, 220}, QColor(10, 200, 30), "BMP"));
-    applyBacklightMode(*dialog, display, 1);
+    applyBacklightMode(dialog->backlightLook(1), display, 1);
     EXPECT_EQ(display.picture().size(), QSize(600, 220));
     const QImage face = display.grab().toImage();
     EXPECT_EQ(face.pixel(5, 5), qRgb(10, 200, 30));
@@ -123,7 +123,7 @@ TEST_F(Backlight, UserPicturesAreDrawnAtTheirOwnSizeFromTheTopLeft) {
 
     // Built-in for one mode while individual: that mode's holder.
     dialog->Option3[4]->click();
-    applyBacklightMode(*dialog, display, 2);
+    applyBacklightMode(dialog->backlightLook(2), display, 2);
     EXPECT_EQ(display.picture(), builtIn);
 }
 
@@ -132,13 +132,13 @@ TEST_F(Backlight, AGoneUserPictureKeepsTheFaceSilentlyAndStillRecolours) {
     const QString path = writePicture(dir.path() + QStringLiteral("/on1.jpg"), {50, 50}, Qt::white, "JPG");
     dialog->txtSelectPanel[1]->setText(path);
     QFile::remove(path);
-    applyBacklightMode(*dialog, display, 1);
+    applyBacklightMode(dialog->backlightLook(1), display, 1);
     EXPECT_EQ(display.picture(), builtIn);
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(labelColour(1), QColor(0, 255, 0));
     // An empty box names no picture either.
     dialog->txtSelectPanel[2]->clear();
-    applyBacklightMode(*dialog, display, 2);
+    applyBacklightMode(dialog->backlightLook(2), display, 2);
     EXPECT_EQ(display.picture(), builtIn);
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(labelColour(1), QColor(0, 0, 255));
@@ -147,14 +147,14 @@ TEST_F(Backlight, AGoneUserPictureKeepsTheFaceSilentlyAndStillRecolours) {
 TEST_F(Backlight, AUserFileThatIsNoPictureIsReportedAndStillRecolours) {
     useIndividualPictures();
     dialog->txtSelectPanel[0]->setText(writeBytes(dir.path() + QStringLiteral("/off.bmp"), "BM but no bitmap"));
-    applyBacklightMode(*dialog, display, 0, dialog.get());
+    applyBacklightMode(dialog->backlightLook(0), display, 0, dialog.get());
     ASSERT_EQ(boxes.shown().size(), 1u);
     const auto& box = boxes.shown()[0];
     EXPECT_EQ(box.title, QStringLiteral("エラー"));
     EXPECT_EQ(box.icon, platform::MsgIcon::Critical);
     EXPECT_EQ(box.buttons, platform::MsgButtons::Ok);
     EXPECT_EQ(box.owner, dialog.get());
-    EXPECT_EQ(box.text, options::pictureErrorText(481));
+    EXPECT_EQ(box.text, QStringLiteral("エラーです。\r\n\r\nエラーコード：481　指定した画像の内容が不正です。この部分では扱えません。"));
     EXPECT_EQ(display.picture(), builtIn);
     EXPECT_EQ(labelColour(84), QColor(255, 0, 0));
 }

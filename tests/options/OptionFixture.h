@@ -24,7 +24,7 @@ struct FakeBacklight final : options::BacklightSwitch {
     std::int16_t selectedBacklightMode() const override { return mode; }
     void Option4_Click(std::int16_t index) override {
         clicks.push_back(index);
-        options::applyBacklightMode(*dialog, *display, index);
+        options::applyBacklightMode(dialog->backlightLook(index), *display, index);
     }
 };
 

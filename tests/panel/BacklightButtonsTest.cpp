@@ -3,6 +3,7 @@
 #include "options/OptionWidgets.h"
 #include "options/frmOption.h"
 #include "panel/frmCtl.h"
+#include "support/Settings.h"
 #include "support/FakeSeams.h"
 
 #include <QGroupBox>
@@ -21,9 +22,11 @@ TEST(BacklightButtons, OffAtStartAndEachModeRecoloursTheLabels) {
     frmOption dialog(&display);
     frmCtl panel(&display, &dialog);
     dialog.setBacklightSwitch(&panel);
-    dialog.Command5[0]->setBackColor(0x0000FF);
-    dialog.Command5[1]->setBackColor(0x00FF00);
-    dialog.Command5[2]->setBackColor(0xFF0000);
+    testing_settings::change(dialog, [](settings::SettingsRecord& r) {
+        r.TicketNumColorOff = 0x0000FF;
+        r.TicketNumColorOn1 = 0x00FF00;
+        r.TicketNumColorOn2 = 0xFF0000;
+    });
 
     EXPECT_EQ(panel.backlightFrame->title(), QStringLiteral("バックライト"));
     EXPECT_EQ(panel.Option4[0]->text(), QStringLiteral("OFF"));
@@ -44,8 +47,8 @@ TEST(BacklightButtons, OffAtStartAndEachModeRecoloursTheLabels) {
     EXPECT_EQ(display.picture(), face);
 
     // The options dialog's "OK" keeps the mode and applies it again.
-    dialog.Command5[2]->setBackColor(0x00FFFF);
-    dialog.Command4->click();
+    testing_settings::change(dialog, [](settings::SettingsRecord& r) { r.TicketNumColorOn2 = 0x00FFFF; });
+    dialog.Command4_Click();
     EXPECT_TRUE(panel.Option4[2]->isChecked());
     EXPECT_EQ(colour(), QColor(255, 255, 0));
     EXPECT_TRUE(boxes.shown().empty());

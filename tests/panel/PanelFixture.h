@@ -19,8 +19,8 @@
 #include "support/FakeSeams.h"
 #include "support/FakeSpeech.h"
 #include "support/QtPrinters.h"
+#include "support/Settings.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ protected:
         panel = std::make_unique<frmCtl>(&display, dialog.get());
         dialog->setBacklightSwitch(panel.get());
         display.setOperationPanel(panel.get());
-        dialog->Text2[0]->setText(folder.path());
+        testing_settings::change(*dialog, [&](settings::SettingsRecord& r) { r.FareDataDir = folder.path(); });
     }
     ~PanelTest() override {
         mdlOrv_000::resetState();

@@ -258,7 +258,7 @@ TEST(FareCells, InfoDigitsInTheirOrderOverTheFares) {
 
 TEST(TicketDate, KeptAtRouteSettingAndPrinted) {
     const QDate day(2026, 3, 5);
-    EXPECT_EQ(ticketDateText(day), QStringLiteral("03-05-2026"));
+    EXPECT_EQ(pluginTicketDateText(day), QStringLiteral("03-05-2026"));
     const QString fixed = QStringLiteral("2009/03/05");
     EXPECT_EQ(routeSetTicketDate(TicketDateMode::PerPrint, day, fixed, QString()), QStringLiteral("03-05-2026"));
     EXPECT_EQ(routeSetTicketDate(TicketDateMode::AtRouteSet, day, fixed, QString()), QStringLiteral("03-05-2026"));

@@ -7,11 +7,8 @@
 #include "support/SoundFiles.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
-#include <QRadioButton>
 #include <algorithm>
 
 namespace {
@@ -21,9 +18,11 @@ protected:
     PanelSound() {
         for (const char* name : {"click.wav", "chime.wav", "adv1.wav", "adv2.wav", "adv3.wav", "always.wav"})
             EXPECT_TRUE(testing_sound::writeFile(sound(name), testing_sound::sineWav(20)));
-        dialog->txtSelectSound[0]->setText(sound("chime.wav"));
-        dialog->txtSelectSound[1]->setText(sound("click.wav"));
-        dialog->Text2[1]->setText(folder.path());
+        testing_settings::change(*dialog, [&](settings::SettingsRecord& r) {
+            r.SoundRouteSetFile = sound("chime.wav");
+            r.SoundResetFile = sound("click.wav");
+            r.BroadcastDataDir = folder.path();
+        });
     }
 
     QString sound(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
@@ -97,12 +96,18 @@ TEST_F(PanelSound, AStopSoundComesWithTheMoveAndBeforeTheFaresWhenSynchronous) {
         data.Rows.push_back(rec);
     }
     ASSERT_FALSE(route::writeFareDataFile(folder.filePath(QStringLiteral("9.hy3")), data).has_value());
-    dialog->Option2[1]->setChecked(true); // by the column's value
-    dialog->Combo1->setCurrentIndex(89);
-    dialog->txtSelectSound[8]->setText(sound("adv1.wav"));
-    dialog->txtSelectSound[9]->setText(sound("adv2.wav"));
-    dialog->txtSelectSound[10]->setText(sound("adv3.wav"));
-    dialog->Option6[0]->setChecked(true); // the fares wait for the sound
+    using testing_settings::kNotSelected;
+    using testing_settings::kSelected;
+    testing_settings::change(*dialog, [&](settings::SettingsRecord& r) {
+        r.AdvanceSoundAlways = kNotSelected;
+        r.AdvanceSoundByColumn = kSelected; // by the column's value
+        r.AdvanceSoundColumn = 89;
+        r.AdvanceSoundFile1 = sound("adv1.wav");
+        r.AdvanceSoundFile2 = sound("adv2.wav");
+        r.AdvanceSoundFile3 = sound("adv3.wav");
+        r.AdvanceSoundSync = kSelected; // the fares wait for the sound
+        r.AdvanceSoundAsync = kNotSelected;
+    });
     setRoute(QStringLiteral("9"), QStringLiteral("1"));
     played();
 
@@ -127,15 +132,21 @@ TEST_F(PanelSound, AStopSoundComesWithTheMoveAndBeforeTheFaresWhenSynchronous) {
     EXPECT_EQ(mdlOrv_000::state().CurrentRow, 2);
     // Arriving back at the stop sounds it again; asynchronous, the fares do
     // not wait.
-    dialog->Option6[1]->setChecked(true);
+    testing_settings::change(*dialog, [&](settings::SettingsRecord& r) {
+        r.AdvanceSoundSync = kNotSelected;
+        r.AdvanceSoundAsync = kSelected;
+    });
     fareWhileSounding.clear();
     panel->Command2[0]->click();
     EXPECT_EQ(played(), QStringList{QStringLiteral("adv2.wav@S2")});
     EXPECT_TRUE(fareWhileSounding.isEmpty());
 
     // "Always" plays its sound at every stop.
-    dialog->Option2[0]->setChecked(true);
-    dialog->txtSelectSound[7]->setText(sound("always.wav"));
+    testing_settings::change(*dialog, [&](settings::SettingsRecord& r) {
+        r.AdvanceSoundAlways = kSelected;
+        r.AdvanceSoundByColumn = kNotSelected;
+        r.AdvanceSoundFile = sound("always.wav");
+    });
     panel->Command2[0]->click();
     EXPECT_EQ(played(), QStringList{QStringLiteral("always.wav@S2")});
 }

@@ -6,10 +6,8 @@
 #include "PanelFixture.h"
 #include "support/FileBytes.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QRadioButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -45,12 +43,20 @@ protected:
     PreviewTest() {
         writeRoute(QStringLiteral("12.hy3"), {{"本町", {170}}, {"市役所前", {170, 170}}, {"東", {180, 170, 170}}});
     }
-    // The plug-in chosen on page 5, as start-up describes a stored one.
+    // The plug-in chosen on page 5, described as start-up describes a stored one.
     void usePlugin(const QString& path) const {
-        dialog->txtSeiriPlgDir->setText(path);
-        ASSERT_TRUE(dialog->SetPlgin(path));
+        testing_settings::change(*dialog, [&](settings::SettingsRecord& r) { r.TicketPluginFile = path; });
     }
-    void previewOn(bool on) const { dialog->chkUseSeiriPrev->setChecked(on); }
+    void previewOn(bool on) const {
+        testing_settings::change(*dialog, [&](settings::SettingsRecord& r) { r.TicketPreviewOn = on ? 1 : 0; });
+    }
+    void dateMode(std::int16_t perPrint, std::int16_t atRouteSet, std::int16_t fixed) const {
+        testing_settings::change(*dialog, [&](settings::SettingsRecord& r) {
+            r.TicketDatePerPrint = perPrint;
+            r.TicketDateAtRouteSet = atRouteSet;
+            r.TicketDateFixed = fixed;
+        });
+    }
     void forward() const { panel->Command2[1]->click(); }
     void back() const { panel->Command2[0]->click(); }
     const QImage& picture() const { return panel->picSeirikenPrev->image; }
@@ -133,9 +139,8 @@ TEST_F(PreviewTest, APluginChosenInTheOptionsPrintsTheCurrentStopsTicketOnOk) {
     forward();
     ASSERT_EQ(library->draws.size(), 2u);
     QTimer::singleShot(0, dialog.get(), [&] {
-        library->fileAnswer = cp932::encode(kBarcode);
-        dialog->Command1->click();
-        dialog->Command4->click(); // "OK"
+        testing_settings::change(*dialog, [&](settings::SettingsRecord& r) { r.TicketPluginFile = kBarcode; });
+        dialog->Command4_Click(); // "OK"
     });
     panel->Command4->click();
     ASSERT_EQ(library->draws.size(), 3u);
@@ -146,8 +151,8 @@ TEST_F(PreviewTest, APluginChosenInTheOptionsPrintsTheCurrentStopsTicketOnOk) {
 
     // The preview turned off in the options: cleared at once.
     QTimer::singleShot(0, dialog.get(), [&] {
-        dialog->chkUseSeiriPrev->setChecked(false);
-        dialog->Command4->click();
+        previewOn(false);
+        dialog->Command4_Click();
     });
     panel->Command4->click();
     EXPECT_EQ(library->draws.size(), 3u);
@@ -157,7 +162,7 @@ TEST_F(PreviewTest, APluginChosenInTheOptionsPrintsTheCurrentStopsTicketOnOk) {
 TEST_F(PreviewTest, TheTicketDateFollowsItsModeWhenTheDayChangesDuringARun) {
     usePlugin(kPlain);
     previewOn(true);
-    dialog->Label10->setText(QStringLiteral("2026/11/03"));
+    testing_settings::change(*dialog, [&](settings::SettingsRecord& r) { r.TicketFixedDate = QStringLiteral("2026/11/03"); });
     struct Mode {
         int option;
         const char* atRouteSet;
@@ -168,7 +173,8 @@ TEST_F(PreviewTest, TheTicketDateFollowsItsModeWhenTheDayChangesDuringARun) {
     for (const Mode& m : {Mode{0, "12-06-2026", "12-07-2026"}, Mode{1, "12-06-2026", "12-06-2026"},
                           Mode{2, "2026/11/03", "2026/11/03"}}) {
         library->draws.clear();
-        dialog->Option4[size_t(m.option)]->setChecked(true);
+        const std::int16_t on = testing_settings::kSelected;
+        dateMode(m.option == 0 ? on : 0, m.option == 1 ? on : 0, m.option == 2 ? on : 0);
         time->wall = QDateTime(QDate(2026, 12, 6), QTime(23, 58, 0));
         setRoute(QStringLiteral("12"), QStringLiteral("1"));
         time->advance(qint64(5) * 60 * 1000); // past midnight
@@ -180,7 +186,7 @@ TEST_F(PreviewTest, TheTicketDateFollowsItsModeWhenTheDayChangesDuringARun) {
         EXPECT_EQ(library->draws[1].time, QByteArray("00:03:03"));
     }
     // A route set again on the new day keeps the new day.
-    dialog->Option4[1]->setChecked(true);
+    dateMode(0, testing_settings::kSelected, 0);
     setRoute(QStringLiteral("12"), QStringLiteral("1"));
     EXPECT_EQ(library->draws.back().date, QByteArray("12-07-2026"));
 }

@@ -182,7 +182,7 @@ TEST_F(PanelTest, RouteSettingFromTheWheelsRunsTheLampTest) {
     // The route's file copied from Windows keeps its capitals; a folder
     // typed with a closing backslash names the same folder.
     writeRoute(QStringLiteral("12.HY3"), {{"浜", {400}}, {"森", {410}}});
-    dialog->Text2[0]->setText(folder.path() + QStringLiteral("\\"));
+    testing_settings::change(*dialog, [&](settings::SettingsRecord& r) { r.FareDataDir = folder.path() + QStringLiteral("\\"); });
     setRoute(QStringLiteral("00012"), QStringLiteral("1"));
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(shown(1), QStringLiteral("400"));
@@ -222,7 +222,7 @@ TEST_F(PanelTest, AFailedRouteSettingTellsWhyAndKeepsTheFares) {
 
 TEST_F(PanelTest, DisplayClearDarkensTheDeviceAndLocksTheRide) {
     writeRoute(QStringLiteral("2.hy3"), {{"本町", {170, 230, -1}}, {"東", {190}}});
-    dialog->Check3[1]->setChecked(true); // the ticket number in cell 1
+    testing_settings::change(*dialog, [](settings::SettingsRecord& r) { r.InfoTicketNumOn = 1; }); // in cell 1
     panel->Check2->setChecked(true);     // late night: no change until the next display
     setRoute(QStringLiteral("2"), QStringLiteral("1"));
     ASSERT_EQ(shown(2), QStringLiteral("460"));
@@ -354,8 +354,8 @@ TEST_F(PanelTest, TheVersionBoxAndTheOptionsLockTheOtherWindows) {
     bool lockedMeanwhile = false;
     QTimer::singleShot(0, dialog.get(), [&] {
         lockedMeanwhile = dialog->isVisible() && dialog->isModal() && !display.isEnabled() && !panel->isEnabled();
-        dialog->Command9[1]->setBackColor(0x00FF00);
-        dialog->Command4->click(); // "OK"
+        testing_settings::change(*dialog, [](settings::SettingsRecord& r) { r.StopNameForeColor = 0x00FF00; });
+        dialog->Command4_Click(); // "OK"
     });
     panel->Command4->click();
     EXPECT_TRUE(lockedMeanwhile);

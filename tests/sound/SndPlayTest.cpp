@@ -2,7 +2,6 @@
 // selection rules, and a synchronous sound timed on the real mixer.
 #include "sound/mdlSndAPI.h"
 
-#include "options/frmOption.h"
 #include "platform/MciCommand.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/SdlAudio.h"
@@ -14,8 +13,6 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -158,19 +155,19 @@ TEST(PanelSoundsTiming, ASynchronousAdvanceSoundReturnsOnlyWhenItHasEnded) {
     const QString path = dir.filePath(QStringLiteral("advance.wav"));
     ASSERT_TRUE(testing_sound::writeFile(path, testing_sound::sineWav(300)));
     auto previous = platform::install(std::make_unique<platform::SdlAudio>(platform::SdlAudioOptions{"dummy", {}, {}}));
-    frmOption options;
-    options.txtSelectSound[7]->setText(path);
-    options.Option2[0]->setChecked(true);
-    options.Option6[0]->setChecked(true);
+    settings::AdvanceSoundSettings advance;
+    advance.always = true;
+    advance.file = path;
+    advance.sync = true;
 
     route::FareRow row;
     QElapsedTimer t;
     t.start();
-    PlayAdvanceSound(options, row);
+    PlayAdvanceSound(advance, row);
     EXPECT_GE(t.elapsed(), 300 - 30); // less one mixing buffer
-    options.Option6[1]->setChecked(true);
+    advance.sync = false;
     t.restart();
-    PlayAdvanceSound(options, row);
+    PlayAdvanceSound(advance, row);
     EXPECT_LT(t.elapsed(), 100);
     SndCloseAll();
     platform::install(std::move(previous));

@@ -3,7 +3,6 @@
 // the engine calls, and the group's caption and enabled state.
 #include "sound/mdlM_Tape.h"
 
-#include "options/frmOption.h"
 #include "platform/Cp932.h"
 #include "platform/ProgramIdentity.h"
 #include "support/FakeAudio.h"
@@ -14,9 +13,7 @@
 #include "support/SoundFiles.h"
 
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -34,7 +31,9 @@ protected:
     ~TapeTest() override { TapeRelease(); }
 
     std::vector<QPushButton*> buttons() { return {&next, &back, &adjust, &stop}; }
-    TapeWiring wiring() { return TapeWiring{&panel, &group, &next, &back, &adjust, &stop, &options}; }
+    TapeWiring wiring() {
+        return TapeWiring{&panel, &group, &next, &back, &adjust, &stop, [this] { return announceSound; }};
+    }
     void init() { TapeInit(wiring()); }
 
     // A broadcast file of `lines` announcements "案内k", k = 1.., in CP932.
@@ -55,7 +54,7 @@ protected:
     platform::testing::ScopedMessageBoxes boxes;
     ZelP4Res::testing::ScopedResourceLibrary library;
     sound::testing::ScopedSpeechEngine speech;
-    frmOption options;
+    settings::AnnounceSoundSettings announceSound;
     QWidget panel;
     QGroupBox group{&panel};
     QPushButton next{QStringLiteral("送り"), &group}, back{QStringLiteral("戻し"), &group},
@@ -246,10 +245,10 @@ TEST_F(TapeTest, PreBroadcastSoundsComeBeforeTheVoice) {
     const QString two = dir.filePath(QStringLiteral("two.wav"));
     ASSERT_TRUE(testing_sound::writeFile(chime, testing_sound::sineWav(50)));
     ASSERT_TRUE(testing_sound::writeFile(two, testing_sound::sineWav(50)));
-    options.Option2[2]->setChecked(true); // always
-    options.txtSelectSound[3]->setText(chime);
-    options.txtSelectSound[5]->setText(two);
-    options.Option7[0]->setChecked(true); // synchronous
+    announceSound.always = true;
+    announceSound.file = chime;
+    announceSound.byFlag[1] = two;
+    announceSound.sync = true;
     // The voice must not start before the sound has ended.
     QStringList speechAtPlay;
     audio->onCommand = [&](const QString& c) {

@@ -59,7 +59,7 @@ TEST(SampleDevice, TheSampleRoutePicksItsSounds) {
 
     const auto fares = route::readFareDataFile(r.FareDataDir + QStringLiteral("1.hy3"));
     const auto& rows = std::get<route::FareData>(fares).Rows;
-    const mdlSndAPI::AdvanceSoundSettings advance = mdlSndAPI::advanceSoundSettings(options);
+    const mdlSndAPI::AdvanceSoundSettings advance = options.advanceSound();
     EXPECT_TRUE(advance.sync) << "the fares change once the sound has ended";
     int sounding = 0;
     for (const auto& record : rows) {
@@ -73,7 +73,7 @@ TEST(SampleDevice, TheSampleRoutePicksItsSounds) {
     EXPECT_EQ(sounding, 4) << "a few stops of the route have a sound of their own";
 
     // Every "送り" has its chime; "戻し" goes by the announcement's flag.
-    const mdlSndAPI::AnnounceSoundSettings announce = mdlSndAPI::announceSoundSettings(options);
+    const mdlSndAPI::AnnounceSoundSettings announce = options.announceSound();
     EXPECT_EQ(mdlSndAPI::PreBroadcastSoundFile(announce, mdlSndAPI::TapeStep::Next, 0), r.AnnounceSoundFile);
     const auto tape = route::readTapeDataFile(r.BroadcastDataDir + QStringLiteral("1tp.csv"));
     const auto& entries = std::get<std::vector<route::TapeEntry>>(tape);
