@@ -78,10 +78,7 @@ ChimeiCtl_B::~ChimeiCtl_B() { stopFlag_ = true; }
 
 // ---- properties -------------------------------------------------------------------
 
-std::int32_t ChimeiCtl_B::BackColor() const {
-    const QColor c = Picture1->background;
-    return std::int32_t(quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16));
-}
+std::int32_t ChimeiCtl_B::BackColor() const { return platform_ui::fromQColor(Picture1->background); }
 
 void ChimeiCtl_B::setBackColor(std::int32_t color) {
     Picture1->background = platform_ui::toQColor(color);

@@ -57,7 +57,11 @@ QString wheelDigits(const std::vector<int>& selectedRows) {
 
 // ---- route setting -------------------------------------------------------------------
 
-QString missingRouteMessage() { return QStringLiteral("指定した系統のデータがありません..."); }
+QString missingRouteMessage() {
+    route::FareDataError missing;
+    missing.kind = route::FareDataError::Kind::FileMissing;
+    return missing.userMessage();
+}
 
 QString sectionTooLargeMessage() {
     return QStringLiteral("指定した区間はデータの数よりも多いです...\r\n  解決法：正しい区間を入力して下さい.");

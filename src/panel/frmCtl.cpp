@@ -279,7 +279,7 @@ QWidget* frmCtl::buildRideControls() {
 
     // Announcements and the backlight side by side.
     auto* middle = new QHBoxLayout;
-    grpM_Tape = new QGroupBox(QStringLiteral("音合使用不可"), box);
+    grpM_Tape = new QGroupBox(mdlM_Tape::kCaptionUnavailable, box);
     auto* tape = new QHBoxLayout(grpM_Tape);
     tape->setContentsMargins(6, 4, 6, 6);
     tape->setSpacing(3);

@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 using ZelP4Res::PlgInfo;
 
@@ -155,6 +156,38 @@ TEST_F(PluginPageTest, AFileThatIsNoPluginShowsTheErrorAndKeepsThePreviousPlugin
     EXPECT_EQ(lines(dialog->List1), listed);
     EXPECT_EQ(dialog->txtPlginComment->toPlainText(), remarks);
     EXPECT_EQ(picture.size(), QSize(180, 284));
+}
+
+TEST_F(PluginPageTest, APathTypedIntoTheFieldCountsWhenTheTypingEnds) {
+    const QString barcode = kSamples + QStringLiteral("minatodai_barcode.4SP");
+    auto type = [&](const QString& text) {
+        dialog->txtSeiriPlgDir->setText(QString());
+        dialog->txtSeiriPlgDir->setFocus();
+        QTest::keyClicks(dialog->txtSeiriPlgDir, text);
+        emit dialog->txtSeiriPlgDir->editingFinished();
+    };
+    type(barcode);
+    EXPECT_EQ(lines(dialog->List1).size(), 10);
+    EXPECT_EQ(companies.count(), 2);
+    EXPECT_EQ(picture.size(), QSize(180, 284));
+    EXPECT_TRUE(boxes.shown().empty());
+    // Leaving the field unchanged asks nothing again.
+    emit dialog->txtSeiriPlgDir->editingFinished();
+    EXPECT_EQ(library->plgInfoCalls.size(), 1u);
+
+    // A file that is no plug-in: the chooser's message, what was typed
+    // stays, and the old plug-in's description goes.
+    type(notAPlugin());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].title, QStringLiteral("プラグインロードエラー"));
+    EXPECT_EQ(dialog->txtSeiriPlgDir->text(), notAPlugin());
+    EXPECT_EQ(dialog->List1->count(), 0);
+    EXPECT_TRUE(dialog->txtPlginComment->toPlainText().isEmpty());
+    EXPECT_EQ(companies.count(), 0);
+
+    // The chooser then starts in the folder of the path in the field.
+    choose(QString());
+    EXPECT_EQ(cp932::decode(library->files.back().initialName), dir.path() + QLatin1Char('/'));
 }
 
 TEST_F(PluginPageTest, CancellingTheChooserChangesNothing) {

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTest>
+#include <functional>
 
 using ZelP4Res::SystemTime;
 
@@ -264,14 +265,25 @@ TEST_F(OptionTest, DateChooserSetsTheFixedDateUnlessCancelled) {
     EXPECT_EQ(library->dlg111.back(), dialog.get());
 }
 
-TEST_F(OptionTest, OkAppliesTheSettingsAndHides) {
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    dialog->Command8[1]->setBackColor(0x010203);
-    dialog->Combo2->setCurrentIndex(1);
-    QTest::mouseClick(dialog->Command4, Qt::LeftButton);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(display.Degit[40]->BaseForeColor(), 0x010203);
-    EXPECT_EQ(display.lblSeiriNum[1]->text(), QStringLiteral("０"));
-    EXPECT_EQ(backlight.clicks, std::vector<std::int16_t>{0});
+TEST_F(OptionTest, OkEscapeAndTheCloseBoxAllApplyTheSettingsAndHide) {
+    // There is no cancel: however the dialog is left, what was changed in it
+    // reaches the display.
+    const std::function<void()> leave[3] = {
+        [&] { QTest::mouseClick(dialog->Command4, Qt::LeftButton); },
+        [&] { QTest::keyClick(dialog.get(), Qt::Key_Escape); },
+        [&] { dialog->close(); },
+    };
+    for (int way = 0; way < 3; ++way) {
+        SCOPED_TRACE(way);
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        dialog->Command8[1]->setBackColor(0x010203 + way);
+        dialog->Combo2->setCurrentIndex(1 + way);
+        backlight.clicks.clear();
+        leave[way]();
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(display.Degit[40]->BaseForeColor(), 0x010203 + way);
+        EXPECT_EQ(display.lblSeiriNum[3]->text(), way == 2 ? QStringLiteral("３") : QStringLiteral("２"));
+        EXPECT_EQ(backlight.clicks, std::vector<std::int16_t>{0});
+    }
 }

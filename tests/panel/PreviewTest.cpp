@@ -113,6 +113,21 @@ TEST_F(PreviewTest, OffThePictureStaysBlankOnEachStopsTicketIsDrawn) {
     EXPECT_TRUE(allWhite(picture()));
 }
 
+TEST_F(PreviewTest, NoTicketIsPrintedBeforeARouteHasBeenSet) {
+    usePlugin(kPlain);
+    previewOn(true);
+    // A first route setting refused for its section still leaves the
+    // route's row count behind.
+    setRoute(QStringLiteral("12"), QStringLiteral("3"));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    ASSERT_EQ(mdlOrv_000::state().RowCount, 3);
+    QTimer::singleShot(0, dialog.get(), [&] { dialog->Command4_Click(); });
+    panel->Command4->click();
+    emit panel->Combo1->activated(0);
+    EXPECT_TRUE(library->draws.empty());
+    EXPECT_TRUE(allWhite(picture()));
+}
+
 TEST_F(PreviewTest, ChoosingAnotherCompanyReprintsTheTicketWithIt) {
     usePlugin(kBarcode);
     ASSERT_EQ(panel->Combo1->count(), 2);

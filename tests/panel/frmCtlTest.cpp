@@ -316,6 +316,15 @@ TEST_F(PanelTest, PanelStateGoesToTheRecordAndComesBack) {
     EXPECT_EQ(fresh.width(), 600);
     EXPECT_EQ(fresh.Check2->checkState(), Qt::Checked);
 
+    // A page number that names no page leaves the pages as they are, and is
+    // written back as it was read.
+    saved.CtlPageBack = 7;
+    fresh.SetCtrlDataInfo(saved);
+    EXPECT_EQ(fresh.entryPages->currentWidget(), fresh.Frame1[0]);
+    settings::SettingsRecord again;
+    fresh.GetCtrlDataInfo(again);
+    EXPECT_EQ(again.CtlPageBack, 7);
+
     // A state no check box holds stops the restoring there.
     saved.LateNightFare = 5;
     saved.ScrollSpeed = 30;
