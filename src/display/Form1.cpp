@@ -173,7 +173,7 @@ void Form1::SetFormInfo(const settings::SettingsRecord& record) {
 }
 
 void Form1::placeWindow(std::optional<QPoint> outerTopLeft) {
-    platform_ui::placeWindow(*this, {outerTopLeft, platform::Corner::TopLeft, platform::GrabHandle::Face});
+    platform_ui::placeWindow(*this, {outerTopLeft, platform::Corner::TopLeft, platform::GrabHandle::Face, {}});
 }
 
 void Form1::Degit_DblClick(int k) {

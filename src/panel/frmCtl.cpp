@@ -627,11 +627,7 @@ void frmCtl::Check4_Click() {
     setFixedWidth(open ? kWideWidth : kNarrowWidth);
     // The pane opens to the right; a panel at the screen's right edge (where
     // a first start puts it) moves left by as much as would be off the screen.
-    if (open && isVisible() && screen()) {
-        const QRect room = screen()->availableGeometry();
-        const int over = frameGeometry().right() - room.right();
-        if (over > 0) move(std::max(room.left(), pos().x() - over), pos().y());
-    }
+    if (open && isVisible() && screen()) platform_ui::keepRightEdgeIn(*this, screen()->availableGeometry());
     Check4->setText(open ? QStringLiteral("<<") : QStringLiteral(">>"));
     Check4->setToolTip(open ? QStringLiteral("整理券プレビューを隠します") : QStringLiteral("整理券プレビューを開きます"));
     Check4->setAccessibleDescription(Check4->toolTip());
@@ -694,6 +690,12 @@ void frmCtl::GetCtrlDataInfo(settings::SettingsRecord& record) const {
 }
 
 void frmCtl::SetCtrlDataInfo(const settings::SettingsRecord& record) {
+    // The pane takes its state before the panel is placed, so the window
+    // system is asked for the place once the panel has its final width: a
+    // window widened after its place was asked for, and before the window
+    // manager has drawn its frame, lands by its client area's corner.
+    const auto pane = options::checkStateFor(record.TicketPreviewShown);
+    if (pane) Check4->setChecked(options::isMarked(*pane));
     placeWindow(platform::twipsToPixels(record.CtlLeft, record.CtlTop));
     // A slider takes the nearest value of its range.
     HScroll1[0]->setValue(record.ScrollSpeed);
@@ -701,17 +703,18 @@ void frmCtl::SetCtrlDataInfo(const settings::SettingsRecord& record) {
     // Only 0 and 1 name a page; any other stored index leaves the pages as
     // they are, and is kept to be written back as it was read.
     PageBack = record.CtlPageBack;
-    const auto pane = options::checkStateFor(record.TicketPreviewShown);
     if (!pane)
         throw mdlIniIo::SettingsError(options::kInvalidPropertyValue,
                                       options::invalidValueDescription(QStringLiteral("Check4"), record.TicketPreviewShown));
-    Check4->setChecked(options::isMarked(*pane));
     options::setStoredCheck(Check2, record.LateNightFare, "Check2");
     Frame1_DblClick(PageBack);
 }
 
 void frmCtl::placeWindow(std::optional<QPoint> outerTopLeft) {
-    platform_ui::placeWindow(*this, {outerTopLeft, platform::Corner::BottomRight, platform::GrabHandle::TitleBar});
+    platform::Placement placement{outerTopLeft, platform::Corner::BottomRight, platform::GrabHandle::TitleBar, {}};
+    // Widened by the preview pane, the panel stays on its screen.
+    if (Check4->isChecked() && screen()) placement.keepRightEdgeIn = screen()->availableGeometry();
+    platform_ui::placeWindow(*this, placement);
 }
 
 void frmCtl::closeEvent(QCloseEvent* event) {

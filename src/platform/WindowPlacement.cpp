@@ -30,13 +30,18 @@ QPoint cornerPosition(Corner corner, const QRect& screen, QSize outerSize) {
 
 QPoint resolvePlacement(const Placement& placement, QSize clientSize, const QMargins& frame,
                         const std::vector<QRect>& screens) {
-    if (screens.empty()) return placement.stored.value_or(QPoint(0, 0));
     const QSize outerSize = outerRect(QPoint(), clientSize, frame).size();
-    if (placement.stored) {
-        const QRect outer(*placement.stored, outerSize);
-        if (onSomeScreen(grabRect(outer, frame, placement.handle), screens)) return *placement.stored;
+    QPoint place = placement.stored.value_or(QPoint(0, 0));
+    if (!screens.empty()) {
+        const bool reachable = placement.stored &&
+                               onSomeScreen(grabRect(QRect(*placement.stored, outerSize), frame, placement.handle), screens);
+        if (!reachable) place = cornerPosition(placement.firstStart, screens.front(), outerSize);
     }
-    return cornerPosition(placement.firstStart, screens.front(), outerSize);
+    if (const auto& area = placement.keepRightEdgeIn) {
+        const int over = place.x() + outerSize.width() - 1 - area->right();
+        if (over > 0) place.setX(std::max(area->left(), place.x() - over));
+    }
+    return place;
 }
 
 } // namespace platform

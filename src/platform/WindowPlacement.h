@@ -38,6 +38,10 @@ struct Placement {
     std::optional<QPoint> stored; // outer top-left asked for; none: where a first start puts it
     Corner firstStart = Corner::TopLeft;
     GrabHandle handle = GrabHandle::TitleBar;
+    // When set, a window whose outer right edge would pass this area's right
+    // edge moves left by as much, but not past the area's left edge: a window
+    // that widens to the right stays on the screen.
+    std::optional<QRect> keepRightEdgeIn;
 };
 
 // The outer top-left for a window with this client size and frame. A stored
@@ -45,7 +49,7 @@ struct Placement {
 // handle lies on some screen; a window that could not be reached there (a
 // damaged settings file, a monitor unplugged since) goes where a first start
 // puts it, on the primary screen, `screens.front()`. With no screen known at
-// all the stored position stands.
+// all the stored position stands. Then `keepRightEdgeIn` is honoured.
 QPoint resolvePlacement(const Placement& placement, QSize clientSize, const QMargins& frame,
                         const std::vector<QRect>& screens);
 

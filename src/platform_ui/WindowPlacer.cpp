@@ -59,6 +59,12 @@ public:
         placement_ = placement;
         apply(*window_, placement_);
     }
+    const platform::Placement& placement() const { return placement_; }
+    // Changes what is worked out when the window comes on the screen,
+    // without asking the window system for anything meanwhile: a second
+    // request before the frame is drawn may be taken for the client area's
+    // place.
+    void amend(const platform::Placement& placement) { placement_ = placement; }
 
     static PlacementKeeper* of(QWidget& window) {
         for (QObject* child : window.children())
@@ -114,6 +120,21 @@ void placeWindow(QWidget& window, const platform::Placement& placement) {
     }
     if (!keeper) keeper = new PlacementKeeper(window);
     keeper->place(placement);
+}
+
+void keepRightEdgeIn(QWidget& window, const QRect& area) {
+    // While the window waits for its frame, its corner is the one it was
+    // asked for, not where it seems to be now.
+    if (PlacementKeeper* keeper = PlacementKeeper::of(window)) {
+        platform::Placement placement = keeper->placement();
+        placement.keepRightEdgeIn = area;
+        keeper->amend(placement);
+        return;
+    }
+    platform::Placement placement;
+    placement.stored = outerTopLeft(window);
+    placement.keepRightEdgeIn = area;
+    placeWindow(window, placement);
 }
 
 QPoint outerTopLeft(const QWidget& window) {

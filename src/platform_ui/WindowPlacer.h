@@ -22,6 +22,11 @@ std::vector<QRect> screenRects();
 // earlier one that has not been settled yet.
 void placeWindow(QWidget& window, const platform::Placement& placement);
 
+// A window that has just widened to the right moves left as far as needed
+// to end inside `area`, but not past its left edge; a placement not yet
+// settled keeps its corner and gains the rule.
+void keepRightEdgeIn(QWidget& window, const QRect& area);
+
 // The window's outer top-left, frame included.
 QPoint outerTopLeft(const QWidget& window);
 

@@ -359,7 +359,7 @@ TEST_F(Ride, QuitAndStartAgainRestoresThePanelTheWindowsAndEveryOption) {
         panel.Check4->click();
         panel.Check2->click();
         p.display().placeWindow(QPoint(150, 40));
-        panel.placeWindow(QPoint(300, 200));
+        panel.placeWindow(QPoint(150, 200));
         QCoreApplication::processEvents();
         // Options on every page.
         frmOption& o = p.options();
@@ -403,7 +403,7 @@ TEST_F(Ride, QuitAndStartAgainRestoresThePanelTheWindowsAndEveryOption) {
     EXPECT_EQ(panel.width(), 600);
     EXPECT_EQ(panel.Check2->checkState(), Qt::Checked);
     EXPECT_EQ(p.display().pos(), QPoint(150, 40));
-    EXPECT_EQ(panel.frameGeometry().topLeft(), QPoint(300, 200));
+    EXPECT_EQ(panel.frameGeometry().topLeft(), QPoint(150, 200));
     settings::SettingsRecord after;
     p.options().GetOptionInfo(after);
     EXPECT_EQ(after, before);

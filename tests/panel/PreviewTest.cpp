@@ -2,13 +2,12 @@
 // preview is off, the stop's ticket drawn by the chosen plug-in at every stop
 // while it is on, the date each ticket gets in the three date modes when the
 // day changes during a run, the name a plug-in gives a stop kept for the
-// rest of the run, and the widened panel kept on the screen.
+// rest of the run.
 #include "PanelFixture.h"
 #include "support/FileBytes.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -230,26 +229,4 @@ TEST_F(PreviewTest, TheNameAPluginPrintsForAStopIsTheStopsNameFromThenOn) {
     forward();
     EXPECT_EQ(lastDrawnName(), QStringLiteral("市役所"));
     EXPECT_EQ(display.ChimeiCtl->accessibleDescription(), QStringLiteral("市役所"));
-}
-
-TEST_F(PreviewTest, OpeningThePreviewAtTheScreensRightEdgeKeepsThePanelOnTheScreen) {
-    panel->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
-    const QRect room = panel->screen()->availableGeometry();
-    // Where a first start puts it: against the right edge.
-    panel->move(room.right() + 1 - panel->frameGeometry().width(), room.top() + 20);
-    const QPoint atEdge = panel->pos();
-    panel->Check4->click();
-    EXPECT_EQ(panel->width(), 600);
-    EXPECT_LE(panel->frameGeometry().right(), room.right());
-    EXPECT_EQ(panel->frameGeometry().right(), room.right()) << "moved no further than needed";
-    EXPECT_EQ(panel->pos().y(), atEdge.y());
-    panel->Check4->click();
-    EXPECT_EQ(panel->width(), 359);
-
-    // A panel with room beside it stays where it is.
-    panel->move(room.left() + 10, room.top() + 20);
-    const QPoint placed = panel->pos();
-    panel->Check4->click();
-    EXPECT_EQ(panel->pos(), placed);
 }

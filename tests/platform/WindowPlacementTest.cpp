@@ -19,8 +19,8 @@ const QRect kPrimary(0, 0, 1280, 1024);
 const QRect kRightOfIt(1280, 0, 1920, 1080);   // a second monitor to the right
 const QRect kLeftOfIt(-1024, 200, 1024, 768);  // and one to the left, lower
 
-Placement panelAt(QPoint p) { return {p, Corner::BottomRight, GrabHandle::TitleBar}; }
-Placement displayAt(QPoint p) { return {p, Corner::TopLeft, GrabHandle::Face}; }
+Placement panelAt(QPoint p) { return {p, Corner::BottomRight, GrabHandle::TitleBar, {}}; }
+Placement displayAt(QPoint p) { return {p, Corner::TopLeft, GrabHandle::Face, {}}; }
 
 } // namespace
 
@@ -52,9 +52,9 @@ TEST(WindowFrame, MarginsAndTheOuterRectangle) {
 
 TEST(WindowPlacement, AFirstStartPutsTheWindowsInThePrimaryScreensCorners) {
     const std::vector<QRect> screens{kPrimary, kRightOfIt};
-    EXPECT_EQ(resolvePlacement({std::nullopt, Corner::TopLeft, GrabHandle::Face}, kDisplay, {}, screens), QPoint(0, 0));
+    EXPECT_EQ(resolvePlacement({std::nullopt, Corner::TopLeft, GrabHandle::Face, {}}, kDisplay, {}, screens), QPoint(0, 0));
     // The outer corner, frame included, meets the screen's bottom-right.
-    const QPoint panel = resolvePlacement({std::nullopt, Corner::BottomRight, GrabHandle::TitleBar}, kPanel, kFrame, screens);
+    const QPoint panel = resolvePlacement({std::nullopt, Corner::BottomRight, GrabHandle::TitleBar, {}}, kPanel, kFrame, screens);
     EXPECT_EQ(outerRect(panel, kPanel, kFrame).bottomRight(), kPrimary.bottomRight());
     EXPECT_EQ(panel, QPoint(948, 743));
     // A primary screen that is not at the origin.
@@ -93,4 +93,20 @@ TEST(WindowPlacement, AnUnreachablePlaceFallsBackToTheFirstStartCorner) {
     EXPECT_EQ(resolvePlacement(panelAt(QPoint(2500, 600)), kPanel, kFrame, {kPrimary}), corner);
     // With no screen known the stored place stands.
     EXPECT_EQ(resolvePlacement(panelAt(QPoint(40000, 0)), kPanel, kFrame, {}), QPoint(40000, 0));
+}
+
+TEST(WindowPlacement, AWidenedWindowMovesLeftOnlyAsFarAsItsRightEdgeNeeds) {
+    const std::vector<QRect> screens{kPrimary};
+    Placement widened = panelAt(QPoint(900, 300));
+    widened.keepRightEdgeIn = kPrimary;
+    // 602 pixels wide with its frame: 900 + 602 - 1 is 222 past the edge.
+    EXPECT_EQ(resolvePlacement(widened, QSize(600, 260), kFrame, screens), QPoint(678, 300));
+    // Room enough: it stays; wider than the area: its left edge holds.
+    widened.stored = QPoint(10, 300);
+    EXPECT_EQ(resolvePlacement(widened, QSize(600, 260), kFrame, screens), QPoint(10, 300));
+    EXPECT_EQ(resolvePlacement(widened, QSize(2000, 260), kFrame, screens), QPoint(0, 300));
+    // A first start in the corner, widened, keeps its right edge on the edge.
+    widened.stored.reset();
+    const QPoint corner = resolvePlacement(widened, QSize(600, 260), kFrame, screens);
+    EXPECT_EQ(outerRect(corner, QSize(600, 260), kFrame).right(), kPrimary.right());
 }
