@@ -139,6 +139,7 @@ public:
         if (pos_ + qsizetype(sizeof(T)) > data_.size()) {
             value = 0;
             pos_ = data_.size();
+            ranOut_ = true;
             return;
         }
         value = platform::readLittleEndian<T>(data_.constData() + pos_);
@@ -151,6 +152,7 @@ public:
             // The text runs past the end: the file does not reach it.
             value.clear();
             pos_ = data_.size();
+            ranOut_ = true;
             return;
         }
         value = cp932::decode(std::string_view(data_.constData() + pos_, count));
@@ -163,9 +165,12 @@ public:
         value = device::kFareCellCount;
     }
 
+    bool ranOut() const { return ranOut_; }
+
 private:
     const QByteArray& data_;
     qsizetype pos_ = 0;
+    bool ranOut_ = false;
 };
 
 } // namespace
@@ -177,9 +182,10 @@ QByteArray encodeSettings(const SettingsRecord& record) {
     return w.out;
 }
 
-void decodeSettings(const QByteArray& bytes, SettingsRecord& into) {
+bool decodeSettings(const QByteArray& bytes, SettingsRecord& into) {
     Reader r(bytes);
     visitFields(into, r);
+    return !r.ranOut();
 }
 
 SettingsRecord decodeSettings(const QByteArray& bytes) {

@@ -53,6 +53,12 @@ QString loadFailureText(int code, const QString& description) {
     return QStringLiteral("エラー Code:%1\r\n内容:%2\r\nモジュール:mdlIniIo.LoadIni()").arg(code).arg(description);
 }
 
+QString damagedFileText(const QString& path, const QString& keptAs) {
+    QString text = QStringLiteral("設定ファイルが壊れているため、初期設定で起動します。\r\n") + QDir::toNativeSeparators(path);
+    if (keptAs.isEmpty()) return text + QStringLiteral("\r\n壊れたファイルの写しを残せませんでした。");
+    return text + QStringLiteral("\r\n壊れたファイルは次の名前で残しました：\r\n") + QDir::toNativeSeparators(keptAs);
+}
+
 QString saveFailureText(int code, const QString& description) {
     return QStringLiteral("エラー Code:%1\r\n内容:%2").arg(code).arg(description);
 }
@@ -72,7 +78,17 @@ bool LoadIni(Exchange& exchange, const QString& path) {
             throw SettingsError(codeFor(file.error(), path), describe(file.errorString(), path));
         file.close();
 
-        settings::decodeSettings(bytes, record());
+        settings::SettingsRecord read = record();
+        if (!settings::decodeSettings(bytes, read)) {
+            // Nothing is lost: the file is kept as it was found, and the
+            // next save writes a whole one in its place.
+            const QString keptAs = path + QStringLiteral(".bad");
+            const bool kept = !platform::replaceFile(keptAs, bytes).has_value();
+            platform::MsgBox(damagedFileText(path, kept ? keptAs : QString()), platform::MsgButtons::Ok,
+                             platform::MsgIcon::Exclamation);
+            return false;
+        }
+        record() = read;
         exchange.apply(record());
         return true;
     } catch (const SettingsError& e) {

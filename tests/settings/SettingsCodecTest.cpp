@@ -113,12 +113,16 @@ TEST(SettingsLayout, ShortDamagedAndEmptyFilesReadAsZeros) {
     full.DisplayLeft = 300;
     const QByteArray bytes = encodeSettings(full);
     for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
-        const SettingsRecord part = decodeSettings(bytes.left(cut));
+        SettingsRecord part;
+        // Only the whole record is whole: any cut is told.
+        EXPECT_EQ(decodeSettings(bytes.left(cut), part), cut == bytes.size()) << cut;
         EXPECT_EQ(part.CellCount, 84);
         if (cut < bytes.size()) {
             EXPECT_EQ(part.CellFormat[83], settings::CellFormatEntry{});
         }
     }
+    SettingsRecord longer;
+    EXPECT_TRUE(decodeSettings(bytes + "trailing", longer)) << "bytes after the record are not read";
     const SettingsRecord cutInText = decodeSettings(bytes.left(5));
     EXPECT_TRUE(cutInText.FareDataDir.isEmpty());
     EXPECT_EQ(cutInText.TicketNumAutoShow, 0);

@@ -57,22 +57,30 @@ TEST(SettingsPath, FolderModelAndExtension) {
     EXPECT_EQ(mdlIniIo::settingsPath(QStringLiteral("/opt/bus/"), QStringLiteral("LED-84")), QStringLiteral("/opt/bus/LED-84.in4"));
 }
 
-TEST_F(IniFile, AMissingFileIsSkippedSilentlyAnEmptyOneAppliesZeros) {
+TEST_F(IniFile, AMissingFileIsSkippedSilentlyADamagedOneIsKeptAsideAndTold) {
     EXPECT_FALSE(mdlIniIo::LoadIni(windows, path()));
     EXPECT_EQ(windows.applied, 0);
     // A folder where the file should be is no file either.
     QDir(dir.path()).mkdir(QStringLiteral("LED-84.in4"));
     EXPECT_FALSE(mdlIniIo::LoadIni(windows, path()));
     EXPECT_EQ(windows.applied, 0);
-
-    const QString empty = mdlIniIo::settingsPath(dir.path(), QStringLiteral("LED-85"));
-    writeFile(empty);
-    ASSERT_TRUE(mdlIniIo::LoadIni(windows, empty));
-    EXPECT_EQ(windows.applied, 1);
-    EXPECT_EQ(windows.windows.DigitLitColor, 0u);
-    EXPECT_EQ(windows.windows.PanelAutoBuiltIn, 0);
-    EXPECT_TRUE(windows.windows.TicketFixedDate.isEmpty());
     EXPECT_TRUE(boxes.shown().empty());
+
+    // Empty, or cut off in the cell formats: never a file this program wrote.
+    const QByteArray whole = settings::encodeSettings(SettingsRecord::initial(QDate(2026, 12, 6)));
+    for (const QByteArray& damaged : {QByteArray(), whole.left(whole.size() - 3)}) {
+        const QString file = mdlIniIo::settingsPath(dir.path(), QStringLiteral("LED-85"));
+        writeFile(file, damaged);
+        const size_t before = boxes.shown().size();
+        EXPECT_FALSE(mdlIniIo::LoadIni(windows, file));
+        EXPECT_EQ(windows.applied, 0) << "the factory settings stay";
+        EXPECT_EQ(mdlIniIo::record(), SettingsRecord::initial(QDate(2026, 12, 6)));
+        EXPECT_EQ(readFile(file + QStringLiteral(".bad")), damaged);
+        ASSERT_EQ(boxes.shown().size(), before + 1);
+        const QString text = boxes.shown().back().text;
+        EXPECT_TRUE(text.startsWith(QStringLiteral("設定ファイルが壊れているため、初期設定で起動します。"))) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(file + QStringLiteral(".bad"))) << "says where the damaged file is kept";
+    }
 }
 
 TEST_F(IniFile, SaveThenLoadKeepsEveryField) {
