@@ -33,6 +33,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,7 +42,9 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -112,11 +115,82 @@ frmCtl::frmCtl(Form1* display, frmOption* options, QWidget* parent)
     const int height = mainColumn_->sizeHint().height();
     mainColumn_->setGeometry(0, 0, kNarrowWidth, height);
     previewPane_->setGeometry(kNarrowWidth, 0, kWideWidth - kNarrowWidth, height);
+    previewPane_->hide();
     setFixedSize(kNarrowWidth, height);
 
     // The options dialog sizes the preview for its plug-in and fills the
     // company list from it.
     if (options_) options_->setTicketPreview(picSeirikenPrev, Combo1);
+    setUpKeyboard();
+}
+
+// ---- the keyboard ---------------------------------------------------------------------------
+
+namespace {
+
+// A key pressed on the keyboard works its button at once (a quick typist's
+// "11" is two presses), and the button shows a moment pressed.
+void press(QAbstractButton* button) {
+    if (!button->isEnabled()) return;
+    button->setDown(true);
+    QTimer::singleShot(90, button, [button] { button->setDown(false); });
+    button->click();
+}
+
+} // namespace
+
+void frmCtl::setUpKeyboard() {
+    // The ten-key pad is typed on, not tabbed through: digits go to it while
+    // its page is in front, and so do the two entry keys (系統: * or R,
+    // 区間: / or S). A key press works the on-screen key, so it is seen
+    // and heard as a click would be, and does nothing while the key is
+    // disabled (display clear).
+    auto shortcut = [this](const QKeySequence& keys, const std::function<void()>& act) {
+        auto* s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, act);
+    };
+    auto keypadKey = [this](int index) {
+        return [this, index] {
+            if (entryPages->currentWidget() == Frame1[1]) press(CommandButton1[size_t(index)]);
+        };
+    };
+    for (int digit = 0; digit <= 9; ++digit) {
+        shortcut(QKeySequence(Qt::Key_0 + digit), keypadKey(digit));
+        shortcut(QKeySequence(Qt::KeypadModifier | (Qt::Key_0 + digit)), keypadKey(digit));
+    }
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Asterisk), QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk),
+                                     QKeySequence(Qt::Key_R)})
+        shortcut(keys, keypadKey(panel::kKeyRoute));
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Slash), QKeySequence(Qt::KeypadModifier | Qt::Key_Slash),
+                                     QKeySequence(Qt::Key_S)})
+        shortcut(keys, keypadKey(panel::kKeySection));
+    // The bus moves a stop on and back with the page keys.
+    shortcut(QKeySequence(Qt::Key_PageDown), [this] { press(Command2[1]); });
+    shortcut(QKeySequence(Qt::Key_PageUp), [this] { press(Command2[0]); });
+
+    for (panel::KeyCap* key : CommandButton1) key->setFocusPolicy(Qt::ClickFocus);
+    for (QScrollBar* slider : HScroll1) slider->setFocusPolicy(Qt::StrongFocus);
+
+    // Tab goes as a driver works: the entry, リセット, the stop buttons, the
+    // switches, the announcements, then the rest.
+    QList<QWidget*> order;
+    for (panel::DigitWheel* wheel : List2) order << wheel;
+    for (panel::DigitWheel* wheel : List3) order << wheel;
+    order << Command1[0] << Command1[1] << Command2[0] << Command2[1] << Check1 << Check2 << HScroll1[0]
+          << HScroll1[1] << cmdTapeNext << cmdTapeBack << cmdTapeStop << cmdTapeSet;
+    for (QRadioButton* mode : Option4) order << mode;
+    order << Command8 << Command4 << Check4 << Combo1;
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void frmCtl::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (auto* button = qobject_cast<QAbstractButton*>(focusWidget()); enter && button) {
+        press(button);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 frmCtl::~frmCtl() = default;
@@ -628,6 +702,8 @@ void frmCtl::Check4_Click() {
     // The pane opens to the right; a panel at the screen's right edge (where
     // a first start puts it) moves left by as much as would be off the screen.
     if (open && isVisible() && screen()) platform_ui::keepRightEdgeIn(*this, screen()->availableGeometry());
+    // A closed pane takes no part in Tab.
+    previewPane_->setVisible(open);
     Check4->setText(open ? QStringLiteral("<<") : QStringLiteral(">>"));
     Check4->setToolTip(open ? QStringLiteral("整理券プレビューを隠します") : QStringLiteral("整理券プレビューを開きます"));
     Check4->setAccessibleDescription(Check4->toolTip());

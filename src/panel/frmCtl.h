@@ -195,6 +195,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Return or Enter on a focused button, box or option presses it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* buildListPage();
@@ -202,6 +204,8 @@ private:
     QWidget* buildRideControls();
     QWidget* buildPreviewPane();
     void showKeypadEntry();
+    // The keys that work the panel without a mouse, and the Tab order.
+    void setUpKeyboard();
     bool lateNight() const;
 
     Form1* display_;

@@ -147,6 +147,40 @@ TEST_F(PanelTest, KeysAreRoundedCapsAndPagesSwitchOnADoubleClick) {
     EXPECT_EQ(panel->Label2[0]->text(), QStringLiteral("00012"));
 }
 
+TEST_F(PanelTest, TheWholeRideWorksFromTheKeyboard) {
+    writeRoute(QStringLiteral("12.hy3"), {{"本町", {170}}, {"東", {190}}, {"森", {210}}});
+    panel->show();
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+    // Typed straight into the keypad, whatever has the focus.
+    panel->Command1[1]->setFocus();
+    for (Qt::Key key : {Qt::Key_R, Qt::Key_1, Qt::Key_2, Qt::Key_Slash, Qt::Key_1})
+        QTest::keyClick(panel.get(), key);
+    EXPECT_EQ(panel->Label2[0]->text(), QStringLiteral("12"));
+    EXPECT_EQ(panel->Label2[2]->text(), QStringLiteral("1"));
+    // Return presses the focused button: リセット.
+    QTest::keyClick(panel->Command1[1], Qt::Key_Return);
+    ASSERT_EQ(shown(1), QStringLiteral("170"));
+    // The page keys move the bus.
+    QTest::keyClick(panel.get(), Qt::Key_PageDown);
+    QTest::keyClick(panel.get(), Qt::Key_PageDown);
+    EXPECT_EQ(shown(1), QStringLiteral("210"));
+    QTest::keyClick(panel.get(), Qt::Key_PageUp);
+    EXPECT_EQ(shown(1), QStringLiteral("190"));
+
+    // Tab from リセット goes as a driver works, skips what is hidden or
+    // disabled (the announcements without an engine, the closed preview
+    // pane's list) and comes round again.
+    panel->Command1[1]->setFocus();
+    const QList<QWidget*> expected = {panel->Command2[0], panel->Command2[1], panel->Check1,     panel->Check2,
+                                      panel->HScroll1[0], panel->HScroll1[1], panel->Option4[0], panel->Command8,
+                                      panel->Command4,    panel->Check4,      panel->Command1[1]};
+    for (QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << accessibleName(next).toStdString();
+    }
+}
+
 TEST_F(PanelTest, RouteSettingFromTheWheelsRunsTheLampTest) {
     writeRoute(QStringLiteral("1.hy3"), {{"本町", {170, 180, 190}}, {"市役所前", {200, 210, 220}}, {"東", {}}});
     // A shift kept in a cell does not hide a lamp during the test.
