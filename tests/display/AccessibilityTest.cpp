@@ -40,6 +40,11 @@ TEST(DeviceAccessibility, FareCellsReadWhatTheyLight) {
         cell->setShift(std::int16_t(shift));
         cell->setValue(value);
         EXPECT_EQ(read(cell, QAccessible::Description), heard) << value.toString().toStdString();
+        // As its value and its text, which screen readers read with the name.
+        EXPECT_EQ(read(cell, QAccessible::Value), heard);
+        QAccessibleTextInterface* text = face->textInterface();
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->text(0, text->characterCount()), heard);
     }
     cell->ResetDegit(true);
     EXPECT_EQ(read(cell, QAccessible::Description), QStringLiteral("8888"));
