@@ -112,6 +112,19 @@ TEST_F(PreviewTest, OffThePictureStaysBlankOnEachStopsTicketIsDrawn) {
     EXPECT_TRUE(allWhite(picture()));
 }
 
+// Run a second time at a scale of 150 % (see tests/CMakeLists.txt).
+TEST_F(PreviewTest, TheTicketIsDrawnForEveryDevicePixel) {
+    usePlugin(kPlain);
+    previewOn(true);
+    panel->show();
+    setRoute(QStringLiteral("12"), QStringLiteral("1"));
+    const qreal scale = panel->picSeirikenPrev->devicePixelRatioF();
+    EXPECT_EQ(picture().devicePixelRatio(), scale);
+    EXPECT_EQ(picture().size(), (QSizeF(panel->picSeirikenPrev->size()) * scale).toSize());
+    // The ticket fills the whole picture: its border reaches the last pixels.
+    EXPECT_NE(picture().pixel(picture().width() - 2, picture().height() / 2) & 0xFFFFFF, 0xFFFFFFu);
+}
+
 TEST_F(PreviewTest, NoTicketIsPrintedBeforeARouteHasBeenSet) {
     usePlugin(kPlain);
     previewOn(true);
