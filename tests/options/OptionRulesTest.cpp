@@ -1,41 +1,10 @@
-// The rules of the options dialog that need no window: stored values to
-// control states, the ticket-number label texts, the picture error messages.
-#include "options/Backlight.h"
-#include "options/ControlValues.h"
+// The ticket-number label texts of the twelve numbering schemes.
 #include "options/TicketLabels.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 using namespace options;
-
-TEST(ControlValues, ChecksOptionsAndListPositions) {
-    EXPECT_EQ(checkStateFor(0), Qt::Unchecked);
-    EXPECT_EQ(checkStateFor(1), Qt::Checked);
-    EXPECT_EQ(checkStateFor(2), Qt::PartiallyChecked);
-    EXPECT_FALSE(checkStateFor(3));
-    EXPECT_FALSE(checkStateFor(-1));
-    for (std::int16_t v : {0, 1, 2}) EXPECT_EQ(checkValueOf(*checkStateFor(v)), v);
-    EXPECT_TRUE(isMarked(Qt::PartiallyChecked));
-    EXPECT_FALSE(isMarked(Qt::Unchecked));
-
-    EXPECT_TRUE(optionSelected(-1));
-    EXPECT_TRUE(optionSelected(1)); // any non-zero, as a hand-edited file may hold
-    EXPECT_FALSE(optionSelected(0));
-    EXPECT_EQ(optionValueOf(true), -1);
-    EXPECT_EQ(optionValueOf(false), 0);
-
-    EXPECT_TRUE(listPositionAccepted(-1, 12));
-    EXPECT_TRUE(listPositionAccepted(11, 12));
-    EXPECT_FALSE(listPositionAccepted(12, 12));
-    EXPECT_FALSE(listPositionAccepted(-2, 12));
-    EXPECT_FALSE(listPositionAccepted(150, 150));
-    EXPECT_TRUE(listPositionAccepted(-1, 0));
-
-    EXPECT_EQ(fixedDateText(2009, 3, 5), QStringLiteral("2009/03/05"));
-    EXPECT_EQ(fixedDateText(2026, 12, 31), QStringLiteral("2026/12/31"));
-    EXPECT_TRUE(invalidValueDescription(QStringLiteral("Combo2"), 12).contains(QStringLiteral("Combo2")));
-}
 
 TEST(TicketLabelTexts, NumbersAreFullWidthAndOptionallyTwoDigits) {
     EXPECT_EQ(toFullWidth(QStringLiteral("0123456789")), QStringLiteral("０１２３４５６７８９"));
@@ -104,25 +73,4 @@ TEST(TicketLabelTexts, SchemeListAndErrorMessage) {
     EXPECT_EQ(items[10], QStringLiteral("(無地)、1,2... 83"));
     EXPECT_EQ(ticketLabelErrorText(7, QStringLiteral("メモリが不足しています。")),
               QStringLiteral("エラーです！\r\n\r\nコード：7\r\n\r\n内容：メモリが不足しています。\r\n\r\nモジュール：IniIO-SeirikenNumSet( )"));
-}
-
-TEST(PictureErrors, NumbersAndReasons) {
-    EXPECT_EQ(pictureErrorNumber(PictureFault::NotAPicture), 481);
-    EXPECT_EQ(pictureErrorNumber(PictureFault::FileNotFound), 53);
-    EXPECT_EQ(pictureErrorNumber(PictureFault::PathNotFound), 76);
-    EXPECT_EQ(pictureErrorNumber(PictureFault::AccessDenied), 75);
-    EXPECT_EQ(pictureErrorNumber(PictureFault::DeviceError), 57);
-    EXPECT_EQ(pictureErrorNumber(PictureFault::DeviceMissing), 68);
-    EXPECT_EQ(pictureErrorNumber(PictureFault::OutOfMemory), 7);
-
-    EXPECT_EQ(pictureErrorText(481),
-              QStringLiteral("エラーです。\r\n\r\nエラーコード：481　指定した画像の内容が不正です。この部分では扱えません。"));
-    const QString notFound = QStringLiteral("　画像ファイルが見つからないか、指定している場所が不正です。");
-    for (int code : {53, 75, 76}) EXPECT_TRUE(pictureErrorText(code).endsWith(QString::number(code) + notFound)) << code;
-    for (int code : {57, 68})
-        EXPECT_TRUE(pictureErrorText(code).endsWith(QStringLiteral("　デバイスエラーもしくは準備が出来ていません。")));
-    for (int code : {7, 28, 51})
-        EXPECT_TRUE(pictureErrorText(code).endsWith(QStringLiteral("エラー場所：frmCtl.Option4_Click()"))) << code;
-    // Any other number has no reason.
-    EXPECT_EQ(pictureErrorText(5), QStringLiteral("エラーです。\r\n\r\nエラーコード：5"));
 }
