@@ -104,8 +104,7 @@ PanelPage::PanelPage(QWidget* parent) : QWidget(parent) {
     }
 }
 
-// Changes the page through its list, so not const.
-void PanelPage::AddComboItem() { // NOLINT(readability-make-member-function-const)
+void PanelPage::AddComboItem() {
     Combo2->clear();
     Combo2->addItems(numberingSchemeItems());
     Combo2->setCurrentIndex(0);

@@ -80,7 +80,7 @@ VoiceSettings VoiceAdjustDialog::settings() const {
     return VoiceSettings{rateSlider->value(), pitchSlider->value(), volumeSlider->value()};
 }
 
-void VoiceAdjustDialog::setSettings(const VoiceSettings& s) { // NOLINT(readability-make-member-function-const)
+void VoiceAdjustDialog::setSettings(const VoiceSettings& s) {
     rateSlider->setValue(s.rate);
     pitchSlider->setValue(s.pitch);
     volumeSlider->setValue(s.volume);
