@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         gtfs::FeedFile f;
         for (size_t k = 0; k < names.size(); ++k)
             if (names[k] == name && qsizetype(k) < parts.size()) {
-                f.state = gtfs::FeedFile::State::Present;
+                f.Status = gtfs::FeedFile::State::Present;
                 f.Bytes = parts[qsizetype(k)];
             }
         return f;
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!std::holds_alternative<gtfs::Network>(net)) std::abort(); // listing just read it
     for (const auto& route : std::get<gtfs::Network>(net).Routes)
         for (const bool perZone : {false, true}) {
-            auto built = gtfs::buildRoute(source, route.route.Id, {}, {true, perZone});
+            auto built = gtfs::buildRoute(source, route.RouteInfo.Id, {}, {true, perZone});
             if (auto* e = std::get_if<gtfs::GtfsError>(&built)) {
                 if (e->message().isEmpty()) std::abort();
                 continue;

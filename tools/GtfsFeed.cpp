@@ -12,7 +12,7 @@ namespace {
 // when the caller needs it.
 std::variant<QByteArray, GtfsError> requiredFile(const FeedSource& source, const QString& name) {
     FeedFile f = source(name);
-    switch (f.state) {
+    switch (f.Status) {
     case FeedFile::State::Present:
         return std::move(f.Bytes);
     case FeedFile::State::Missing:
@@ -29,9 +29,9 @@ std::variant<QByteArray, GtfsError> requiredFile(const FeedSource& source, const
 std::variant<std::optional<QByteArray>, GtfsError> optionalFile(const FeedSource& source, const QString& name) {
     FeedFile f = source(name);
     const bool empty = f.Bytes.startsWith("\xEF\xBB\xBF") ? f.Bytes.mid(3).trimmed().isEmpty() : f.Bytes.trimmed().isEmpty();
-    if (f.state == FeedFile::State::Missing || (f.state == FeedFile::State::Present && empty))
+    if (f.Status == FeedFile::State::Missing || (f.Status == FeedFile::State::Present && empty))
         return std::optional<QByteArray>{};
-    if (f.state == FeedFile::State::Unreadable)
+    if (f.Status == FeedFile::State::Unreadable)
         return GtfsError{name, 0, QStringLiteral("cannot be read: %1").arg(f.Reason)};
     return std::optional<QByteArray>{std::move(f.Bytes)};
 }
@@ -99,11 +99,11 @@ std::optional<GtfsError> loadRoutes(const FeedSource& source, Network& net) {
     QHash<QString, int> lineOf;
     while (csv.next()) {
         RoutePatterns r;
-        r.route = Route{csv.field(id), csv.field(shortName), csv.field(longName), csv.field(agency)};
-        if (r.route.Id.isEmpty()) return csv.errorHere(QStringLiteral("route_id is empty"));
-        if (auto it = lineOf.constFind(r.route.Id); it != lineOf.cend())
-            return duplicate(csv, QStringLiteral("route_id"), r.route.Id, *it);
-        lineOf.insert(r.route.Id, csv.line());
+        r.RouteInfo = Route{csv.field(id), csv.field(shortName), csv.field(longName), csv.field(agency)};
+        if (r.RouteInfo.Id.isEmpty()) return csv.errorHere(QStringLiteral("route_id is empty"));
+        if (auto it = lineOf.constFind(r.RouteInfo.Id); it != lineOf.cend())
+            return duplicate(csv, QStringLiteral("route_id"), r.RouteInfo.Id, *it);
+        lineOf.insert(r.RouteInfo.Id, csv.line());
         net.Routes.push_back(std::move(r));
     }
     return csv.error();
@@ -126,7 +126,7 @@ struct Trip {
 
 const RoutePatterns* Network::findRoute(const QString& routeId) const {
     for (const RoutePatterns& r : Routes)
-        if (r.route.Id == routeId) return &r;
+        if (r.RouteInfo.Id == routeId) return &r;
     return nullptr;
 }
 
@@ -135,7 +135,7 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
     if (auto e = loadStops(source, net)) return *e;
     if (auto e = loadRoutes(source, net)) return *e;
     QHash<QString, int> routeIndex;
-    for (size_t k = 0; k < net.Routes.size(); ++k) routeIndex.insert(net.Routes[k].route.Id, int(k));
+    for (size_t k = 0; k < net.Routes.size(); ++k) routeIndex.insert(net.Routes[k].RouteInfo.Id, int(k));
 
     std::vector<Trip> trips;
     QHash<QString, int> tripIndex; // the trips whose stop times are wanted

@@ -23,7 +23,7 @@ namespace gtfs {
 // One file of the feed as the source found it.
 struct FeedFile {
     enum class State { Present, Missing, Unreadable };
-    State state = State::Missing;
+    State Status = State::Missing;
     QByteArray Bytes;
     QString Reason; // why it could not be read, for Unreadable
 };
@@ -54,7 +54,7 @@ struct Pattern {
 };
 
 struct RoutePatterns {
-    Route route;
+    Route RouteInfo;
     // Most trips first; equal counts in the order their first trip appears.
     std::vector<Pattern> Patterns;
     QHash<QString, int> TripPattern; // trip_id -> index into Patterns

@@ -140,7 +140,7 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
         return GtfsError{{}, 0, QStringLiteral("route \"%1\" has no trip with stop times").arg(routeId)};
 
     BuiltRoute built;
-    built.RouteInfo = route->route;
+    built.RouteInfo = route->RouteInfo;
     built.PatternCount = count;
     if (!choice.TripId.isEmpty()) {
         const auto owner = net.TripRoute.constFind(choice.TripId);
@@ -237,7 +237,7 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
 
     // The fare table: row r is the bus at stop r; column k the fare from the
     // stop that issues ticket k to stop r.
-    const FareFinder finder(fares, routeId, route->route.AgencyId);
+    const FareFinder finder(fares, routeId, route->RouteInfo.AgencyId);
     std::vector<size_t> issuedAt(size_t(built.TicketCount) + 1, 0);
     for (size_t r = n; r-- > 0;) issuedAt[size_t(tickets[r])] = r; // the first stop of each number
     for (size_t r = 0; r < n; ++r) {
@@ -303,9 +303,9 @@ std::variant<QString, GtfsError> listFeed(const FeedSource& source) {
     QString out;
     for (const RoutePatterns& r : net.Routes) {
         QStringList names;
-        if (!r.route.ShortName.isEmpty()) names << r.route.ShortName;
-        if (!r.route.LongName.isEmpty()) names << r.route.LongName;
-        out += QStringLiteral("route %1%2\n").arg(r.route.Id, names.isEmpty() ? QString() : QStringLiteral("  ") + names.join(QStringLiteral("  ")));
+        if (!r.RouteInfo.ShortName.isEmpty()) names << r.RouteInfo.ShortName;
+        if (!r.RouteInfo.LongName.isEmpty()) names << r.RouteInfo.LongName;
+        out += QStringLiteral("route %1%2\n").arg(r.RouteInfo.Id, names.isEmpty() ? QString() : QStringLiteral("  ") + names.join(QStringLiteral("  ")));
         if (r.Patterns.empty()) out += QStringLiteral("  no trips\n");
         for (size_t k = 0; k < r.Patterns.size(); ++k) {
             const Pattern& p = r.Patterns[k];

@@ -22,7 +22,7 @@ std::uint16_t readUInt16(const unsigned char* p) {
 
 FareDataError makeError(FareDataError::Kind kind, std::int64_t size) {
     FareDataError e;
-    e.kind = kind;
+    e.Problem = kind;
     e.FileSize = size;
     return e;
 }
@@ -151,7 +151,7 @@ std::optional<QString> writeFareDataFile(const QString& path, const FareData& da
 
 QString FareDataError::message() const {
     QString where = Path.isEmpty() ? QStringLiteral("fare data") : Path;
-    switch (kind) {
+    switch (Problem) {
     case Kind::FileMissing:
         return QStringLiteral("%1: no such file").arg(where);
     case Kind::FileUnreadable:
@@ -191,7 +191,7 @@ QString FareDataError::message() const {
 }
 
 QString FareDataError::userMessage() const {
-    switch (kind) {
+    switch (Problem) {
     case Kind::FileMissing:
         return QStringLiteral("指定した系統のデータがありません...");
     case Kind::NoRows:

@@ -14,7 +14,7 @@ using Kind = TapeDataError::Kind;
 
 TapeDataError lineError(Kind kind, int line) {
     TapeDataError e;
-    e.kind = kind;
+    e.Problem = kind;
     e.Line = line;
     return e;
 }
@@ -142,12 +142,12 @@ TapeDataResult readTapeDataFile(const QString& path) {
     TapeDataError e;
     e.Path = path;
     if (!info.exists() || info.isDir()) {
-        e.kind = Kind::FileMissing;
+        e.Problem = Kind::FileMissing;
         return e;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        e.kind = Kind::FileUnreadable;
+        e.Problem = Kind::FileUnreadable;
         return e;
     }
     TapeDataResult result = decodeTapeData(file.readAll());
@@ -170,7 +170,7 @@ QByteArray encodeTapeData(const std::vector<TapeEntry>& entries) {
 
 QString TapeDataError::message() const {
     QString where = Path.isEmpty() ? QStringLiteral("broadcast data") : Path;
-    switch (kind) {
+    switch (Problem) {
     case Kind::FileMissing:
         return QStringLiteral("%1: no such file").arg(where);
     case Kind::FileUnreadable:

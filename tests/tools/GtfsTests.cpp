@@ -19,7 +19,7 @@ gtfs::FeedSource memoryFeed(Files files) {
     return [files = std::move(files)](const QString& name) {
         gtfs::FeedFile f;
         if (auto it = files.find(name); it != files.end()) {
-            f.state = gtfs::FeedFile::State::Present;
+            f.Status = gtfs::FeedFile::State::Present;
             f.Bytes = it->second;
         }
         return f;
