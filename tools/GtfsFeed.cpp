@@ -53,7 +53,7 @@ std::optional<GtfsError> findColumns(const CsvReader& csv, std::initializer_list
 }
 
 GtfsError duplicate(const CsvReader& csv, const QString& column, const QString& value, int firstLine) {
-    return csv.errorHere(QStringLiteral("%1 \"%2\" again (first on line %3)").arg(column, value).arg(firstLine));
+    return csv.errorHere(QStringLiteral("%1 \"%2\" again (first on line %3)").arg(column, value, QString::number(firstLine)));
 }
 
 std::optional<GtfsError> loadStops(const FeedSource& source, Network& net) {
@@ -112,7 +112,7 @@ std::optional<GtfsError> loadRoutes(const FeedSource& source, Network& net) {
 struct TripStop {
     qint64 Sequence = 0;
     int Stop = 0;
-    int Line = 0;
+    StopTime Time;
 };
 struct Trip {
     QString Id;
@@ -166,14 +166,18 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
         }
         if (csv.error()) return *csv.error();
     }
+    bool keepTimes = false; // the times of the one route asked for
     {
         auto file = requiredFile(source, QStringLiteral("stop_times.txt"));
         if (auto* e = std::get_if<GtfsError>(&file)) return *e;
         const QByteArray& bytes = std::get<QByteArray>(file);
         CsvReader csv(QStringLiteral("stop_times.txt"), bytes);
-        int tripCol = -1, stopCol = -1, seqCol = -1;
-        if (auto e = findColumns(csv, {{u"trip_id", &tripCol}, {u"stop_id", &stopCol}, {u"stop_sequence", &seqCol}}))
+        int tripCol = -1, stopCol = -1, seqCol = -1, arrivalCol = -1, departureCol = -1;
+        if (auto e = findColumns(csv, {{u"trip_id", &tripCol}, {u"stop_id", &stopCol}, {u"stop_sequence", &seqCol}},
+                                 {{u"arrival_time", &arrivalCol}, {u"departure_time", &departureCol}}))
             return *e;
+        net.HasTimes = arrivalCol >= 0 || departureCol >= 0;
+        keepTimes = onlyRoute && net.HasTimes;
         while (csv.next()) {
             const QString tripId = csv.field(tripCol);
             const auto t = tripIndex.constFind(tripId);
@@ -190,7 +194,12 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
             const qint64 seq = seqText.toLongLong(&ok);
             if (!ok || seq < 0)
                 return csv.errorHere(QStringLiteral("stop_sequence \"%1\" is not a whole number of 0 or more").arg(seqText));
-            trips[size_t(*t)].Stops.push_back(TripStop{seq, *s, csv.line()});
+            TripStop stop{seq, *s, {{}, {}, csv.line()}};
+            if (keepTimes) {
+                stop.Time.Arrival = csv.field(arrivalCol);
+                stop.Time.Departure = csv.field(departureCol);
+            }
+            trips[size_t(*t)].Stops.push_back(std::move(stop));
         }
         if (csv.error()) return *csv.error();
     }
@@ -203,27 +212,29 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
                          [](const TripStop& a, const TripStop& b) { return a.Sequence < b.Sequence; });
         for (size_t k = 1; k < trip.Stops.size(); ++k)
             if (trip.Stops[k].Sequence == trip.Stops[k - 1].Sequence)
-                return GtfsError{QStringLiteral("stop_times.txt"), trip.Stops[k].Line,
+                return GtfsError{QStringLiteral("stop_times.txt"), trip.Stops[k].Time.Line,
                                  QStringLiteral("trip \"%1\" has stop_sequence %2 twice (also on line %3)")
-                                     .arg(trip.Id)
-                                     .arg(trip.Stops[k].Sequence)
-                                     .arg(trip.Stops[k - 1].Line)};
+                                     .arg(trip.Id, QString::number(trip.Stops[k].Sequence),
+                                          QString::number(trip.Stops[k - 1].Time.Line))};
         std::vector<int> stops;
+        std::vector<StopTime> times;
         QString key;
-        for (const TripStop& ts : trip.Stops) {
+        for (TripStop& ts : trip.Stops) {
             stops.push_back(ts.Stop);
             key += QString::number(ts.Stop) + u' ';
+            if (keepTimes) times.push_back(std::move(ts.Time));
         }
         RoutePatterns& route = net.Routes[size_t(trip.Route)];
+        if (keepTimes) route.TripTimes.insert(trip.Id, std::move(times));
         auto& known = patternOf[size_t(trip.Route)];
         int index = known.value(key, -1);
         if (index < 0) {
             index = int(route.Patterns.size());
             known.insert(key, index);
-            route.Patterns.push_back(Pattern{std::move(stops), 0, trip.Id, trip.Headsign, {}});
+            route.Patterns.push_back(Pattern{std::move(stops), {}, trip.Headsign, {}});
         }
         Pattern& p = route.Patterns[size_t(index)];
-        ++p.TripCount;
+        p.Trips << trip.Id;
         if (!p.Directions.contains(trip.Direction)) p.Directions << trip.Direction;
         route.TripPattern.insert(trip.Id, index);
     }
@@ -232,7 +243,7 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
         std::vector<int> order(route.Patterns.size());
         for (size_t k = 0; k < order.size(); ++k) order[k] = int(k);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return route.Patterns[size_t(a)].TripCount > route.Patterns[size_t(b)].TripCount;
+            return route.Patterns[size_t(a)].Trips.size() > route.Patterns[size_t(b)].Trips.size();
         });
         std::vector<Pattern> sorted;
         std::vector<int> newIndex(order.size());
