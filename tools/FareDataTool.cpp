@@ -67,8 +67,10 @@ Args parseArgs(const QStringList& args) {
             break;
         }
         if (known) {
-            // a missing value is in a.Error already
-        } else if (s == u"-o" || s == u"--output") {
+            if (!a.Error.isEmpty()) break; // the value was missing
+            continue;
+        }
+        if (s == u"-o" || s == u"--output") {
             if (auto v = value(s)) a.Output = *v;
         } else if (s.startsWith(u"--output=")) {
             a.Output = s.mid(9);
@@ -317,7 +319,8 @@ ToolOutput checkByContent(const QString& path) {
                 path + QStringLiteral(": neither its name nor its content says what it is. check reads a fare data "
                                       "file (<route>.hy3), a broadcast data file (<route>tp.csv), a timetable "
                                       "(<route>tt.csv) and the CSV files from-csv, tape-from-csv and "
-                                      "timetable-from-csv read; name the file so to see what is wrong with it"));
+                                      "timetable-from-csv read; a file named as one of those is checked as that "
+                                      "kind, with the exact problem"));
 }
 
 ToolOutput check(const QString& path) {

@@ -57,6 +57,10 @@ TEST(FareDataTool, DamagedFileGivesOneLineReason) {
     EXPECT_TRUE(r.Err.contains(QStringLiteral("row 3 of 20"))) << r.Err.toStdString();
     EXPECT_EQ(r.Err.count(u'\n'), 1);
     EXPECT_EQ(runTool("to-csv %", {dir.filePath(QStringLiteral("none.hy3"))}).ExitCode, 1);
+    // Only a file, and one of a size a person writes, is read.
+    EXPECT_TRUE(runTool("from-csv % -o %", {dir.path(), path}).Err.endsWith(QStringLiteral(": not a file\n")));
+    const QString huge = put(dir, QStringLiteral("huge.csv"), QByteArray((16 << 20) + 1, '\n'));
+    EXPECT_TRUE(runTool("tape-from-csv % -o %", {huge, path}).Err.contains(QStringLiteral("larger than any file this tool reads")));
 }
 
 TEST(FareDataTool, RoundTripThroughFiles) {
@@ -85,6 +89,14 @@ TEST(FareDataTool, ShowAndCheckTheSampleRoute) {
     EXPECT_TRUE(out(checked).contains(QStringLiteral("20 stop(s)")));
     EXPECT_TRUE(out(checked).contains(QStringLiteral("columns in use: c1-c19, c90")));
     EXPECT_EQ(runTool("check %", {kSampleTape}).ExitCode, 0);
+
+    // A fare data file made elsewhere may hold a fare from-csv refuses.
+    QTemporaryDir dir;
+    auto data = testing_results::expect<route::FareData>(route::readFareDataFile(kSampleHy3));
+    data.Rows[3].Cols[1] = -5;
+    const QString odd = dir.filePath(QStringLiteral("4.hy3"));
+    ASSERT_EQ(route::writeFareDataFile(odd, data), std::nullopt);
+    EXPECT_TRUE(out(runTool("check %", {odd})).contains(QStringLiteral("\nwarning: fares below -1, which is no fare: stop 4 c2 (-5)\n")));
 }
 
 TEST(FareDataTool, CheckKnowsAFileByItsContentWhereTheNameDoesNotSay) {
