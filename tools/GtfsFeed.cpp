@@ -225,7 +225,7 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
             if (keepTimes) times.push_back(std::move(ts.Time));
         }
         RoutePatterns& route = net.Routes[size_t(trip.Route)];
-        if (keepTimes) route.TripTimes.insert(trip.Id, std::move(times));
+        if (keepTimes) route.TripTimes.emplace(trip.Id, std::move(times));
         auto& known = patternOf[size_t(trip.Route)];
         int index = known.value(key, -1);
         if (index < 0) {

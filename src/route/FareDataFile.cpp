@@ -152,7 +152,7 @@ std::optional<QString> writeFareDataFile(const QString& path, const FareData& da
 QString FareDataError::message() const {
     // One pass over each pattern: a path holding "%1" is not read as a place
     // for the next value.
-    const QString where = Path.isEmpty() ? QStringLiteral("fare data") : Path;
+    QString where = Path.isEmpty() ? QStringLiteral("fare data") : Path;
     const QString row = QString::number(Row), count = QString::number(RowCount), offset = QString::number(Offset),
                   size = QString::number(FileSize);
     switch (Problem) {

@@ -171,7 +171,7 @@ QByteArray encodeTapeData(const std::vector<TapeEntry>& entries) {
 QString TapeDataError::message() const {
     // One pass over each pattern: a path or a field holding "%1" is not read
     // as a place for the next value.
-    const QString where = Path.isEmpty() ? QStringLiteral("broadcast data") : Path;
+    QString where = Path.isEmpty() ? QStringLiteral("broadcast data") : Path;
     const QString line = QString::number(Line), fields = QString::number(FieldCount);
     switch (Problem) {
     case Kind::FileMissing:

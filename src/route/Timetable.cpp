@@ -186,7 +186,7 @@ QByteArray encodeTimetable(const Timetable& timetable) {
     auto time = [](const std::optional<int>& t) { return t ? serviceTimeText(*t).toLatin1() : QByteArray(); };
     for (size_t r = 0; r < timetable.Rows.size(); ++r) {
         const TimetableStop& stop = timetable.Rows[r];
-        out += QByteArray::number(qulonglong(r + 1)) + ',' + time(stop.Arrive) + ',' + time(stop.Depart) + "\r\n";
+        out += QByteArray::number(qulonglong(r) + 1) + ',' + time(stop.Arrive) + ',' + time(stop.Depart) + "\r\n";
     }
     return out;
 }
@@ -199,7 +199,7 @@ std::optional<QString> writeTimetableFile(const QString& path, const Timetable& 
 }
 
 QString TimetableError::message() const {
-    const QString where = Path.isEmpty() ? QStringLiteral("timetable") : Path;
+    QString where = Path.isEmpty() ? QStringLiteral("timetable") : Path;
     const QString at = Line > 0 ? QStringLiteral("%1: line %2: ").arg(where, QString::number(Line)) : where + QStringLiteral(": ");
     const QString row = QString::number(Row);
     const QString which = Depart ? QStringLiteral("departure") : QStringLiteral("arrival");

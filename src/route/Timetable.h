@@ -29,7 +29,7 @@
 namespace route {
 
 // A file larger than this is no timetable: 301 stops take about 10 KiB.
-inline constexpr qsizetype kMaxTimetableBytes = 64 * 1024;
+inline constexpr qsizetype kMaxTimetableBytes = qsizetype(64) * 1024;
 inline constexpr int kLatestServiceTime = 99 * 3600 + 59 * 60 + 59; // 99:59:59
 
 // Seconds since the midnight that starts the service day.
