@@ -1,6 +1,7 @@
 // Any bytes as a GTFS feed: the input is cut at NUL bytes into the feed's
-// files in a fixed order. Listing and building every route must end in
-// a result or a reason, never a crash; a reason always names something.
+// files in a fixed order. Listing and building every route, with its
+// timetable, must end in a result or a reason, never a crash; a reason
+// always names something, and a timetable made keeps the rules.
 #include "tools/GtfsCsv.h"
 #include "tools/GtfsRoute.h"
 
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         gtfs::FeedFile f;
         for (size_t k = 0; k < names.size(); ++k)
             if (names[k] == name && qsizetype(k) < parts.size()) {
-                f.state = gtfs::FeedFile::State::Present;
+                f.Status = gtfs::FeedFile::State::Present;
                 f.Bytes = parts[qsizetype(k)];
             }
         return f;
@@ -36,16 +37,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     auto net = gtfs::loadNetwork(source);
     if (!std::holds_alternative<gtfs::Network>(net)) std::abort(); // listing just read it
-    for (const auto& route : std::get<gtfs::Network>(net).Routes)
-        for (const bool perZone : {false, true}) {
-            auto built = gtfs::buildRoute(source, route.route.Id, {}, {true, perZone});
-            if (auto* e = std::get_if<gtfs::GtfsError>(&built)) {
-                if (e->message().isEmpty()) std::abort();
-                continue;
+    for (const auto& route : std::get<gtfs::Network>(net).Routes) {
+        // Pattern 1 with its first trip of the day, and each pattern's first
+        // trip in the feed, whose stop times make the timetable.
+        std::vector<gtfs::PatternChoice> choices{{}};
+        for (const auto& pattern : route.Patterns) choices.push_back({0, pattern.Trips.front()});
+        for (const auto& choice : choices)
+            for (const bool perZone : {false, true}) {
+                auto built = gtfs::buildRoute(source, route.RouteInfo.Id, choice, {true, perZone});
+                if (auto* e = std::get_if<gtfs::GtfsError>(&built)) {
+                    if (e->message().isEmpty()) std::abort();
+                    continue;
+                }
+                const auto& b = std::get<gtfs::BuiltRoute>(built);
+                if (b.Fare.Rows.size() < 2 || b.Tape.size() != b.Fare.Rows.size()) std::abort();
+                if (route::checkWritable(b.Fare)) std::abort();
+                if (b.Timetable && (b.Timetable->Rows.size() != b.Fare.Rows.size() || route::checkTimes(*b.Timetable)))
+                    std::abort();
             }
-            const auto& b = std::get<gtfs::BuiltRoute>(built);
-            if (b.Fare.Rows.size() < 2 || b.Tape.size() != b.Fare.Rows.size()) std::abort();
-            if (route::checkWritable(b.Fare)) std::abort();
-        }
+    }
     return 0;
 }

@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto result = route::decodeTapeData(std::string_view(reinterpret_cast<const char*>(data), size));
     if (auto* e = std::get_if<route::TapeDataError>(&result)) {
         if (e->message().isEmpty()) std::abort();
-        if (e->kind != route::TapeDataError::Kind::NoLines && e->Line < 1) std::abort();
+        if (e->Problem != route::TapeDataError::Kind::NoLines && e->Line < 1) std::abort();
         return 0;
     }
     const auto& entries = std::get<std::vector<route::TapeEntry>>(result);

@@ -1,6 +1,7 @@
 #include "tools/FareCsv.h"
 
 #include "platform/Cp932.h"
+#include "platform/Device.h"
 
 #include <QList>
 #include <limits>
@@ -126,7 +127,7 @@ QByteArray fareDataToCsv(const route::FareData& data) {
 }
 
 QString CsvError::message() const {
-    return Line > 0 ? QStringLiteral("line %1: %2").arg(Line).arg(What) : What;
+    return Line > 0 ? QStringLiteral("line %1: %2").arg(QString::number(Line), What) : What;
 }
 
 std::variant<std::vector<CsvRecord>, CsvError> parseCsv(const QString& input) {
@@ -243,6 +244,12 @@ std::variant<route::FareData, CsvError> fareDataFromCsv(const QByteArray& utf8) 
                 return fail(QStringLiteral("c%1 \"%2\" is not a whole number from -32768 to 32767 (leave the cell empty for no fare)")
                                 .arg(c)
                                 .arg(rec.Fields[c + 1].trimmed()));
+            // The fare columns hold a fare or "none"; the columns above them
+            // hold other numbers (information digits, advance sounds).
+            if (c <= device::kFareCellCount && *v < route::kNoFare)
+                return fail(QStringLiteral("c%1 \"%2\" is not a fare: a fare is -1 (no fare; or leave the cell empty) or 0 "
+                                           "and above")
+                                .arg(QString::number(c), rec.Fields[c + 1].trimmed()));
             r.Cols[size_t(c - 1)] = *v;
         }
         data.Rows.push_back(std::move(r));

@@ -7,7 +7,9 @@
 //   ...
 //
 // One row per stop. An empty cell, and every cell missing at the end of a
-// row, is -1 (no fare). The tool writes -1 as an empty cell and leaves out a
+// row, is -1 (no fare). A fare (c1..c84, the columns the display shows) is -1
+// or 0 and above; the columns above hold any 16-bit number (information
+// digits, the advance-sound value 1..3). The tool writes -1 as an empty cell and leaves out a
 // row's trailing empty cells, so a file it wrote reads back to the same bytes.
 //
 // Stop names are kept byte for byte. A name byte that has no character of its

@@ -1,11 +1,12 @@
 #pragma once
-// ferrotab-data: make, inspect and convert a route's fare data and broadcast
-// data files. The command line is parsed and run here, apart from main(), so
-// the tests drive exactly what a user runs.
+// ferrotab-data: make, inspect and convert a route's fare data, broadcast
+// data and timetable files. The command line is parsed and run here, apart
+// from main(), so the tests drive exactly what a user runs.
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace faretool {
 
@@ -25,5 +26,10 @@ ToolOutput fail(int code, const QString& why);
 ToolOutput runFareDataTool(const QStringList& args);
 
 QString usageText();
+
+// A route number as the driver keys it in, 1..99999 (leading zeros allowed),
+// for --number; nothing when `text` is not one.
+std::optional<int> routeNumberArg(const QString& text);
+QString routeNumberError(const QString& text);
 
 } // namespace faretool

@@ -2,13 +2,14 @@
 
 #include "platform/Files.h"
 #include "route/FareDataFile.h"
+#include "route/RouteFiles.h"
 #include "route/TapeData.h"
+#include "route/Timetable.h"
 #include "tools/GtfsRoute.h"
 #include "tools/GtfsSource.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <optional>
 
 namespace faretool {
@@ -88,16 +89,16 @@ ToolOutput list(const gtfs::FeedSource& source, const QString& feed) {
     return o;
 }
 
-QString summary(const gtfs::BuiltRoute& b, const QString& fareFile, const QString& tapeFile) {
-    QString out = QStringLiteral("wrote %1 and %2\n").arg(QDir::toNativeSeparators(fareFile), QDir::toNativeSeparators(tapeFile));
+QString summary(const gtfs::BuiltRoute& b, QStringList written) {
+    for (QString& file : written) file = QDir::toNativeSeparators(file);
+    const QString last = written.takeLast();
+    QString out = QStringLiteral("wrote %1 and %2\n").arg(written.join(QStringLiteral(", ")), last);
     QStringList names;
     if (!b.RouteInfo.ShortName.isEmpty()) names << b.RouteInfo.ShortName;
     if (!b.RouteInfo.LongName.isEmpty()) names << b.RouteInfo.LongName;
     out += QStringLiteral("route %1%2, pattern %3 of %4: %5 → %6\n")
-               .arg(b.RouteInfo.Id, names.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(names.join(u' ')))
-               .arg(b.PatternNumber)
-               .arg(b.PatternCount)
-               .arg(b.FirstStop, b.LastStop);
+               .arg(b.RouteInfo.Id, names.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(names.join(u' ')),
+                    QString::number(b.PatternNumber), QString::number(b.PatternCount), b.FirstStop, b.LastStop);
     const int stops = int(b.Fare.Rows.size());
     out += QStringLiteral("stops: %1 (sections a run can start at: 1..%2)\n").arg(stops).arg(stops - 1);
     out += QStringLiteral("ticket numbers: 1..%1\n").arg(b.TicketCount);
@@ -117,6 +118,13 @@ QString summary(const gtfs::BuiltRoute& b, const QString& fareFile, const QStrin
     out += QStringLiteral("readings: %1 of %2 stops from translations.txt (ja-Hrkt), the rest spoken as written\n")
                .arg(b.ReadingsFound)
                .arg(stops);
+    if (b.Timetable) {
+        const auto& rows = b.Timetable->Rows;
+        out += QStringLiteral("timetable: trip %1, %2 to %3\n")
+                   .arg(b.TimetableTrip,
+                        route::serviceTimeText(rows.front().Depart.value_or(rows.front().Arrive.value_or(0))),
+                        route::serviceTimeText(rows.back().Arrive.value_or(rows.back().Depart.value_or(0))));
+    }
     if (!b.Placeholders.isEmpty())
         out += QStringLiteral("〓 put for: %1\n").arg(b.Placeholders.join(QStringLiteral(", ")));
     for (const QString& note : b.Notes) out += QStringLiteral("note: %1\n").arg(note);
@@ -130,10 +138,12 @@ QString gtfsUsageText() {
         "  gtfs FEED --list                 the routes of a GTFS-JP feed (zip or folder) and their stop patterns\n"
         "  gtfs FEED --route ROUTE_ID [--pattern N | --trip TRIP_ID] --number SYSTEM_NUMBER -o FOLDER\n"
         "       [--placeholder] [--ticket-per-zone]\n"
-        "                                   write FOLDER/SYSTEM_NUMBER.hy3 and FOLDER/SYSTEM_NUMBERtp.csv for one\n"
-        "                                   route (SYSTEM_NUMBER 1..99999, as the driver keys it in); --placeholder\n"
-        "                                   puts 〓 for a character code page 932 cannot hold; --ticket-per-zone\n"
-        "                                   gives stops that follow each other in one fare zone one ticket number\n");
+        "                                   write FOLDER/SYSTEM_NUMBER.hy3, FOLDER/SYSTEM_NUMBERtp.csv and, from\n"
+        "                                   the trip's stop times (--pattern: its first trip of the day),\n"
+        "                                   FOLDER/SYSTEM_NUMBERtt.csv for one route (SYSTEM_NUMBER 1..99999, as\n"
+        "                                   the driver keys it in); --placeholder puts 〓 for a character code\n"
+        "                                   page 932 cannot hold; --ticket-per-zone gives stops that follow each\n"
+        "                                   other in one fare zone one ticket number\n");
 }
 
 ToolOutput runGtfsCommand(const QStringList& args) {
@@ -145,7 +155,6 @@ ToolOutput runGtfsCommand(const QStringList& args) {
     if (!a.List && !a.Route) return fail(kUsage, QStringLiteral("gtfs needs --list or --route ROUTE_ID"));
 
     gtfs::PatternChoice choice;
-    static const QRegularExpression kSystemNumber(QStringLiteral("^[0-9]{1,5}$"));
     int number = 0;
     if (!a.List) {
         if (a.Pattern && a.Trip) return fail(kUsage, QStringLiteral("give --pattern or --trip, not both"));
@@ -157,8 +166,9 @@ ToolOutput runGtfsCommand(const QStringList& args) {
         }
         if (a.Trip) choice.TripId = *a.Trip;
         if (!a.Number) return fail(kUsage, QStringLiteral("gtfs needs --number SYSTEM_NUMBER (the route number keyed in, 1 to 99999)"));
-        if (!kSystemNumber.match(*a.Number).hasMatch() || (number = a.Number->toInt()) < 1)
-            return fail(kUsage, QStringLiteral("--number must be a route number from 1 to 99999, not \"%1\"").arg(*a.Number));
+        const auto keyed = routeNumberArg(*a.Number);
+        if (!keyed) return fail(kUsage, routeNumberError(*a.Number));
+        number = *keyed;
         if (!a.Output || a.Output->isEmpty()) return fail(kUsage, QStringLiteral("gtfs needs -o FOLDER"));
     }
 
@@ -177,13 +187,24 @@ ToolOutput runGtfsCommand(const QStringList& args) {
         return fail(kBadData, QStringLiteral("%1 is a file, not a folder").arg(*a.Output));
     if (!folder.exists() && !QDir().mkpath(*a.Output))
         return fail(kBadData, QStringLiteral("cannot make the folder %1").arg(*a.Output));
-    const QString fareFile = folder.filePath(QStringLiteral("%1.hy3").arg(number));
-    const QString tapeFile = folder.filePath(QStringLiteral("%1tp.csv").arg(number));
+    auto file = [&](route::RouteFile kind) { return folder.filePath(route::routeFileName(kind, QString::number(number))); };
+    const QString fareFile = file(route::RouteFile::FareData), tapeFile = file(route::RouteFile::Broadcast),
+                  timetableFile = file(route::RouteFile::Timetable);
     if (auto why = route::writeFareDataFile(fareFile, route.Fare)) return fail(kBadData, *why);
     if (auto failure = platform::replaceFile(tapeFile, route::encodeTapeData(route.Tape)))
         return fail(kBadData, QStringLiteral("cannot write %1: %2").arg(tapeFile, failure->reason));
+    QStringList written{fareFile, tapeFile};
+    if (route.Timetable) {
+        if (auto why = route::writeTimetableFile(timetableFile, *route.Timetable)) return fail(kBadData, *why);
+        written << timetableFile;
+    }
+    QString out = summary(route, written);
+    // A timetable from before would not match the stops just written.
+    if (!route.Timetable && QFileInfo::exists(platform::findFileIgnoringCase(timetableFile)))
+        out += QStringLiteral("warning: %1 is from before and was left as it was; it may not match these stops\n")
+                   .arg(QDir::toNativeSeparators(timetableFile));
     ToolOutput o;
-    o.Out = summary(route, fareFile, tapeFile).toUtf8();
+    o.Out = out.toUtf8();
     return o;
 }
 

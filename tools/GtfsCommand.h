@@ -1,6 +1,6 @@
 #pragma once
-// ferrotab-data gtfs: a route's fare data and broadcast data from a GTFS-JP
-// feed (see docs/gtfs-jp.md).
+// ferrotab-data gtfs: a route's fare data, broadcast data and timetable from
+// a GTFS-JP feed (see docs/gtfs-jp.md).
 
 #include "tools/FareDataTool.h"
 

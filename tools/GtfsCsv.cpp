@@ -16,7 +16,7 @@ bool isBlank(const QByteArray& field) {
 
 QString GtfsError::message() const {
     if (File.isEmpty()) return What;
-    if (Line > 0) return QStringLiteral("%1 line %2: %3").arg(File).arg(Line).arg(What);
+    if (Line > 0) return QStringLiteral("%1 line %2: %3").arg(File, QString::number(Line), What);
     return QStringLiteral("%1: %2").arg(File, What);
 }
 

@@ -12,7 +12,7 @@ namespace {
 // when the caller needs it.
 std::variant<QByteArray, GtfsError> requiredFile(const FeedSource& source, const QString& name) {
     FeedFile f = source(name);
-    switch (f.state) {
+    switch (f.Status) {
     case FeedFile::State::Present:
         return std::move(f.Bytes);
     case FeedFile::State::Missing:
@@ -29,9 +29,9 @@ std::variant<QByteArray, GtfsError> requiredFile(const FeedSource& source, const
 std::variant<std::optional<QByteArray>, GtfsError> optionalFile(const FeedSource& source, const QString& name) {
     FeedFile f = source(name);
     const bool empty = f.Bytes.startsWith("\xEF\xBB\xBF") ? f.Bytes.mid(3).trimmed().isEmpty() : f.Bytes.trimmed().isEmpty();
-    if (f.state == FeedFile::State::Missing || (f.state == FeedFile::State::Present && empty))
+    if (f.Status == FeedFile::State::Missing || (f.Status == FeedFile::State::Present && empty))
         return std::optional<QByteArray>{};
-    if (f.state == FeedFile::State::Unreadable)
+    if (f.Status == FeedFile::State::Unreadable)
         return GtfsError{name, 0, QStringLiteral("cannot be read: %1").arg(f.Reason)};
     return std::optional<QByteArray>{std::move(f.Bytes)};
 }
@@ -53,7 +53,7 @@ std::optional<GtfsError> findColumns(const CsvReader& csv, std::initializer_list
 }
 
 GtfsError duplicate(const CsvReader& csv, const QString& column, const QString& value, int firstLine) {
-    return csv.errorHere(QStringLiteral("%1 \"%2\" again (first on line %3)").arg(column, value).arg(firstLine));
+    return csv.errorHere(QStringLiteral("%1 \"%2\" again (first on line %3)").arg(column, value, QString::number(firstLine)));
 }
 
 std::optional<GtfsError> loadStops(const FeedSource& source, Network& net) {
@@ -99,11 +99,11 @@ std::optional<GtfsError> loadRoutes(const FeedSource& source, Network& net) {
     QHash<QString, int> lineOf;
     while (csv.next()) {
         RoutePatterns r;
-        r.route = Route{csv.field(id), csv.field(shortName), csv.field(longName), csv.field(agency)};
-        if (r.route.Id.isEmpty()) return csv.errorHere(QStringLiteral("route_id is empty"));
-        if (auto it = lineOf.constFind(r.route.Id); it != lineOf.cend())
-            return duplicate(csv, QStringLiteral("route_id"), r.route.Id, *it);
-        lineOf.insert(r.route.Id, csv.line());
+        r.RouteInfo = Route{csv.field(id), csv.field(shortName), csv.field(longName), csv.field(agency)};
+        if (r.RouteInfo.Id.isEmpty()) return csv.errorHere(QStringLiteral("route_id is empty"));
+        if (auto it = lineOf.constFind(r.RouteInfo.Id); it != lineOf.cend())
+            return duplicate(csv, QStringLiteral("route_id"), r.RouteInfo.Id, *it);
+        lineOf.insert(r.RouteInfo.Id, csv.line());
         net.Routes.push_back(std::move(r));
     }
     return csv.error();
@@ -112,7 +112,7 @@ std::optional<GtfsError> loadRoutes(const FeedSource& source, Network& net) {
 struct TripStop {
     qint64 Sequence = 0;
     int Stop = 0;
-    int Line = 0;
+    StopTime Time;
 };
 struct Trip {
     QString Id;
@@ -126,7 +126,7 @@ struct Trip {
 
 const RoutePatterns* Network::findRoute(const QString& routeId) const {
     for (const RoutePatterns& r : Routes)
-        if (r.route.Id == routeId) return &r;
+        if (r.RouteInfo.Id == routeId) return &r;
     return nullptr;
 }
 
@@ -135,7 +135,7 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
     if (auto e = loadStops(source, net)) return *e;
     if (auto e = loadRoutes(source, net)) return *e;
     QHash<QString, int> routeIndex;
-    for (size_t k = 0; k < net.Routes.size(); ++k) routeIndex.insert(net.Routes[k].route.Id, int(k));
+    for (size_t k = 0; k < net.Routes.size(); ++k) routeIndex.insert(net.Routes[k].RouteInfo.Id, int(k));
 
     std::vector<Trip> trips;
     QHash<QString, int> tripIndex; // the trips whose stop times are wanted
@@ -166,14 +166,18 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
         }
         if (csv.error()) return *csv.error();
     }
+    bool keepTimes = false; // the times of the one route asked for
     {
         auto file = requiredFile(source, QStringLiteral("stop_times.txt"));
         if (auto* e = std::get_if<GtfsError>(&file)) return *e;
         const QByteArray& bytes = std::get<QByteArray>(file);
         CsvReader csv(QStringLiteral("stop_times.txt"), bytes);
-        int tripCol = -1, stopCol = -1, seqCol = -1;
-        if (auto e = findColumns(csv, {{u"trip_id", &tripCol}, {u"stop_id", &stopCol}, {u"stop_sequence", &seqCol}}))
+        int tripCol = -1, stopCol = -1, seqCol = -1, arrivalCol = -1, departureCol = -1;
+        if (auto e = findColumns(csv, {{u"trip_id", &tripCol}, {u"stop_id", &stopCol}, {u"stop_sequence", &seqCol}},
+                                 {{u"arrival_time", &arrivalCol}, {u"departure_time", &departureCol}}))
             return *e;
+        net.HasTimes = arrivalCol >= 0 || departureCol >= 0;
+        keepTimes = onlyRoute && net.HasTimes;
         while (csv.next()) {
             const QString tripId = csv.field(tripCol);
             const auto t = tripIndex.constFind(tripId);
@@ -190,7 +194,12 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
             const qint64 seq = seqText.toLongLong(&ok);
             if (!ok || seq < 0)
                 return csv.errorHere(QStringLiteral("stop_sequence \"%1\" is not a whole number of 0 or more").arg(seqText));
-            trips[size_t(*t)].Stops.push_back(TripStop{seq, *s, csv.line()});
+            TripStop stop{seq, *s, {{}, {}, csv.line()}};
+            if (keepTimes) {
+                stop.Time.Arrival = csv.field(arrivalCol);
+                stop.Time.Departure = csv.field(departureCol);
+            }
+            trips[size_t(*t)].Stops.push_back(std::move(stop));
         }
         if (csv.error()) return *csv.error();
     }
@@ -203,27 +212,29 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
                          [](const TripStop& a, const TripStop& b) { return a.Sequence < b.Sequence; });
         for (size_t k = 1; k < trip.Stops.size(); ++k)
             if (trip.Stops[k].Sequence == trip.Stops[k - 1].Sequence)
-                return GtfsError{QStringLiteral("stop_times.txt"), trip.Stops[k].Line,
+                return GtfsError{QStringLiteral("stop_times.txt"), trip.Stops[k].Time.Line,
                                  QStringLiteral("trip \"%1\" has stop_sequence %2 twice (also on line %3)")
-                                     .arg(trip.Id)
-                                     .arg(trip.Stops[k].Sequence)
-                                     .arg(trip.Stops[k - 1].Line)};
+                                     .arg(trip.Id, QString::number(trip.Stops[k].Sequence),
+                                          QString::number(trip.Stops[k - 1].Time.Line))};
         std::vector<int> stops;
+        std::vector<StopTime> times;
         QString key;
-        for (const TripStop& ts : trip.Stops) {
+        for (TripStop& ts : trip.Stops) {
             stops.push_back(ts.Stop);
             key += QString::number(ts.Stop) + u' ';
+            if (keepTimes) times.push_back(std::move(ts.Time));
         }
         RoutePatterns& route = net.Routes[size_t(trip.Route)];
+        if (keepTimes) route.TripTimes.emplace(trip.Id, std::move(times));
         auto& known = patternOf[size_t(trip.Route)];
         int index = known.value(key, -1);
         if (index < 0) {
             index = int(route.Patterns.size());
             known.insert(key, index);
-            route.Patterns.push_back(Pattern{std::move(stops), 0, trip.Id, trip.Headsign, {}});
+            route.Patterns.push_back(Pattern{std::move(stops), {}, trip.Headsign, {}});
         }
         Pattern& p = route.Patterns[size_t(index)];
-        ++p.TripCount;
+        p.Trips << trip.Id;
         if (!p.Directions.contains(trip.Direction)) p.Directions << trip.Direction;
         route.TripPattern.insert(trip.Id, index);
     }
@@ -232,7 +243,7 @@ std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std
         std::vector<int> order(route.Patterns.size());
         for (size_t k = 0; k < order.size(); ++k) order[k] = int(k);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return route.Patterns[size_t(a)].TripCount > route.Patterns[size_t(b)].TripCount;
+            return route.Patterns[size_t(a)].Trips.size() > route.Patterns[size_t(b)].Trips.size();
         });
         std::vector<Pattern> sorted;
         std::vector<int> newIndex(order.size());

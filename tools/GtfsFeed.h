@@ -23,7 +23,7 @@ namespace gtfs {
 // One file of the feed as the source found it.
 struct FeedFile {
     enum class State { Present, Missing, Unreadable };
-    State state = State::Missing;
+    State Status = State::Missing;
     QByteArray Bytes;
     QString Reason; // why it could not be read, for Unreadable
 };
@@ -47,17 +47,26 @@ struct Route {
 // The ordered stops of one or more trips of a route.
 struct Pattern {
     std::vector<int> Stops; // indices into Network::Stops, in running order
-    int TripCount = 0;
-    QString FirstTrip;      // the first trip in trips.txt that runs it
-    QString Headsign;       // that trip's trip_headsign
+    QStringList Trips;      // the trips that run it, in the order of trips.txt
+    QString Headsign;       // the first trip's trip_headsign
     QStringList Directions; // the direction_id values of its trips, as found
 };
 
+// A trip's arrival_time and departure_time at one stop, as written (either
+// may be empty), and the line of stop_times.txt they are on.
+struct StopTime {
+    QString Arrival, Departure;
+    int Line = 0;
+};
+
 struct RoutePatterns {
-    Route route;
+    Route RouteInfo;
     // Most trips first; equal counts in the order their first trip appears.
     std::vector<Pattern> Patterns;
     QHash<QString, int> TripPattern; // trip_id -> index into Patterns
+    // trip_id -> its times at its stops in running order; read only for the
+    // route loadNetwork was asked for.
+    QHash<QString, std::vector<StopTime>> TripTimes;
 };
 
 struct Network {
@@ -65,13 +74,15 @@ struct Network {
     QHash<QString, int> StopIndex;  // stop_id -> index into Stops
     std::vector<RoutePatterns> Routes; // in the order of routes.txt
     QHash<QString, QString> TripRoute; // every trip_id -> its route_id
+    bool HasTimes = false;             // stop_times.txt has arrival_time or departure_time
 
     const RoutePatterns* findRoute(const QString& routeId) const;
 };
 
 // Reads stops.txt, routes.txt, trips.txt and stop_times.txt. With
 // `onlyRoute`, only that route's trips get their stop times read (a large
-// feed's other routes cost nothing and their flaws do not matter).
+// feed's other routes cost nothing and their flaws do not matter), times of
+// day included.
 std::variant<Network, GtfsError> loadNetwork(const FeedSource& source, const std::optional<QString>& onlyRoute = {});
 
 // fare_attributes.txt and fare_rules.txt.

@@ -4,6 +4,7 @@
 #include "route/FareTable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace gtfs {
@@ -13,7 +14,8 @@ namespace {
 QString pairKey(const QString& origin, const QString& destination) { return origin + QChar(0x1F) + destination; }
 
 QString codePointText(char32_t c) {
-    return QStringLiteral("%1 (U+%2)").arg(QString::fromUcs4(&c, 1)).arg(quint32(c), 4, 16, QChar(u'0')).toUpper();
+    return QStringLiteral("%1 (U+%2)").arg(QString::fromUcs4(&c, 1),
+                                           QString::number(quint32(c), 16).toUpper().rightJustified(4, u'0'));
 }
 
 // "〇〇行き" as a headsign already says "bound for": the announcement adds
@@ -28,7 +30,78 @@ QString withoutBoundFor(QString dest) {
 // it has no sound, so the spoken text goes without it.
 QString speakable(QString text) { return text.remove(u'"'); }
 
+// A time of stop_times.txt as seconds; nothing when it is empty.
+std::variant<std::optional<int>, GtfsError> timeField(const QString& text, const QString& column, const QString& tripId,
+                                                      int line) {
+    if (text.isEmpty()) return std::optional<int>{};
+    if (const auto t = route::parseServiceTime(text)) return t;
+    return GtfsError{QStringLiteral("stop_times.txt"), line,
+                     QStringLiteral("%1 \"%2\" of trip \"%3\" is not a time H:MM:SS (up to 99:59:59)")
+                         .arg(column, text, tripId)};
+}
+
 } // namespace
+
+std::variant<route::Timetable, GtfsError> tripTimetable(const QString& tripId, const std::vector<StopTime>& times) {
+    route::Timetable timetable;
+    for (const StopTime& st : times) {
+        auto arrival = timeField(st.Arrival, QStringLiteral("arrival_time"), tripId, st.Line);
+        if (auto* e = std::get_if<GtfsError>(&arrival)) return *e;
+        auto departure = timeField(st.Departure, QStringLiteral("departure_time"), tripId, st.Line);
+        if (auto* e = std::get_if<GtfsError>(&departure)) return *e;
+        const auto a = std::get<std::optional<int>>(arrival), d = std::get<std::optional<int>>(departure);
+        timetable.Rows.push_back(route::TimetableStop{a ? a : d, d ? d : a});
+    }
+    // Stops that are no timepoints, evenly between the timed stops around them.
+    auto& rows = timetable.Rows;
+    for (size_t r = 0; r < rows.size();) {
+        size_t end = r;
+        while (end < rows.size() && !rows[end].Arrive) ++end;
+        if (r > 0 && end > r && end < rows.size()) {
+            const double from = *rows[r - 1].Depart, to = *rows[end].Arrive;
+            const double steps = double(end - r + 1);
+            for (size_t k = r; k < end; ++k) {
+                const int t = int(std::lround(from + (to - from) * double(k - r + 1) / steps));
+                rows[k] = route::TimetableStop{t, t};
+            }
+        }
+        r = std::max(end, r + 1);
+    }
+    if (const auto e = route::checkTimes(timetable)) {
+        const QString stop = QString::number(e->Row);
+        QString what = e->message();
+        if (e->Problem == route::TimetableError::Kind::TimeGoesBack)
+            what = QStringLiteral("trip \"%1\" goes back in time at its stop %2: the %3 %4 is earlier than %5 before it")
+                       .arg(tripId, stop, e->Depart ? QStringLiteral("departure") : QStringLiteral("arrival"), e->Value,
+                            route::serviceTimeText(e->Before));
+        else if (e->Problem == route::TimetableError::Kind::NoTime)
+            what = QStringLiteral("trip \"%1\" has no time at its %2 stop (a trip's first and last stop need one)")
+                       .arg(tripId, e->Row == 1 ? QStringLiteral("first") : QStringLiteral("last"));
+        const int line = e->Row >= 1 && size_t(e->Row) <= times.size() ? times[size_t(e->Row - 1)].Line : 0;
+        return GtfsError{QStringLiteral("stop_times.txt"), line, what};
+    }
+    return timetable;
+}
+
+std::variant<QString, GtfsError> firstTripOfDay(const RoutePatterns& route, const Pattern& pattern) {
+    QString first;
+    int earliest = 0;
+    for (const QString& trip : pattern.Trips) {
+        const auto it = route.TripTimes.constFind(trip);
+        if (it == route.TripTimes.cend() || it->empty()) continue;
+        const StopTime& st = it->front();
+        const bool departure = !st.Departure.isEmpty();
+        auto time = timeField(departure ? st.Departure : st.Arrival,
+                              departure ? QStringLiteral("departure_time") : QStringLiteral("arrival_time"), trip, st.Line);
+        if (auto* e = std::get_if<GtfsError>(&time)) return *e;
+        const auto t = std::get<std::optional<int>>(time);
+        if (t && (first.isEmpty() || *t < earliest)) {
+            first = trip;
+            earliest = *t;
+        }
+    }
+    return first;
+}
 
 std::vector<int> ticketNumbers(const std::vector<QString>& zones, bool perZone) {
     std::vector<int> tickets(zones.size());
@@ -140,7 +213,7 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
         return GtfsError{{}, 0, QStringLiteral("route \"%1\" has no trip with stop times").arg(routeId)};
 
     BuiltRoute built;
-    built.RouteInfo = route->route;
+    built.RouteInfo = route->RouteInfo;
     built.PatternCount = count;
     if (!choice.TripId.isEmpty()) {
         const auto owner = net.TripRoute.constFind(choice.TripId);
@@ -156,8 +229,7 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
         if (choice.Number < 1 || choice.Number > count)
             return GtfsError{{}, 0,
                              QStringLiteral("route \"%1\" has %2 stop pattern(s): --pattern must be 1 to %2")
-                                 .arg(routeId)
-                                 .arg(count)};
+                                 .arg(routeId, QString::number(count))};
         built.PatternNumber = choice.Number;
     } else {
         built.PatternNumber = 1;
@@ -217,7 +289,8 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
     for (size_t r = 0; r < n; ++r) {
         if (stops[r]->Name.trimmed().isEmpty())
             return GtfsError{QStringLiteral("stops.txt"), 0,
-                             QStringLiteral("stop_id \"%1\" (stop %2 of the pattern) has no stop_name").arg(stops[r]->Id).arg(r + 1)};
+                             QStringLiteral("stop_id \"%1\" (stop %2 of the pattern) has no stop_name")
+                                 .arg(stops[r]->Id, QString::number(r + 1))};
         auto name = fit(stops[r]->Name, QStringLiteral("the name"), r);
         if (auto* e = std::get_if<GtfsError>(&name)) return *e;
         names[r] = std::get<QString>(name);
@@ -237,7 +310,7 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
 
     // The fare table: row r is the bus at stop r; column k the fare from the
     // stop that issues ticket k to stop r.
-    const FareFinder finder(fares, routeId, route->route.AgencyId);
+    const FareFinder finder(fares, routeId, route->RouteInfo.AgencyId);
     std::vector<size_t> issuedAt(size_t(built.TicketCount) + 1, 0);
     for (size_t r = n; r-- > 0;) issuedAt[size_t(tickets[r])] = r; // the first stop of each number
     for (size_t r = 0; r < n; ++r) {
@@ -260,9 +333,8 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
             if (fare.Price > std::numeric_limits<std::int16_t>::max())
                 return GtfsError{QStringLiteral("fare_attributes.txt"), fare.Line,
                                  QStringLiteral("fare \"%1\" is %2 yen; a fare data file holds at most %3 yen")
-                                     .arg(fare.Id)
-                                     .arg(fare.Price)
-                                     .arg(std::numeric_limits<std::int16_t>::max())};
+                                     .arg(fare.Id, QString::number(fare.Price),
+                                          QString::number(std::numeric_limits<std::int16_t>::max()))};
             const int price = int(fare.Price);
             rec.Cols[size_t(k - 1)] = std::int16_t(price);
             built.LowestFare = built.LowestFare < 0 ? price : std::min(built.LowestFare, price);
@@ -278,14 +350,14 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
     // The announcements: where the bus is bound for, then each next stop.
     QString dest;
     if (!pattern.Headsign.isEmpty()) {
-        const QString reading = readings.headsign(pattern.FirstTrip, pattern.Headsign);
+        const QString reading = readings.headsign(pattern.Trips.front(), pattern.Headsign);
         const QString text = reading.isEmpty() ? pattern.Headsign : reading;
         Cp932Fit f = fitCp932(withoutBoundFor(text), options.Placeholder);
         if (!f.FirstBad.isEmpty())
             return GtfsError{QStringLiteral("trips.txt"), 0,
                              QStringLiteral("the headsign \"%1\" of trip \"%2\" holds %3, which code page 932 cannot hold "
                                             "(--placeholder puts 〓 in its place)")
-                                 .arg(pattern.Headsign, pattern.FirstTrip, f.FirstBad)};
+                                 .arg(pattern.Headsign, pattern.Trips.front(), f.FirstBad)};
         for (const QString& c : f.Replaced) built.Placeholders << QStringLiteral("headsign %1").arg(c);
         dest = f.Text;
     }
@@ -293,6 +365,26 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
     built.Tape.push_back(route::TapeEntry{speakable(QStringLiteral("このバスは、%1ゆきです。").arg(dest)), 0, 1});
     for (size_t r = 1; r < n; ++r)
         built.Tape.push_back(route::TapeEntry{speakable(QStringLiteral("次は、%1です。").arg(spoken[r])), 1, 1});
+
+    // The timetable: the trip asked for, or the pattern's first of the day.
+    if (!net.HasTimes) {
+        built.Notes << QStringLiteral("stop_times.txt has no arrival_time or departure_time: no timetable");
+        return built;
+    }
+    QString trip = choice.TripId;
+    if (trip.isEmpty()) {
+        auto first = firstTripOfDay(*route, pattern);
+        if (auto* e = std::get_if<GtfsError>(&first)) return *e;
+        trip = std::get<QString>(first);
+    }
+    if (trip.isEmpty()) {
+        built.Notes << QStringLiteral("no trip of the pattern has a time at its first stop: no timetable");
+        return built;
+    }
+    auto timetable = tripTimetable(trip, route->TripTimes.value(trip));
+    if (auto* e = std::get_if<GtfsError>(&timetable)) return *e;
+    built.Timetable = std::get<route::Timetable>(std::move(timetable));
+    built.TimetableTrip = trip;
     return built;
 }
 
@@ -303,22 +395,21 @@ std::variant<QString, GtfsError> listFeed(const FeedSource& source) {
     QString out;
     for (const RoutePatterns& r : net.Routes) {
         QStringList names;
-        if (!r.route.ShortName.isEmpty()) names << r.route.ShortName;
-        if (!r.route.LongName.isEmpty()) names << r.route.LongName;
-        out += QStringLiteral("route %1%2\n").arg(r.route.Id, names.isEmpty() ? QString() : QStringLiteral("  ") + names.join(QStringLiteral("  ")));
+        if (!r.RouteInfo.ShortName.isEmpty()) names << r.RouteInfo.ShortName;
+        if (!r.RouteInfo.LongName.isEmpty()) names << r.RouteInfo.LongName;
+        out += QStringLiteral("route %1%2\n").arg(r.RouteInfo.Id, names.isEmpty() ? QString() : QStringLiteral("  ") + names.join(QStringLiteral("  ")));
         if (r.Patterns.empty()) out += QStringLiteral("  no trips\n");
         for (size_t k = 0; k < r.Patterns.size(); ++k) {
             const Pattern& p = r.Patterns[k];
             QString line = QStringLiteral("  pattern %1: %2 → %3, %4 stops, %5 trip(s)")
-                               .arg(k + 1)
-                               .arg(net.Stops[size_t(p.Stops.front())].Name, net.Stops[size_t(p.Stops.back())].Name)
-                               .arg(p.Stops.size())
-                               .arg(p.TripCount);
+                               .arg(QString::number(k + 1), net.Stops[size_t(p.Stops.front())].Name,
+                                    net.Stops[size_t(p.Stops.back())].Name, QString::number(p.Stops.size()),
+                                    QString::number(p.Trips.size()));
             QStringList directions = p.Directions;
             directions.removeAll(QString());
             if (!directions.isEmpty()) line += QStringLiteral(", direction %1").arg(directions.join(u'/'));
             if (!p.Headsign.isEmpty()) line += QStringLiteral(", for %1").arg(p.Headsign);
-            line += QStringLiteral(" (trip %1)").arg(p.FirstTrip);
+            line += QStringLiteral(" (trip %1)").arg(p.Trips.front());
             if (p.Stops.size() > size_t(route::kMaxFareRows))
                 line += QStringLiteral(" — too long for a fare data file (at most %1 stops)").arg(route::kMaxFareRows);
             out += line + u'\n';

@@ -1,10 +1,12 @@
 #pragma once
-// One route of a GTFS-JP feed made into the device's two files: the fare
-// data (one row per stop of the chosen stop pattern, one column per numbered
-// ticket) and the broadcast data (one announcement per stop).
+// One route of a GTFS-JP feed made into the device's files: the fare data
+// (one row per stop of the chosen stop pattern, one column per numbered
+// ticket), the broadcast data (one announcement per stop) and the timetable
+// of one of the pattern's trips.
 
 #include "route/FareDataFile.h"
 #include "route/TapeData.h"
+#include "route/Timetable.h"
 #include "tools/GtfsFeed.h"
 
 #include <QString>
@@ -20,6 +22,7 @@ inline constexpr QChar kPlaceholder = QChar(0x3013);
 
 // Which stop pattern of the route: pattern N of the listing (1-based), or
 // the one a given trip runs; neither means pattern 1, the one most trips run.
+// The timetable is the given trip's, or the pattern's first trip of the day.
 struct PatternChoice {
     int Number = 0;
     QString TripId;
@@ -33,6 +36,8 @@ struct BuildOptions {
 struct BuiltRoute {
     route::FareData Fare;
     std::vector<route::TapeEntry> Tape;
+    std::optional<route::Timetable> Timetable; // none when the feed gives no times (see Notes)
+    QString TimetableTrip;                     // the trip it is of
 
     // For the summary.
     Route RouteInfo;
@@ -57,6 +62,19 @@ std::variant<BuiltRoute, GtfsError> buildRoute(const FeedSource& source, const Q
 std::variant<QString, GtfsError> listFeed(const FeedSource& source);
 
 // The pieces, apart for testing.
+
+// The timetable of a trip from its stop times: where one of arrival_time and
+// departure_time is empty it takes the other; stops with neither get times
+// spread evenly between the stops with times around them. A time that is
+// not one, a stop at either end without a time, and times that go back are
+// errors naming the line.
+std::variant<route::Timetable, GtfsError> tripTimetable(const QString& tripId, const std::vector<StopTime>& times);
+
+// The pattern's first trip of the day: the earliest time at its first stop
+// (departure_time, else arrival_time); of equal times the one first in
+// trips.txt. Calendars are not read, so it is the earliest of every service
+// day (weekday, holiday, ...) alike. Empty when no trip has a time there.
+std::variant<QString, GtfsError> firstTripOfDay(const RoutePatterns& route, const Pattern& pattern);
 
 // Ticket number of each stop: 1, 2, 3, ... or, per zone, one number for each
 // run of consecutive stops with the same non-empty zone_id.

@@ -30,7 +30,7 @@ FeedSource folderSource(const QString& path) {
         FeedFile f;
         const QFileInfo info(dir.filePath(name));
         if (!info.exists()) return f;
-        f.state = FeedFile::State::Unreadable;
+        f.Status = FeedFile::State::Unreadable;
         if (!info.isFile()) {
             f.Reason = QStringLiteral("not a file");
             return f;
@@ -50,7 +50,7 @@ FeedSource folderSource(const QString& path) {
             f.Bytes.clear();
             return f;
         }
-        f.state = FeedFile::State::Present;
+        f.Status = FeedFile::State::Present;
         return f;
     };
 }
@@ -109,7 +109,7 @@ std::variant<FeedSource, GtfsError> zipSource(const QString& path) {
         FeedFile f;
         const auto it = index->constFind(name.toLower());
         if (it == index->cend()) return f;
-        f.state = FeedFile::State::Unreadable;
+        f.Status = FeedFile::State::Unreadable;
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(archive.get(), *it, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) {
@@ -147,7 +147,7 @@ std::variant<FeedSource, GtfsError> zipSource(const QString& path) {
             f.Bytes.clear();
             return f;
         }
-        f.state = FeedFile::State::Present;
+        f.Status = FeedFile::State::Present;
         return f;
     });
 }

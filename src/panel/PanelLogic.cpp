@@ -59,7 +59,7 @@ QString wheelDigits(const std::vector<int>& selectedRows) {
 
 QString missingRouteMessage() {
     route::FareDataError missing;
-    missing.kind = route::FareDataError::Kind::FileMissing;
+    missing.Problem = route::FareDataError::Kind::FileMissing;
     return missing.userMessage();
 }
 
@@ -78,7 +78,7 @@ RouteSetOutcome takeFareData(const QString& routeText, std::int16_t startSection
     auto sectionFits = [&](int rowCount) { return rowCount - 1 >= startSection; };
 
     if (const auto* e = std::get_if<route::FareDataError>(&file)) {
-        switch (e->kind) {
+        switch (e->Problem) {
         case Kind::FileMissing:
             takeEntry();
             return {false, missingRouteMessage()};

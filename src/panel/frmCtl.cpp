@@ -17,6 +17,7 @@
 #include "platform_ui/ResourceLibrary.h"
 #include "platform_ui/WindowPlacer.h"
 #include "route/FareDataFile.h"
+#include "route/RouteFiles.h"
 #include "route/mdlOrv_000.h"
 #include "settings/SettingsRecord.h"
 #include "settings/mdlIniIo.h"
@@ -525,8 +526,8 @@ void frmCtl::Command1_Click(int index) {
 
     // The route's fare data file, in the fare data folder as it reads now.
     // Copied from Windows, its name may differ in case ("12.HY3").
-    const QString path = platform::findFileIgnoringCase(
-        platform::dataFilePath(folders.fareData, routeNumber + QStringLiteral(".hy3")));
+    const QString path = platform::findFileIgnoringCase(platform::dataFilePath(
+        folders.fareData, route::routeFileName(route::RouteFile::FareData, routeNumber)));
     const route::FareDataResult file = route::readFareDataFile(path);
     panel::RouteSetOutcome outcome;
     try {

@@ -22,7 +22,7 @@ std::uint16_t readUInt16(const unsigned char* p) {
 
 FareDataError makeError(FareDataError::Kind kind, std::int64_t size) {
     FareDataError e;
-    e.kind = kind;
+    e.Problem = kind;
     e.FileSize = size;
     return e;
 }
@@ -150,54 +150,45 @@ std::optional<QString> writeFareDataFile(const QString& path, const FareData& da
 }
 
 QString FareDataError::message() const {
+    // One pass over each pattern: a path holding "%1" is not read as a place
+    // for the next value.
     QString where = Path.isEmpty() ? QStringLiteral("fare data") : Path;
-    switch (kind) {
+    const QString row = QString::number(Row), count = QString::number(RowCount), offset = QString::number(Offset),
+                  size = QString::number(FileSize);
+    switch (Problem) {
     case Kind::FileMissing:
-        return QStringLiteral("%1: no such file").arg(where);
+        return where + QStringLiteral(": no such file");
     case Kind::FileUnreadable:
-        return QStringLiteral("%1: cannot be opened for reading").arg(where);
+        return where + QStringLiteral(": cannot be opened for reading");
     case Kind::NoRowCount:
-        return QStringLiteral("%1: damaged file: %2 bytes, too short to hold the 2-byte row count")
-            .arg(where)
-            .arg(FileSize);
+        return QStringLiteral("%1: damaged file: %2 bytes, too short to hold the 2-byte row count").arg(where, size);
     case Kind::NoRows:
-        return QStringLiteral("%1: the row count is 0 (the route may not be registered)").arg(where);
+        return where + QStringLiteral(": the row count is 0 (the route may not be registered)");
     case Kind::NegativeRowCount:
-        return QStringLiteral("%1: damaged file: the row count at byte 0 is %2, below zero").arg(where).arg(RowCount);
+        return QStringLiteral("%1: damaged file: the row count at byte 0 is %2, below zero").arg(where, count);
     case Kind::TooManyRows:
         return QStringLiteral("%1: the row count at byte 0 is %2; the fare table holds at most %3 rows")
-            .arg(where)
-            .arg(RowCount)
-            .arg(kMaxFareRows);
+            .arg(where, count, QString::number(kMaxFareRows));
     case Kind::RowCutOff:
         return QStringLiteral("%1: damaged file: row %2 of %3, starting at byte %4, is cut off by the end of the "
                               "file at byte %5")
-            .arg(where)
-            .arg(Row)
-            .arg(RowCount)
-            .arg(Offset)
-            .arg(FileSize);
+            .arg(where, row, count, offset, size);
     case Kind::NameRunsPastEnd:
         return QStringLiteral("%1: damaged file: row %2 of %3, at byte %4, gives a stop name of %5 bytes, which "
                               "runs past the end of the file at byte %6")
-            .arg(where)
-            .arg(Row)
-            .arg(RowCount)
-            .arg(Offset)
-            .arg(NameLength)
-            .arg(FileSize);
+            .arg(where, row, count, offset, QString::number(NameLength), size);
     }
     return where;
 }
 
 QString FareDataError::userMessage() const {
-    switch (kind) {
+    switch (Problem) {
     case Kind::FileMissing:
         return QStringLiteral("指定した系統のデータがありません...");
     case Kind::NoRows:
         return QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります...");
     case Kind::FileUnreadable:
-        return QStringLiteral("運賃データファイルを読み込めません。\n%1").arg(Path);
+        return QStringLiteral("運賃データファイルを読み込めません。\n") + Path;
     case Kind::TooManyRows:
         return QStringLiteral("運賃データの行数が多すぎます（%1行、最大%2行）。").arg(RowCount).arg(kMaxFareRows);
     case Kind::NoRowCount:

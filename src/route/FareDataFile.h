@@ -57,7 +57,7 @@ struct FareDataError {
         RowCutOff,         // the file ends inside row `Row` (name length, ticket number or columns)
         NameRunsPastEnd,   // row `Row`'s name length reaches beyond the end of the file
     };
-    Kind kind = Kind::FileUnreadable;
+    Kind Problem = Kind::FileUnreadable;
     int Row = 0;             // 1-based row concerned, 0 when none
     std::int64_t Offset = 0; // byte offset where the problem starts
     std::int64_t FileSize = 0;

@@ -14,7 +14,7 @@ using Kind = TapeDataError::Kind;
 
 TapeDataError lineError(Kind kind, int line) {
     TapeDataError e;
-    e.kind = kind;
+    e.Problem = kind;
     e.Line = line;
     return e;
 }
@@ -142,12 +142,12 @@ TapeDataResult readTapeDataFile(const QString& path) {
     TapeDataError e;
     e.Path = path;
     if (!info.exists() || info.isDir()) {
-        e.kind = Kind::FileMissing;
+        e.Problem = Kind::FileMissing;
         return e;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        e.kind = Kind::FileUnreadable;
+        e.Problem = Kind::FileUnreadable;
         return e;
     }
     TapeDataResult result = decodeTapeData(file.readAll());
@@ -169,34 +169,30 @@ QByteArray encodeTapeData(const std::vector<TapeEntry>& entries) {
 }
 
 QString TapeDataError::message() const {
+    // One pass over each pattern: a path or a field holding "%1" is not read
+    // as a place for the next value.
     QString where = Path.isEmpty() ? QStringLiteral("broadcast data") : Path;
-    switch (kind) {
+    const QString line = QString::number(Line), fields = QString::number(FieldCount);
+    switch (Problem) {
     case Kind::FileMissing:
-        return QStringLiteral("%1: no such file").arg(where);
+        return where + QStringLiteral(": no such file");
     case Kind::FileUnreadable:
-        return QStringLiteral("%1: cannot be opened for reading").arg(where);
+        return where + QStringLiteral(": cannot be opened for reading");
     case Kind::NoLines:
-        return QStringLiteral("%1: the file holds no announcement").arg(where);
+        return where + QStringLiteral(": the file holds no announcement");
     case Kind::TooFewFields:
         return QStringLiteral("%1: line %2 has %3 field(s); three are needed (text, advance flag, sound flag)")
-            .arg(where)
-            .arg(Line)
-            .arg(FieldCount);
+            .arg(where, line, fields);
     case Kind::TooManyFields:
         return QStringLiteral("%1: line %2 has %3 fields; three are needed (put a text holding a comma in double "
                               "quotes)")
-            .arg(where)
-            .arg(Line)
-            .arg(FieldCount);
+            .arg(where, line, fields);
     case Kind::BadFlag:
         return QStringLiteral("%1: line %2, field %3 (%4): \"%5\" is not a whole number from -32768 to 32767")
-            .arg(where)
-            .arg(Line)
-            .arg(Field)
-            .arg(Field == 2 ? QStringLiteral("advance flag") : QStringLiteral("sound flag"))
-            .arg(Value);
+            .arg(where, line, QString::number(Field),
+                 Field == 2 ? QStringLiteral("advance flag") : QStringLiteral("sound flag"), Value);
     case Kind::OpenQuote:
-        return QStringLiteral("%1: line %2 opens a double quote that is never closed").arg(where).arg(Line);
+        return QStringLiteral("%1: line %2 opens a double quote that is never closed").arg(where, line);
     }
     return where;
 }

@@ -34,7 +34,7 @@ struct TapeDataError {
         BadFlag,        // field `Field` of line `Line` is not a 16-bit whole number
         OpenQuote,      // a quoted field of line `Line` has no closing quote
     };
-    Kind kind = Kind::FileUnreadable;
+    Kind Problem = Kind::FileUnreadable;
     int Line = 0;  // 1-based
     int Field = 0; // 1-based, for BadFlag
     int FieldCount = 0;

@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/Files.h"
 #include "platform_ui/ResourceLibrary.h"
+#include "route/RouteFiles.h"
 #include "route/TapeData.h"
 #include "sound/SpeechEngine.h"
 #include "sound/mdlSndAPI.h"
@@ -99,7 +100,7 @@ void TapeLoad(const QString& folder, const QString& route) {
     State& s = state();
     s.count = 0;
 
-    const QString path = findBroadcastFile(folder + route + QStringLiteral("tp.csv"));
+    const QString path = findBroadcastFile(folder + ::route::routeFileName(::route::RouteFile::Broadcast, route));
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         // Nothing counted, the previous table kept but out of reach.

@@ -129,7 +129,7 @@ TEST_F(RouteSetting, AGoodFilePutsTheBusAtTheSection) {
 
 TEST_F(RouteSetting, MessagesTakeTheEntryButKeepTheTableAndPosition) {
     route::FareDataError missing;
-    missing.kind = route::FareDataError::Kind::FileMissing;
+    missing.Problem = route::FareDataError::Kind::FileMissing;
     RouteSetOutcome out = takeFareData(QStringLiteral("00099"), 5, missing);
     EXPECT_FALSE(out.loaded);
     EXPECT_EQ(out.message, QStringLiteral("指定した系統のデータがありません..."));

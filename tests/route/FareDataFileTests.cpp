@@ -69,17 +69,17 @@ TEST(FareDataFile, RowCountLimits) {
     EXPECT_EQ(full.Rows[300].Cols[1], -301);
 
     const FareDataError tooMany = errorOf(manyRows(302));
-    EXPECT_EQ(tooMany.kind, Kind::TooManyRows);
+    EXPECT_EQ(tooMany.Problem, Kind::TooManyRows);
     EXPECT_EQ(tooMany.RowCount, 302);
     EXPECT_EQ(tooMany.Row, 302);
 
-    EXPECT_EQ(errorOf(HandMadeFare().i16(0).bytes).kind, Kind::NoRows);
-    EXPECT_EQ(errorOf(HandMadeFare().i16(-1).row("A", 1).bytes).kind, Kind::NegativeRowCount);
+    EXPECT_EQ(errorOf(HandMadeFare().i16(0).bytes).Problem, Kind::NoRows);
+    EXPECT_EQ(errorOf(HandMadeFare().i16(-1).row("A", 1).bytes).Problem, Kind::NegativeRowCount);
     const FareDataError minCount = errorOf(HandMadeFare().i16(-32768).bytes);
-    EXPECT_EQ(minCount.kind, Kind::NegativeRowCount);
+    EXPECT_EQ(minCount.Problem, Kind::NegativeRowCount);
     EXPECT_EQ(minCount.RowCount, -32768);
-    EXPECT_EQ(errorOf(QByteArray()).kind, Kind::NoRowCount);
-    EXPECT_EQ(errorOf(QByteArray("\x01", 1)).kind, Kind::NoRowCount);
+    EXPECT_EQ(errorOf(QByteArray()).Problem, Kind::NoRowCount);
+    EXPECT_EQ(errorOf(QByteArray("\x01", 1)).Problem, Kind::NoRowCount);
 }
 
 TEST(FareDataFile, DamagedFilesNameTheRowAndTheByte) {
@@ -87,7 +87,7 @@ TEST(FareDataFile, DamagedFilesNameTheRowAndTheByte) {
     HandMadeFare two;
     two.i16(3).row("AB", 1).row("C", 2);
     FareDataError e = errorOf(two.bytes);
-    EXPECT_EQ(e.kind, Kind::RowCutOff);
+    EXPECT_EQ(e.Problem, Kind::RowCutOff);
     EXPECT_EQ(e.Row, 3);
     EXPECT_EQ(e.Offset, 2 + 306 + 305);
     EXPECT_EQ(e.FileSize, two.bytes.size());
@@ -95,7 +95,7 @@ TEST(FareDataFile, DamagedFilesNameTheRowAndTheByte) {
 
     // Cut in the middle of row 2's columns.
     e = errorOf(two.bytes.left(2 + 306 + 100).prepend(QByteArray()));
-    EXPECT_EQ(e.kind, Kind::RowCutOff);
+    EXPECT_EQ(e.Problem, Kind::RowCutOff);
     EXPECT_EQ(e.Row, 2);
     EXPECT_EQ(e.Offset, 2 + 306);
 
@@ -103,7 +103,7 @@ TEST(FareDataFile, DamagedFilesNameTheRowAndTheByte) {
     HandMadeFare longName;
     longName.i16(2).row("A", 1).i16(65535).raw("xyz");
     e = errorOf(longName.bytes);
-    EXPECT_EQ(e.kind, Kind::NameRunsPastEnd);
+    EXPECT_EQ(e.Problem, Kind::NameRunsPastEnd);
     EXPECT_EQ(e.Row, 2);
     EXPECT_EQ(e.NameLength, 65535);
     EXPECT_EQ(e.Offset, 2 + 305);
@@ -111,7 +111,7 @@ TEST(FareDataFile, DamagedFilesNameTheRowAndTheByte) {
 
     // Only one byte of row 1's name length.
     e = errorOf(HandMadeFare().i16(1).raw("\x05").bytes);
-    EXPECT_EQ(e.kind, Kind::RowCutOff);
+    EXPECT_EQ(e.Problem, Kind::RowCutOff);
     EXPECT_EQ(e.Row, 1);
 }
 
@@ -145,9 +145,9 @@ TEST(FareDataFile, FilesOnDisk) {
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("12.hy3"));
     auto readError = [](const QString& file) { return expect<FareDataError>(route::readFareDataFile(file)); };
-    EXPECT_EQ(readError(path).kind, Kind::FileMissing);
+    EXPECT_EQ(readError(path).Problem, Kind::FileMissing);
     EXPECT_EQ(readError(path).userMessage(), QStringLiteral("指定した系統のデータがありません..."));
-    EXPECT_EQ(readError(dir.path()).kind, Kind::FileMissing);
+    EXPECT_EQ(readError(dir.path()).Problem, Kind::FileMissing);
 
     route::FareData d;
     d.Rows.push_back(route::FareRecord::fromFareRow({QStringLiteral("市役所前"), 3, {}}));

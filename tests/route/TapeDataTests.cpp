@@ -36,26 +36,26 @@ TEST(TapeData, DelimitedTextRules) {
 
 TEST(TapeData, BadLinesAreNamed) {
     TapeDataError e = errorOf(QStringLiteral("a,1,0\r\nb,x,0\r\n"));
-    EXPECT_EQ(e.kind, Kind::BadFlag);
+    EXPECT_EQ(e.Problem, Kind::BadFlag);
     EXPECT_EQ(e.Line, 2);
     EXPECT_EQ(e.Field, 2);
     EXPECT_EQ(e.Value, QStringLiteral("x"));
     EXPECT_TRUE(e.message().contains(QStringLiteral("line 2"))) << e.message().toStdString();
 
     e = errorOf(QStringLiteral("a,1,0\r\nb,1,0\r\nc,1\r\n"));
-    EXPECT_EQ(e.kind, Kind::TooFewFields);
+    EXPECT_EQ(e.Problem, Kind::TooFewFields);
     EXPECT_EQ(e.Line, 3);
     EXPECT_EQ(e.FieldCount, 2);
 
-    EXPECT_EQ(errorOf(QStringLiteral("次は、本町,東です。,1,0\r\n")).kind, Kind::TooManyFields);
-    EXPECT_EQ(errorOf(QStringLiteral("a,1,32768\r\n")).kind, Kind::BadFlag);
-    EXPECT_EQ(errorOf(QStringLiteral("a,1,1.5\r\n")).kind, Kind::BadFlag);
+    EXPECT_EQ(errorOf(QStringLiteral("次は、本町,東です。,1,0\r\n")).Problem, Kind::TooManyFields);
+    EXPECT_EQ(errorOf(QStringLiteral("a,1,32768\r\n")).Problem, Kind::BadFlag);
+    EXPECT_EQ(errorOf(QStringLiteral("a,1,1.5\r\n")).Problem, Kind::BadFlag);
     EXPECT_EQ(errorOf(QStringLiteral("a,1,0\r\n\r\nb,1,0\r\n")).Line, 2); // a blank line inside the file
     e = errorOf(QStringLiteral("a,1,0\r\n\"open,1,0\r\n"));
-    EXPECT_EQ(e.kind, Kind::OpenQuote);
+    EXPECT_EQ(e.Problem, Kind::OpenQuote);
     EXPECT_EQ(e.Line, 2);
-    EXPECT_EQ(errorOf(QString()).kind, Kind::NoLines);
-    EXPECT_EQ(errorOf(QStringLiteral("\r\n")).kind, Kind::NoLines);
+    EXPECT_EQ(errorOf(QString()).Problem, Kind::NoLines);
+    EXPECT_EQ(errorOf(QStringLiteral("\r\n")).Problem, Kind::NoLines);
 }
 
 TEST(TapeData, WritesWhatItReads) {
@@ -67,5 +67,5 @@ TEST(TapeData, WritesWhatItReads) {
     EXPECT_EQ(expect<std::vector<TapeEntry>>(route::decodeTapeData(bytes)), entries);
 
     QTemporaryDir dir;
-    EXPECT_EQ(expect<TapeDataError>(route::readTapeDataFile(dir.filePath(QStringLiteral("3tp.csv")))).kind, Kind::FileMissing);
+    EXPECT_EQ(expect<TapeDataError>(route::readTapeDataFile(dir.filePath(QStringLiteral("3tp.csv")))).Problem, Kind::FileMissing);
 }

@@ -81,6 +81,12 @@ TEST(FareCsv, MistakesAreReportedWithTheirLine) {
     EXPECT_EQ(e.Line, 3);
     EXPECT_TRUE(e.What.contains(QStringLiteral("c1 \"1O0\""))) << e.message().toStdString();
     EXPECT_EQ(errorOf(header() + "A,1,40000\n").Line, 2);
+    // A fare is -1 or 0 and above; the columns above the fares hold other numbers.
+    e = errorOf(header() + "A,1\nB,2,170,-5\n");
+    EXPECT_EQ(e.message(), QStringLiteral("line 3: stop 2: c2 \"-5\" is not a fare: a fare is -1 (no fare; or leave "
+                                          "the cell empty) or 0 and above"));
+    EXPECT_EQ(errorOf(header() + "A,1" + QByteArray(84, ',') + "-2\n").What.left(12), QStringLiteral("stop 1: c84 "));
+    EXPECT_EQ(fromCsv(header() + "A,1" + QByteArray(85, ',') + "-2,0,-32768\n").Rows[0].Cols[84], -2);
     EXPECT_EQ(errorOf(header() + "A,x\n").Line, 2);
     EXPECT_EQ(errorOf(header() + "A\n").Line, 2);
     EXPECT_EQ(errorOf(header() + "A,1" + QByteArray(151, ',') + "5\n").Line, 2); // c151

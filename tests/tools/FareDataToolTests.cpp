@@ -2,6 +2,7 @@
 #include "platform/Cp932.h"
 #include "route/FareDataFile.h"
 #include "route/TapeData.h"
+#include "route/Timetable.h"
 #include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "support/Results.h"
@@ -17,15 +18,26 @@ namespace {
 const QString kSampleDir = QStringLiteral(FERROTAB_BUILD_DIR "/data/sample");
 const QString kSampleHy3 = kSampleDir + QStringLiteral("/1.hy3");
 const QString kSampleTape = kSampleDir + QStringLiteral("/1tp.csv");
+const QString kSampleTimetable = kSampleDir + QStringLiteral("/1tt.csv");
 
 QString out(const faretool::ToolOutput& o) { return QString::fromUtf8(o.Out); }
+
+// A copy of `bytes` as `name` in `dir`.
+QString put(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    writeFile(path, bytes);
+    return path;
+}
 } // namespace
 
 TEST(FareDataTool, CommandLineMistakes) {
     const auto help = runTool("--help");
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_TRUE(out(help).contains(QStringLiteral("from-csv FILE.csv -o ROUTE.hy3")));
-    for (const char* line : {"", "frobnicate", "from-csv a.csv", "show %", "check % --colour", "to-csv -o"}) {
+    EXPECT_TRUE(out(help).simplified().contains(QStringLiteral("column c90 holds the advance-sound value the panel uses")));
+    for (const char* line : {"", "frobnicate", "from-csv a.csv", "show %", "check % --colour", "to-csv -o",
+                             "from-csv a.csv --number 0 -o x", "check % --number 1"}) {
         const auto r = runTool(QString::fromLatin1(line), {kSampleHy3});
         EXPECT_EQ(r.ExitCode, 2) << line;
         EXPECT_TRUE(r.Err.startsWith(QStringLiteral("ferrotab-data: "))) << r.Err.toStdString();
@@ -45,6 +57,10 @@ TEST(FareDataTool, DamagedFileGivesOneLineReason) {
     EXPECT_TRUE(r.Err.contains(QStringLiteral("row 3 of 20"))) << r.Err.toStdString();
     EXPECT_EQ(r.Err.count(u'\n'), 1);
     EXPECT_EQ(runTool("to-csv %", {dir.filePath(QStringLiteral("none.hy3"))}).ExitCode, 1);
+    // Only a file, and one of a size a person writes, is read.
+    EXPECT_TRUE(runTool("from-csv % -o %", {dir.path(), path}).Err.endsWith(QStringLiteral(": not a file\n")));
+    const QString huge = put(dir, QStringLiteral("huge.csv"), QByteArray((16 << 20) + 1, '\n'));
+    EXPECT_TRUE(runTool("tape-from-csv % -o %", {huge, path}).Err.contains(QStringLiteral("larger than any file this tool reads")));
 }
 
 TEST(FareDataTool, RoundTripThroughFiles) {
@@ -56,6 +72,10 @@ TEST(FareDataTool, RoundTripThroughFiles) {
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     EXPECT_EQ(readFile(hy3), readFile(kSampleHy3));
     EXPECT_EQ(runTool("to-csv %", {hy3}).Out, readFile(csv));
+    // Named by the route number, in a folder made for it.
+    const QString folder = dir.filePath(QStringLiteral("routes/new"));
+    ASSERT_EQ(runTool("from-csv % --number=007 -o %", {csv, folder}).ExitCode, 0);
+    EXPECT_EQ(readFile(folder + QStringLiteral("/7.hy3")), readFile(kSampleHy3));
 }
 
 TEST(FareDataTool, ShowAndCheckTheSampleRoute) {
@@ -69,6 +89,90 @@ TEST(FareDataTool, ShowAndCheckTheSampleRoute) {
     EXPECT_TRUE(out(checked).contains(QStringLiteral("20 stop(s)")));
     EXPECT_TRUE(out(checked).contains(QStringLiteral("columns in use: c1-c19, c90")));
     EXPECT_EQ(runTool("check %", {kSampleTape}).ExitCode, 0);
+
+    // A fare data file made elsewhere may hold a fare from-csv refuses.
+    QTemporaryDir dir;
+    auto data = testing_results::expect<route::FareData>(route::readFareDataFile(kSampleHy3));
+    data.Rows[3].Cols[1] = -5;
+    const QString odd = dir.filePath(QStringLiteral("4.hy3"));
+    ASSERT_EQ(route::writeFareDataFile(odd, data), std::nullopt);
+    EXPECT_TRUE(out(runTool("check %", {odd})).contains(QStringLiteral("\nwarning: fares below -1, which is no fare: stop 4 c2 (-5)\n")));
+}
+
+TEST(FareDataTool, CheckKnowsAFileByItsContentWhereTheNameDoesNotSay) {
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* heading;
+    } files[] = {
+        {"route7.csv", runTool("to-csv %", {kSampleHy3}).Out, ": fare CSV (from-csv makes the fare data file), 20 stop(s)\n"},
+        {"7ann.csv", readFile(kSampleTape), ": broadcast data, 20 announcement(s)\n"},
+        {"ann.csv", readFile(QStringLiteral(FERROTAB_TEST_DATA "/../../data/sample/route1_announcements.csv")),
+         ": announcement list in UTF-8 (tape-from-csv makes the broadcast data file), 20 announcement(s)\n"},
+        {"route7.dat", readFile(kSampleHy3), ": fare data, 20 stop(s)\n"},
+        {"times.txt", readFile(kSampleTimetable), ": timetable, 20 stop(s), 07:30:00 to 08:13:00 (43 min)\n"},
+    };
+    for (const auto& f : files) {
+        const QString path = put(dir, QString::fromLatin1(f.name), f.bytes);
+        const auto r = runTool("check %", {path});
+        EXPECT_EQ(r.ExitCode, 0) << f.name << ": " << r.Err.toStdString();
+        EXPECT_TRUE(out(r).startsWith(path + QString::fromUtf8(f.heading))) << out(r).left(200).toStdString();
+    }
+    const QString notes = put(dir, QStringLiteral("notes.txt"), "buy milk\n");
+    const auto r = runTool("check %", {notes});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_TRUE(r.Err.contains(QStringLiteral("check reads a fare data file (<route>.hy3), a broadcast data file "
+                                              "(<route>tp.csv), a timetable (<route>tt.csv)")))
+        << r.Err.toStdString();
+}
+
+TEST(FareDataTool, ChecksATimetableAgainstTheFareDataBesideIt) {
+    QTemporaryDir dir;
+    const QByteArray sample = readFile(kSampleTimetable);
+    const QString timetable = put(dir, QStringLiteral("1tt.csv"), sample);
+    auto r = runTool("check %", {timetable});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_TRUE(out(r).contains(QStringLiteral("note: no fare data beside it (")));
+
+    put(dir, QStringLiteral("1.HY3"), readFile(kSampleHy3));
+    r = runTool("check %", {timetable});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_TRUE(out(r).contains(QStringLiteral("rows 1..20 match the fare data beside it")));
+    EXPECT_TRUE(out(r).contains(QStringLiteral("\n   17  08:05:20  08:06:35  桜川港フェリーターミナル\n")));
+
+    // A time that goes back, and a stop the timetable lacks.
+    put(dir, QStringLiteral("1tt.csv"), QByteArray(sample).replace("5,07:38:10", "5,07:35:10"));
+    EXPECT_EQ(runTool("check %", {timetable}).Err,
+              QStringLiteral("ferrotab-data: %1: line 6: row 5: the arrival 07:35:10 is earlier than 07:36:20 before it\n")
+                  .arg(timetable));
+    const QString shortOne = put(dir, QStringLiteral("short.csv"), sample.left(sample.indexOf("\n20,") + 1));
+    r = runTool("timetable-from-csv % --number 1 -o %", {shortOne, dir.path()});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, QStringLiteral("ferrotab-data: %1: line 20: the timetable ends at row 19; the fare data has 20 stops\n")
+                         .arg(shortOne));
+    r = runTool("timetable-from-csv % --number 1 -o %", {put(dir, QStringLiteral("ok.csv"), sample), dir.path()});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(readFile(timetable), readFile(kSampleTimetable));
+}
+
+// Text from a file, or a path, goes into the output as it is: a "%1" in a
+// stop name is never filled in with the next value.
+TEST(FareDataTool, NamesAndPathsAreNeverReadAsPatterns) {
+    QTemporaryDir dir;
+    const QString csv = put(dir, QStringLiteral("50%1off/fares.csv"),
+                            "stop_name,ticket_no\nFare%1 stop,1\n%L2 前,2,170\n100%% 本町,3,170,170\n");
+    const QString hy3 = dir.filePath(QStringLiteral("50%1off/9.hy3"));
+    ASSERT_EQ(runTool("from-csv % -o %", {csv, hy3}).ExitCode, 0);
+    const QString checked = out(runTool("check %", {hy3}));
+    EXPECT_TRUE(checked.startsWith(hy3 + QStringLiteral(": fare data, 3 stop(s)\n"))) << checked.toStdString();
+    for (const QString& line : {QStringLiteral("\n    1  Fare%1 stop  (ticket 1)\n"), QStringLiteral("\n    2  %L2 前  (ticket 2)\n"),
+                                QStringLiteral("\n    3  100%% 本町  (ticket 3)\n")})
+        EXPECT_TRUE(checked.contains(line)) << checked.toStdString();
+    EXPECT_TRUE(out(runTool("show % --stop 2", {hy3})).startsWith(QStringLiteral("stop 2 of 3: %L2 前 (ticket 2 is issued here)\n")));
+    writeFile(hy3, "\x05");
+    EXPECT_EQ(runTool("check %", {hy3}).Err,
+              QStringLiteral("ferrotab-data: ") + hy3 + QStringLiteral(": damaged file: 1 bytes, too short to hold the 2-byte row count\n"));
 }
 
 TEST(FareDataTool, AnnouncementsFromUtf8ToTheBroadcastFile) {
@@ -129,6 +233,18 @@ TEST(SampleRoute, IsABelievableRoute) {
             }
     }
     EXPECT_TRUE(advanceSound);
+
+    // A city bus: one to three minutes from stop to stop, up to half a minute
+    // at a stop, longer only at a station or the terminal.
+    const auto times = testing_results::expect<route::Timetable>(route::readTimetableFile(kSampleTimetable, int(rows.size()))).Rows;
+    int longStops = 0;
+    for (size_t s = 1; s < times.size(); ++s) {
+        const int run = *times[s].Arrive - *times[s - 1].Depart;
+        EXPECT_GE(run, 60) << "to stop " << s + 1;
+        EXPECT_LE(run, 180) << "to stop " << s + 1;
+        if (s + 1 < times.size()) longStops += *times[s].Depart - *times[s].Arrive > 30;
+    }
+    EXPECT_LE(longStops, 2);
 
     const auto entries = testing_results::expect<std::vector<route::TapeEntry>>(route::readTapeDataFile(kSampleTape));
     EXPECT_EQ(entries.size(), rows.size());

@@ -19,7 +19,7 @@ gtfs::FeedSource memoryFeed(Files files) {
     return [files = std::move(files)](const QString& name) {
         gtfs::FeedFile f;
         if (auto it = files.find(name); it != files.end()) {
-            f.state = gtfs::FeedFile::State::Present;
+            f.Status = gtfs::FeedFile::State::Present;
             f.Bytes = it->second;
         }
         return f;
@@ -433,4 +433,59 @@ TEST(GtfsList, RoutesAndTheirPatterns) {
                              "  pattern 2: 市民病院 → 中央駅前, 3 stops, 1 trip(s), direction 1, for 中央駅前 (trip T3)\n"
                              "route R2  循環線\n"
                              "  no trips\n"));
+}
+
+TEST(GtfsTimetable, OfTheTripAskedForOrTheFirstOfTheDay) {
+    auto times = [](const BuiltRoute& b) {
+        std::vector<QString> out;
+        for (const auto& r : b.Timetable->Rows)
+            out.push_back(route::serviceTimeText(*r.Arrive) + u' ' + route::serviceTimeText(*r.Depart));
+        return out;
+    };
+    const BuiltRoute first = build(zoneFeed());
+    ASSERT_TRUE(first.Timetable);
+    EXPECT_EQ(first.TimetableTrip, QStringLiteral("T1"));
+    EXPECT_EQ(times(first), lines({"08:00:00 08:00:00", "08:05:00 08:05:00", "08:10:00 08:10:00", "08:15:00 08:15:00",
+                                   "08:20:00 08:20:00"}));
+    EXPECT_EQ(build(zoneFeed(), QStringLiteral("R1"), {0, QStringLiteral("T2")}).TimetableTrip, QStringLiteral("T2"));
+    EXPECT_EQ(build(zoneFeed(), QStringLiteral("R1"), {2, {}}).TimetableTrip, QStringLiteral("T3"));
+
+    // The earliest first departure wins whatever the order of trips.txt;
+    // of two at the same time, the one listed first.
+    Files f = zoneFeed();
+    f["stop_times.txt"].replace("T2,09:00:00,09:00:00", "T2,07:59:00,07:59:59");
+    EXPECT_EQ(build(f).TimetableTrip, QStringLiteral("T2"));
+    f["stop_times.txt"].replace("T2,07:59:00,07:59:59", "T2,07:59:00,08:00:00");
+    EXPECT_EQ(build(f).TimetableTrip, QStringLiteral("T1"));
+
+    // No times in the feed: no timetable, and a note says so.
+    f = zoneFeed();
+    f["stop_times.txt"] = "trip_id,stop_id,stop_sequence\nT1,S1,1\nT1,S2,2\n";
+    const BuiltRoute untimed = build(f);
+    EXPECT_FALSE(untimed.Timetable);
+    EXPECT_TRUE(untimed.Notes.join(u' ').contains(QStringLiteral("no timetable"))) << untimed.Notes.join(u' ').toStdString();
+}
+
+TEST(GtfsTimetable, StopsWithoutTimesAndTimesThatCannotBe) {
+    using gtfs::StopTime;
+    const std::vector<StopTime> trip{{{}, QStringLiteral("8:00:00"), 2}, {{}, {}, 3}, {{}, {}, 4},
+                                     {QStringLiteral("08:09:00"), QStringLiteral("08:09:30"), 5},
+                                     {QStringLiteral("08:12:00"), {}, 6}};
+    const auto t = testing_results::expect<route::Timetable>(gtfs::tripTimetable(QStringLiteral("T1"), trip));
+    const int h8 = 8 * 3600;
+    EXPECT_EQ(t, (route::Timetable{{{h8, h8}, {h8 + 180, h8 + 180}, {h8 + 360, h8 + 360}, {h8 + 540, h8 + 570},
+                                    {h8 + 720, h8 + 720}}}));
+
+    const std::pair<std::vector<StopTime>, const char*> bad[] = {
+        {{{{}, QStringLiteral("08:00"), 2}, {QStringLiteral("08:05:00"), {}, 3}},
+         "stop_times.txt line 2: departure_time \"08:00\" of trip \"T1\" is not a time H:MM:SS (up to 99:59:59)"},
+        {{{{}, QStringLiteral("08:00:00"), 2}, {QStringLiteral("07:55:00"), {}, 3}},
+         "stop_times.txt line 3: trip \"T1\" goes back in time at its stop 2: the arrival 07:55:00 is earlier than "
+         "08:00:00 before it"},
+        {{{{}, {}, 2}, {QStringLiteral("08:05:00"), {}, 3}},
+         "stop_times.txt line 2: trip \"T1\" has no time at its first stop (a trip's first and last stop need one)"},
+    };
+    for (const auto& [times, message] : bad)
+        EXPECT_EQ(testing_results::expect<GtfsError>(gtfs::tripTimetable(QStringLiteral("T1"), times)).message(),
+                  QString::fromUtf8(message));
 }

@@ -102,6 +102,41 @@ TEST(GtfsTool, WritesBothFilesNamedByTheSystemNumber) {
     EXPECT_EQ(runTool("gtfs % --list", {zip}).Out, listed.Out);
 }
 
+TEST(GtfsTool, WritesTheTimetableOfATripOrOfThePatternsFirstTripOfTheDay) {
+    QTemporaryDir tmp;
+    const QString zip = tmp.filePath(QStringLiteral("feed.zip"));
+    const QString out = tmp.filePath(QStringLiteral("out"));
+    // T1 leaves at 08:00 with no time at 市役所前, not a timepoint; T2, the
+    // day's first, leaves at 07:40 and gives one time at some stops.
+    Files feed = flatFeed();
+    feed["trips.txt"] = "route_id,service_id,trip_id,trip_headsign\nR1,WD,T1,港\nR1,SA,T2,港\n";
+    feed["stop_times.txt"] = "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+                             "T1,08:00:00,08:00:00,S1,1\nT1,,,S2,2\nT1,08:06:00,08:06:30,S3,3\n"
+                             "T2,,7:40:00,S1,1\nT2,07:43:00,07:43:20,S2,2\nT2,07:46:00,,S3,3\n";
+    writeZip(zip, feed);
+    auto r = runTool("gtfs % --route R1 --trip T1 --number 12 -o %", {zip, out});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(r.Out).startsWith(
+        QStringLiteral("wrote %1, %2 and %3\n")
+            .arg(QDir::toNativeSeparators(out + QStringLiteral("/12.hy3")), QDir::toNativeSeparators(out + QStringLiteral("/12tp.csv")),
+                 QDir::toNativeSeparators(out + QStringLiteral("/12tt.csv")))));
+    EXPECT_TRUE(QString::fromUtf8(r.Out).contains(QStringLiteral("\ntimetable: trip T1, 08:00:00 to 08:06:00\n")));
+    EXPECT_EQ(readFile(out + QStringLiteral("/12tt.csv")),
+              "row,arrive,depart\r\n1,08:00:00,08:00:00\r\n2,08:03:00,08:03:00\r\n3,08:06:00,08:06:30\r\n");
+    r = runTool("gtfs % --route R1 --pattern 1 --number 12 -o %", {zip, out});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(readFile(out + QStringLiteral("/12tt.csv")),
+              "row,arrive,depart\r\n1,07:40:00,07:40:00\r\n2,07:43:00,07:43:20\r\n3,07:46:00,07:46:00\r\n");
+    EXPECT_EQ(runTool("check %", {out + QStringLiteral("/12tt.csv")}).ExitCode, 0);
+
+    // A feed without times writes none, and says the one there is older.
+    writeZip(zip, flatFeed());
+    r = runTool("gtfs % --route R1 --number 12 -o %", {zip, out});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(r.Out).contains(QStringLiteral("12tt.csv is from before and was left as it was")))
+        << r.Out.toStdString();
+}
+
 TEST(GtfsTool, ClearMessagesForBadFeeds) {
     QTemporaryDir tmp;
     const QString feed = tmp.filePath(QStringLiteral("feed"));
