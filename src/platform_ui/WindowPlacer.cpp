@@ -24,8 +24,15 @@ QMargins frameOf(const QWidget& window) {
     return platform::frameMargins(window.frameGeometry(), window.geometry());
 }
 
+// The size the window is to have. A window of fixed size has it whatever
+// the window system last reported: a report still on its way from before a
+// resize would otherwise place it for its old size.
+QSize intendedSize(const QWidget& window) {
+    return window.minimumSize() == window.maximumSize() ? window.minimumSize() : window.size();
+}
+
 QPoint resolve(const QWidget& window, const platform::Placement& placement) {
-    return platform::resolvePlacement(placement, window.size(), frameOf(window), screenRects());
+    return platform::resolvePlacement(placement, intendedSize(window), frameOf(window), screenRects());
 }
 
 void apply(QWidget& window, const platform::Placement& placement) {
