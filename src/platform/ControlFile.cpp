@@ -1,0 +1,197 @@
+#include "platform/ControlFile.h"
+
+#include "platform/Files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <array>
+
+namespace platform::control {
+
+namespace {
+
+const QString kEnabledKey = QStringLiteral("enabled");
+const QString kPortKey = QStringLiteral("port");
+const QString kListenKey = QStringLiteral("listen");
+const QString kTokenKey = QStringLiteral("token");
+const QString kAnnouncementName = QStringLiteral("ferrotab-control.json");
+
+std::optional<QByteArray> readSmallFile(const QString& path, QString* why = nullptr) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (why) *why = file.errorString();
+        return std::nullopt;
+    }
+    if (file.size() > kMaxFileBytes) {
+        if (why) *why = QStringLiteral("ファイルが大きすぎます（%1 バイト）").arg(file.size());
+        return std::nullopt;
+    }
+    return file.read(kMaxFileBytes);
+}
+
+// Owner-only from its first byte: a new file is made empty with those
+// rights, and the replacing write keeps the rights of the file it replaces.
+std::optional<QString> writeOwnerOnly(const QString& path, const QByteArray& bytes) {
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!QFileInfo::exists(path)) {
+        QFile fresh(path);
+        if (!fresh.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly)) return fresh.errorString();
+    }
+    QFile::setPermissions(path, ownerOnly);
+    if (const auto failure = platform::replaceFile(path, bytes)) return failure->reason;
+    return std::nullopt;
+}
+
+} // namespace
+
+QString controlFilePath(const QString& programFolder, const QString& model) {
+    return QDir(programFolder).filePath(model + kControlFileSuffix);
+}
+
+bool isLoopbackListen(const QString& listen) {
+    const QString l = listen.trimmed().toLower();
+    return l == QStringLiteral("127.0.0.1") || l == QStringLiteral("localhost") || l == QStringLiteral("::1");
+}
+
+QString clientHost(const QString& listen) {
+    if (isLoopbackListen(listen)) return kLoopbackListen;
+    QString l = listen.trimmed();
+    if (l == QStringLiteral("0.0.0.0")) return kLoopbackListen;
+    if (l == QStringLiteral("::")) return QStringLiteral("::1");
+    return l;
+}
+
+std::variant<ControlSettings, QString> parseControlFile(const QByteArray& bytes) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("JSON として読めません（%1 バイト目: %2）")
+            .arg(error.offset)
+            .arg(error.errorString());
+    if (!doc.isObject()) return QStringLiteral("JSON のオブジェクトではありません");
+    const QJsonObject o = doc.object();
+    ControlSettings s;
+    if (o.contains(kEnabledKey)) {
+        if (!o[kEnabledKey].isBool()) return QStringLiteral("\"enabled\" は true か false です");
+        s.enabled = o[kEnabledKey].toBool();
+    }
+    if (o.contains(kPortKey)) {
+        const double port = o[kPortKey].toDouble(-1);
+        if (!o[kPortKey].isDouble() || port < 1 || port > 65535 || port != double(int(port)))
+            return QStringLiteral("\"port\" は 1 から 65535 までの整数です");
+        s.port = quint16(port);
+    }
+    if (o.contains(kListenKey)) {
+        const QString listen = o[kListenKey].toString();
+        if (!o[kListenKey].isString() || listen.trimmed().isEmpty() || listen.size() > 64)
+            return QStringLiteral("\"listen\" は IP アドレスです");
+        s.listen = listen;
+    }
+    if (o.contains(kTokenKey)) {
+        const QByteArray token = o[kTokenKey].toString().toLatin1();
+        if (!o[kTokenKey].isString() || (!token.isEmpty() && !isTokenForm(token)))
+            return QStringLiteral("\"token\" がトークンの形をしていません");
+        s.token = token;
+    }
+    return s;
+}
+
+QByteArray serializeControlFile(const ControlSettings& settings) {
+    QJsonObject o;
+    o[kEnabledKey] = settings.enabled;
+    o[kPortKey] = int(settings.port);
+    o[kListenKey] = settings.listen;
+    o[kTokenKey] = QString::fromLatin1(settings.token);
+    return QJsonDocument(o).toJson(QJsonDocument::Indented);
+}
+
+QByteArray makeToken() {
+    std::array<quint32, kTokenBytes / 4> words{};
+    QRandomGenerator::system()->fillRange(words.data(), words.size());
+    const QByteArray raw(reinterpret_cast<const char*>(words.data()), kTokenBytes);
+    return raw.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+}
+
+bool isTokenForm(const QByteArray& token) {
+    if (token.size() < 32 || token.size() > 128) return false;
+    for (const char c : token) {
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                        c == '-' || c == '_';
+        if (!ok) return false;
+    }
+    return true;
+}
+
+LoadedControlFile loadControlFile(const QString& path) {
+    LoadedControlFile loaded;
+    if (!QFileInfo::exists(path)) return loaded;
+    loaded.exists = true;
+    QString why;
+    const std::optional<QByteArray> bytes = readSmallFile(path, &why);
+    if (!bytes) {
+        loaded.damage = why;
+        return loaded;
+    }
+    auto parsed = parseControlFile(*bytes);
+    if (auto* settings = std::get_if<ControlSettings>(&parsed))
+        loaded.settings = *settings;
+    else
+        loaded.damage = std::get<QString>(parsed);
+    return loaded;
+}
+
+std::optional<QString> saveControlFile(const QString& path, const ControlSettings& settings) {
+    return writeOwnerOnly(path, serializeControlFile(settings));
+}
+
+void keepDamagedFile(const QString& path) {
+    const QString bad = path + QStringLiteral(".bad");
+    QFile::remove(bad);
+    QFile::rename(path, bad);
+}
+
+// ---- a running device ----------------------------------------------------------------------
+
+QString announcementPath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(kAnnouncementName);
+}
+
+std::optional<RunningDevice> announcedDevice() {
+    const QString path = announcementPath();
+    if (path.isEmpty()) return std::nullopt;
+    const std::optional<QByteArray> bytes = readSmallFile(path);
+    if (!bytes) return std::nullopt;
+    const QJsonObject o = QJsonDocument::fromJson(*bytes).object();
+    RunningDevice d;
+    d.controlFile = o[QStringLiteral("controlFile")].toString();
+    d.host = o[QStringLiteral("host")].toString();
+    const int port = o[QStringLiteral("port")].toInt(0);
+    d.pid = qint64(o[QStringLiteral("pid")].toDouble(0));
+    if (d.controlFile.isEmpty() || d.host.isEmpty() || port < 1 || port > 65535) return std::nullopt;
+    d.port = quint16(port);
+    return d;
+}
+
+bool announce(const RunningDevice& device) {
+    const QString path = announcementPath();
+    if (path.isEmpty()) return false;
+    QJsonObject o;
+    o[QStringLiteral("controlFile")] = device.controlFile;
+    o[QStringLiteral("host")] = device.host;
+    o[QStringLiteral("port")] = int(device.port);
+    o[QStringLiteral("pid")] = double(device.pid);
+    return !writeOwnerOnly(path, QJsonDocument(o).toJson()).has_value();
+}
+
+void withdraw(qint64 pid) {
+    const std::optional<RunningDevice> current = announcedDevice();
+    if (current && current->pid == pid) QFile::remove(announcementPath());
+}
+
+} // namespace platform::control
