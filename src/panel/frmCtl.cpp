@@ -328,6 +328,7 @@ QWidget* frmCtl::buildRideControls() {
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setVerticalSpacing(4);
     Check2 = new QCheckBox(QStringLiteral("深夜料金"), Frame6);
+    connect(Check2, &QCheckBox::toggled, this, &frmCtl::lateNightChanged);
     grid->addWidget(Check2, 0, 0, 1, 3);
     const QString captions[2] = {QStringLiteral("ｽｸﾛｰﾙ速度"), QStringLiteral("ｽｸﾛｰﾙ間隔")};
     const int ranges[2][3] = {{1, 2000, 1}, {0, 3000, 0}}; // minimum, maximum, design value
@@ -458,6 +459,7 @@ void frmCtl::Load() {
     std::function<settings::AnnounceSoundSettings()> announceSound;
     if (options_) announceSound = [options = options_] { return options->announceSound(); };
     mdlM_Tape::TapeInit({this, grpM_Tape, cmdTapeNext, cmdTapeBack, cmdTapeSet, cmdTapeStop, announceSound});
+    mdlM_Tape::TapeOnSpoken([this](std::int32_t index, bool next) { emit announcementStarted(index, next); });
 }
 
 // ---- entry ---------------------------------------------------------------------------------
@@ -497,8 +499,8 @@ void frmCtl::Frame1_DblClick(int index) {
 
 // ---- route setting -------------------------------------------------------------------------
 
-void frmCtl::Command1_Click(int index) {
-    if (!display_ || !options_) return;
+QString frmCtl::routeSetting(int index) {
+    if (!display_ || !options_) return {};
     namespace mo = mdlOrv_000;
 
     mdlSndAPI::PlayRouteSetSound(options_->keySounds());
@@ -535,10 +537,7 @@ void frmCtl::Command1_Click(int index) {
     } catch (const std::exception& e) {
         outcome = {false, QString::fromUtf8(e.what())};
     }
-    if (!outcome.loaded) {
-        platform::MsgBox(outcome.message, platform::MsgButtons::Ok, platform::MsgIcon::None, QString(), this);
-        return;
-    }
+    if (!outcome.loaded) return outcome.message;
 
     display_->ChimeiCtl->SetChimei(QStringLiteral("系統選別中"));
 
@@ -556,7 +555,9 @@ void frmCtl::Command1_Click(int index) {
     routeIsSet_ = true;
     const settings::TicketDateSettings date = options_->ticketDate();
     TicketDateText = panel::routeSetTicketDate(date.mode, platform::clock().now().date(), date.fixedDate, TicketDateText);
+    emit routeSet();
     DispData(mo::state().CurrentRow + 1);
+    return {};
 }
 
 // ---- the fares on the device -------------------------------------------------------------
@@ -584,6 +585,7 @@ void frmCtl::DispData(int n) {
     // name is taken now: what runs meanwhile may load another route.
     const QString stopName = row.StopName;
     platform::DoEvents();
+    emit stopShown(n);
     display_->ChimeiCtl->SetChimei(stopName);
 }
 
@@ -620,11 +622,10 @@ void frmCtl::Combo1_Click() { redrawCurrentTicket(); }
 void frmCtl::Command2_Click(int index) {
     mdlOrv_000::RunState& s = mdlOrv_000::state();
     if (index == 0) {
-        if (s.CurrentRow <= 0) return;
+        if (atFirstStop()) return;
         --s.CurrentRow;
     } else if (index == 1) {
-        // Not past the route's last stop, nor the table's last row.
-        if (s.CurrentRow + 1 >= s.RowCount || s.CurrentRow + 1 >= route::kMaxFareRows) return;
+        if (atLastStop()) return;
         ++s.CurrentRow;
     } else {
         return;
@@ -645,6 +646,7 @@ void frmCtl::Check1_Click() {
                            static_cast<QWidget*>(Command2[0]), static_cast<QWidget*>(Command2[1]),
                            static_cast<QWidget*>(grpM_Tape), static_cast<QWidget*>(Frame6)})
             w->setEnabled(false);
+        emit displayClearChanged(true);
         return;
     }
     for (QWidget* w : {static_cast<QWidget*>(Frame1[0]), static_cast<QWidget*>(Frame1[1]),
@@ -654,6 +656,7 @@ void frmCtl::Check1_Click() {
     // The announcements come back where the speech engine is.
     display_->setDark(false);
     grpM_Tape->setEnabled(mdlM_Tape::TapeEngineOK());
+    emit displayClearChanged(false);
     DispData(mdlOrv_000::state().CurrentRow + 1);
 }
 
@@ -717,6 +720,7 @@ void frmCtl::Command4_Click() {
     options_->exec();
     if (display_) display_->setEnabled(true);
     setEnabled(true);
+    emit settingsApplied();
     if (!display_) return;
     // The ticket of the current stop again, from the plug-in now chosen (or
     // cleared away when the preview was turned off), before the name is
@@ -745,6 +749,7 @@ void frmCtl::MnuHideCopy_Click() {
 
 void frmCtl::Option4_Click(std::int16_t index) {
     if (options_ && display_) options::applyBacklightMode(options_->backlightLook(index), *display_, index, this);
+    emit backlightChanged(index);
 }
 
 std::int16_t frmCtl::selectedBacklightMode() const {

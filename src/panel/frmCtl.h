@@ -130,8 +130,12 @@ public:
     void List3_Click(int index);
     void Frame1_DblClick(int index);
 
-    // Route setting from the list page (0) or the keypad page (1).
+    // Route setting from the list page (0) or the keypad page (1). A route
+    // that cannot be set is told in a message box.
     void Command1_Click(int index);
+    // Route setting's steps without the box: the reason the route could not
+    // be set, empty once it is set.
+    QString routeSetting(int index);
 
     // Puts row n (1..301) of the fare table on the device: fares, information
     // digits, the ticket preview and the stop name.
@@ -150,6 +154,10 @@ public:
 
     // Data back (0) or forward (1).
     void Command2_Click(int index);
+    // Where data back and forward would do nothing: the first row, the
+    // route's last stop (or the table's last row).
+    bool atFirstStop() const;
+    bool atLastStop() const;
     // Display clear switched on or off.
     void Check1_Click();
     // Announcements: next and previous (moving the bus along where the
@@ -192,6 +200,36 @@ public:
     // What a confirmed quit runs: the shut-down steps and the end of the
     // program. Set by the program at start.
     std::function<void()> onQuitConfirmed;
+
+    // ---- driven from other programs (panel/frmCtlRemote.cpp) ------------------------------
+    // The route and section keyed into the keypad page's displays, as the
+    // keys would put them (without their clicks): "系統", the digits, "区間",
+    // the digits.
+    void enterRoute(const QString& route, const QString& section);
+    // The bus put at row n (1..the route's rows) without passing the stops
+    // between: the row's fares and name as DispData shows them, no advance
+    // sound. Nothing happens without a route, while the display is cleared,
+    // or for a row the route does not have.
+    void goToRow(int n);
+    // A note on the panel about the control interface (the address in use,
+    // or why it is off), shown as the version button's tooltip.
+    void setRemoteControlNote(const QString& note) const;
+
+signals:
+    // The fares and the ticket of row n are shown and its name goes to the
+    // strip next (DispData).
+    void stopShown(int n);
+    // A route setting succeeded; its start stop is shown next.
+    void routeSet();
+    // Display clear switched on (the device is dark) or off (its stop is
+    // shown next).
+    void displayClearChanged(bool on);
+    void lateNightChanged(bool on);
+    void backlightChanged(int mode);
+    // The options dialog closed, its settings applied.
+    void settingsApplied();
+    // An announcement is being spoken, reached by "送り" (next) or "戻し".
+    void announcementStarted(int index, bool next);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -27,6 +27,7 @@ struct State {
     std::int32_t index = 0;
     bool engineOK = false;
     std::unique_ptr<sound::SpeechEngine> engine;
+    std::function<void(std::int32_t, bool)> spoken;
 };
 
 State& state() {
@@ -95,6 +96,8 @@ void TapeInit(const TapeWiring& wiring) {
     setAvailability(s.engineOK);
 }
 
+void TapeOnSpoken(std::function<void(std::int32_t, bool)> spoken) { state().spoken = std::move(spoken); }
+
 void TapeLoad(const QString& folder, const QString& route) {
     if (speechRefusedBySystem()) return;
     State& s = state();
@@ -143,6 +146,7 @@ void TapeNext() {
     if (s.wiring.announceSound)
         mdlSndAPI::PlayPreBroadcastSound(s.wiring.announceSound(), mdlSndAPI::TapeStep::Next, TapeSoundFlag(s.index));
     TapeSpeak(s.index);
+    if (s.spoken) s.spoken(s.index, true);
 }
 
 void TapeBack() {
@@ -155,6 +159,7 @@ void TapeBack() {
     if (s.wiring.announceSound)
         mdlSndAPI::PlayPreBroadcastSound(s.wiring.announceSound(), mdlSndAPI::TapeStep::Back, TapeSoundFlag(s.index));
     TapeSpeak(s.index);
+    if (s.spoken) s.spoken(s.index, false);
 }
 
 void TapeSpeak(std::int32_t n) {
@@ -180,6 +185,11 @@ std::int16_t TapeAdvanceFlag(std::int32_t n) { return valid(n) ? state().table[s
 std::int16_t TapeSoundFlag(std::int32_t n) { return valid(n) ? state().table[size_t(n - 1)].SoundFlag : 0; }
 QString TapeText(std::int32_t n) { return valid(n) ? state().table[size_t(n - 1)].Text : QString(); }
 bool TapeEngineOK() { return state().engineOK; }
+
+bool TapeSpeaking() {
+    sound::SpeechEngine* engine = state().engine.get();
+    return engine && engine->Status() == 1;
+}
 
 void TapeRelease() { state().engine.reset(); }
 

@@ -47,6 +47,10 @@ struct TapeWiring {
 // sets the group's caption and enabled state. Starts the module afresh.
 void TapeInit(const TapeWiring& wiring);
 
+// Told of each announcement the engine is given to speak: its number, and
+// whether "送り" (true) or "戻し" reached it. Until the next TapeInit.
+void TapeOnSpoken(std::function<void(std::int32_t index, bool next)> spoken);
+
 // At every route setting, before the fare data file is read: loads
 // folder + route + "tp.csv" (`folder` already ending in a separator unless
 // empty; the name is found whatever its letter case). On success the group
@@ -65,6 +69,8 @@ std::int16_t TapeAdvanceFlag(std::int32_t n); // 0 outside 1..TapeCount
 std::int16_t TapeSoundFlag(std::int32_t n);   // 0 outside 1..TapeCount
 QString TapeText(std::int32_t n);             // empty outside 1..TapeCount
 bool TapeEngineOK();
+// True while the engine is preparing or speaking an announcement.
+bool TapeSpeaking();
 // At the end of the program, after the sound slots are closed: the engine
 // goes.
 void TapeRelease();
