@@ -127,6 +127,7 @@ void Program::start() {
 }
 
 void Program::shutDown() {
+    if (beforeShutDown) beforeShutDown();
     // The strip is emptied first; a running scroll loop ends with the process.
     form1_->ChimeiCtl->SetChimei(QString());
     // Every sound slot closed, then the speech engine let go, then the

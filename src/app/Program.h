@@ -31,6 +31,10 @@ public:
     // with `endProcess`.
     void shutDown();
 
+    // Runs first in the shut-down order, while everything still stands (the
+    // control interface tells its clients).
+    std::function<void()> beforeShutDown;
+
     // Ends the process at once. The default leaves without running any
     // further event (also from inside a nested event loop); tests replace it.
     std::function<void()> endProcess;

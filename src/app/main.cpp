@@ -1,20 +1,39 @@
 // Ferrotab: a simulator of a Japanese route bus's fare display and of the
 // driver's operation panel that drives it.
 
+#include "app/CommandLine.h"
 #include "app/Program.h"
 #include "app/QuitOnSignals.h"
 #include "app/Startup.h"
+#include "control/ControlService.h"
+#include "platform/ControlFile.h"
+#include "platform/ProgramIdentity.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     app::prepareApplication(application, argc > 0 ? argv[0] : nullptr);
+
+    const auto commandLine = app::parseCommandLine(QApplication::arguments());
+    if (const auto* why = std::get_if<QString>(&commandLine)) {
+        std::fprintf(stderr, "ferrotab: %s\n", why->toLocal8Bit().constData());
+        return 2;
+    }
+    const auto* line = std::get_if<app::CommandLine>(&commandLine);
+    if (!line || line->helpShown) return 0;
 
     Program program;
     // A quit from outside the windows is a confirmed quit; one that comes
     // while the program starts runs once it has started.
     app::quitOnSignals([&program] { program.shutDown(); });
     program.start();
+    // The control interface beside the settings file, <model>.control.json.
+    const platform::ProgramIdentity& id = platform::programIdentity();
+    control::ControlService control(program.panel(), program.display(),
+                                    platform::control::controlFilePath(id.folder, id.model));
+    program.beforeShutDown = [&control] { control.shutDown(); };
+    control.start(line->control);
     return QApplication::exec();
 }

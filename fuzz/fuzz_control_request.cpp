@@ -1,0 +1,70 @@
+// Any bytes as a request to the control interface: split into a method, a
+// target, header lines and a body (and, whole, as a WebSocket message). The
+// decoder must give a request or a refusal for every input, and never let
+// through what the rules forbid: a command without the right token, a read
+// from another machine or another site without it, a Host not ours.
+#include "control/ControlProtocol.h"
+
+#include <QList>
+#include <cstdlib>
+
+namespace {
+
+const QByteArray kToken = QByteArrayLiteral("Zm9vYmFyYmF6cXV1eGZvb2JhcmJhenF1dXhmb29iYXI");
+
+control::Listening listening() {
+    return {
+        50845, {QHostAddress(QHostAddress::LocalHost), QHostAddress(QHostAddress::LocalHostIPv6)}, kToken};
+}
+
+// Fields separated by NUL: flags, method, target, headers ("Name: value"
+// lines), body.
+control::HttpInput inputOf(const QByteArray& bytes) {
+    const QList<QByteArray> parts = bytes.split('\0');
+    control::HttpInput in;
+    const QByteArray flags = parts.value(0);
+    in.fromLoopback = flags.isEmpty() || (flags[0] & 1) == 0;
+    in.method = parts.value(1);
+    in.target = parts.value(2);
+    for (const QByteArray& line : parts.value(3).split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0) in.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+    }
+    in.body = parts.value(4);
+    return in;
+}
+
+bool tokenShown(const control::HttpInput& in) {
+    if (QByteArray::fromPercentEncoding(in.target).contains("token=" + kToken)) return true;
+    for (const auto& [name, value] : in.headers)
+        if (name.compare("Authorization", Qt::CaseInsensitive) == 0 && value.endsWith(kToken)) return true;
+    return false;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const control::HttpInput in = inputOf(bytes);
+    const auto decoded = control::decodeHttpRequest(in, listening());
+    if (const auto* r = std::get_if<control::Refusal>(&decoded)) {
+        if (r->status < 400 || r->status > 599 || r->code.isEmpty() || r->message.isEmpty()) std::abort();
+        if (r->message.contains(QString::fromLatin1(kToken))) std::abort();
+    } else {
+        const control::Request& req = std::get<control::Request>(decoded);
+        if (req.access == control::Access::Command && !tokenShown(in)) std::abort();
+        if (req.access == control::Access::Watch && !in.fromLoopback) std::abort();
+        if (req.target == control::Target::Command && req.command.name.isEmpty()) std::abort();
+    }
+
+    for (const control::Access access : {control::Access::Watch, control::Access::Command}) {
+        const auto message = control::decodeSocketMessage(bytes, access);
+        if (const auto* taken = std::get_if<control::SocketCommand>(&message)) {
+            bool readOnly = false;
+            for (const control::CommandSpec& spec : control::commandSpecs())
+                if (spec.name == taken->command.name) readOnly = spec.readOnly;
+            if (access == control::Access::Watch && !readOnly) std::abort();
+        }
+    }
+    return 0;
+}

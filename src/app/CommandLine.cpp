@@ -1,0 +1,65 @@
+#include "app/CommandLine.h"
+
+#include "platform/ControlFile.h"
+#include "platform/ProgramIdentity.h"
+
+#include <QCommandLineParser>
+#include <QHostAddress>
+#include <algorithm>
+#include <cstdio>
+
+namespace app {
+
+std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Ferrotab: 路線バスの運賃表示器と集中操作盤のシミュレータ"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption control(
+        QStringLiteral("control"),
+        QStringLiteral("外部制御を開く（既定のポート %1）").arg(platform::control::kDefaultPort));
+    const QCommandLineOption port(QStringLiteral("control-port"),
+                                  QStringLiteral("外部制御のポート（0 は空いているポート）"),
+                                  QStringLiteral("N"));
+    const QCommandLineOption listen(QStringLiteral("control-listen"),
+                                    QStringLiteral("外部制御を開くアドレス（ネットワークへ開くときだけ）"),
+                                    QStringLiteral("ADDRESS"));
+    parser.addOptions({control, port, listen});
+    if (!parser.parse(arguments)) return parser.errorText();
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("知らない引数です: %1").arg(parser.positionalArguments().join(u' '));
+
+    CommandLine line;
+    if (parser.isSet(help) || parser.isSet(version)) {
+        const platform::ProgramVersion v = platform::programVersion();
+        const QString text = parser.isSet(help) ? parser.helpText()
+                                                : QStringLiteral("Ferrotab %1.%2.%3\n")
+                                                      .arg(v.majorVersion)
+                                                      .arg(v.minorVersion)
+                                                      .arg(v.revision);
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        line.helpShown = true;
+        return line;
+    }
+    // A port or address alone asks for the interface too.
+    line.control.enable = parser.isSet(control) || parser.isSet(port) || parser.isSet(listen);
+    if (parser.isSet(port)) {
+        const QString text = parser.value(port);
+        bool ok = !text.isEmpty() && text.size() <= 5 &&
+                  std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        const uint n = ok ? text.toUInt() : 0;
+        if (!ok || n > 65535)
+            return QStringLiteral("--control-port は 0 から 65535 までの数です: %1").arg(parser.value(port));
+        line.control.port = quint16(n);
+    }
+    if (parser.isSet(listen)) {
+        const QString address = parser.value(listen);
+        if (!platform::control::isLoopbackListen(address) && QHostAddress(address).isNull())
+            return QStringLiteral("--control-listen は IP アドレスです: %1").arg(address);
+        line.control.listen = address;
+    }
+    return line;
+}
+
+} // namespace app

@@ -1,0 +1,423 @@
+#include "control/ControlProtocol.h"
+
+#include "panel/PanelLogic.h"
+#include "route/FareTable.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrlQuery>
+#include <algorithm>
+#include <optional>
+
+namespace control {
+
+namespace {
+
+const QString kTokenParameter = QStringLiteral("token");
+
+Refusal refusal(int status, const char* code, const QString& message) {
+    return {status, QString::fromLatin1(code), message};
+}
+
+// User input named in a message: printable and short.
+QString quoted(const QString& text) {
+    QString shown = text.left(40);
+    for (QChar& c : shown)
+        if (!c.isPrint()) c = u'?';
+    return u'"' + shown + (text.size() > 40 ? QStringLiteral("…\"") : QStringLiteral("\""));
+}
+
+const Parameter* findParameter(const CommandSpec& spec, const QString& name) {
+    for (const Parameter& p : spec.parameters)
+        if (p.name == name) return &p;
+    return nullptr;
+}
+
+const CommandSpec* findCommand(const QString& name) {
+    for (const CommandSpec& spec : commandSpecs())
+        if (spec.name == name) return &spec;
+    return nullptr;
+}
+
+bool allDigits(const QString& text, int maxDigits) {
+    if (text.isEmpty() || text.size() > maxDigits) return false;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// One argument's text checked against its parameter.
+std::optional<QVariant> parseValue(const Parameter& p, const QString& text) {
+    switch (p.kind) {
+    case ParameterKind::Digits:
+        if (allDigits(text, p.maxDigits)) return QVariant(text);
+        return std::nullopt;
+    case ParameterKind::Row: {
+        if (!allDigits(text, 3)) return std::nullopt;
+        const int row = text.toInt();
+        if (row < 1 || row > route::kMaxFareRows) return std::nullopt;
+        return QVariant(row);
+    }
+    case ParameterKind::Switch:
+        if (text == u"1" || text == u"on" || text == u"true") return QVariant(true);
+        if (text == u"0" || text == u"off" || text == u"false") return QVariant(false);
+        return std::nullopt;
+    case ParameterKind::Choice:
+        if (p.choices.contains(text)) return QVariant(text);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+QString expectation(const Parameter& p) {
+    switch (p.kind) {
+    case ParameterKind::Digits:
+        return QStringLiteral("%1桁までの数字").arg(p.maxDigits);
+    case ParameterKind::Row:
+        return QStringLiteral("1から%1までの整数").arg(route::kMaxFareRows);
+    case ParameterKind::Switch:
+        return QStringLiteral("1/0, on/off, true/false のどれか");
+    case ParameterKind::Choice:
+        return p.choices.join(u'|') + QStringLiteral(" のどれか");
+    }
+    return {};
+}
+
+// A JSON argument as the text a query parameter would carry.
+std::optional<QString> jsonArgumentText(const QJsonValue& v) {
+    if (v.isString()) return v.toString();
+    if (v.isBool()) return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    if (v.isDouble()) {
+        const double d = v.toDouble();
+        if (d >= 0 && d <= 1e9 && d == double(qint64(d))) return QString::number(qint64(d));
+    }
+    return std::nullopt;
+}
+
+// Checks the named arguments against the command's parameters.
+std::variant<CommandCall, Refusal> buildCall(const CommandSpec& spec,
+                                             const QList<QPair<QString, QString>>& given) {
+    CommandCall call{spec.name, {}};
+    for (const auto& [name, text] : given) {
+        const Parameter* p = findParameter(spec, name);
+        if (!p)
+            return refusal(400, "unknown_parameter",
+                           QStringLiteral("%1 にパラメータ %2 はありません").arg(spec.name, quoted(name)));
+        if (call.args.contains(name))
+            return refusal(400, "bad_parameter", QStringLiteral("パラメータ %1 が二度あります").arg(name));
+        const std::optional<QVariant> value = parseValue(*p, text);
+        if (!value)
+            return refusal(
+                400, "bad_parameter",
+                QStringLiteral("パラメータ %1 は %2 です（%3）").arg(name, expectation(*p), quoted(text)));
+        call.args.insert(name, *value);
+    }
+    for (const Parameter& p : spec.parameters)
+        if (p.required && !call.args.contains(p.name))
+            return refusal(400, "missing_parameter",
+                           QStringLiteral("パラメータ %1 がありません（%2）").arg(p.name, expectation(p)));
+    return call;
+}
+
+// The arguments of a JSON object, as named texts.
+std::variant<QList<QPair<QString, QString>>, Refusal> jsonArguments(const QJsonObject& args) {
+    QList<QPair<QString, QString>> out;
+    for (auto it = args.begin(); it != args.end(); ++it) {
+        const std::optional<QString> text = jsonArgumentText(it.value());
+        if (!text)
+            return refusal(
+                400, "bad_parameter",
+                QStringLiteral("パラメータ %1 は文字列、数または真偽値です").arg(quoted(it.key())));
+        out.append({it.key(), *text});
+    }
+    return out;
+}
+
+std::optional<QJsonObject> jsonObject(const QByteArray& bytes) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) return std::nullopt;
+    return doc.object();
+}
+
+Refusal badJson() {
+    return refusal(400, "bad_json", QStringLiteral("本文が JSON のオブジェクトではありません"));
+}
+
+// ---- who is asking ---------------------------------------------------------------------
+
+std::optional<QByteArray> headerValue(const Headers& headers, const char* name, bool* repeated = nullptr) {
+    std::optional<QByteArray> found;
+    for (const auto& [key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) != 0) continue;
+        if (found && repeated) *repeated = true;
+        found = value.trimmed();
+    }
+    return found;
+}
+
+struct HostName {
+    QString host; // lower case; an IPv6 address without its brackets
+    int port = 0;
+};
+
+std::optional<HostName> splitHost(const QByteArray& value) {
+    if (value.isEmpty() || value.size() > 300) return std::nullopt;
+    HostName h;
+    QByteArray rest;
+    if (value.startsWith('[')) {
+        const qsizetype close = value.indexOf(']');
+        if (close < 0) return std::nullopt;
+        h.host = QString::fromLatin1(value.mid(1, close - 1)).toLower();
+        if (QHostAddress(h.host).protocol() != QAbstractSocket::IPv6Protocol) return std::nullopt;
+        rest = value.mid(close + 1);
+    } else {
+        const qsizetype colon = value.indexOf(':');
+        h.host = QString::fromLatin1(colon < 0 ? value : value.left(colon)).toLower();
+        rest = colon < 0 ? QByteArray() : value.mid(colon);
+        if (h.host.contains(u':')) return std::nullopt;
+    }
+    if (rest.isEmpty()) {
+        h.port = 80;
+    } else {
+        const QString digits = QString::fromLatin1(rest.mid(1));
+        if (!rest.startsWith(':') || !allDigits(digits, 5)) return std::nullopt;
+        h.port = digits.toInt();
+    }
+    return h;
+}
+
+// The Host a client names must be where we listen: this machine's loopback
+// names, or an address we were opened to on purpose.
+bool hostIsOurs(const QByteArray& value, const Listening& listening) {
+    const std::optional<HostName> h = splitHost(value);
+    if (!h || h->port != listening.port) return false;
+    if (h->host == u"localhost") return true;
+    const QHostAddress address(h->host);
+    if (address.isNull()) return false;
+    if (address.isLoopback()) return true;
+    return std::any_of(listening.addresses.begin(), listening.addresses.end(), [&](const QHostAddress& ours) {
+        if (ours == QHostAddress(QHostAddress::Any) || ours == QHostAddress(QHostAddress::AnyIPv6))
+            return true;
+        if (ours == QHostAddress(QHostAddress::AnyIPv4))
+            return address.protocol() == QAbstractSocket::IPv4Protocol;
+        return ours.isEqual(address);
+    });
+}
+
+struct Credentials {
+    std::optional<QByteArray> token; // the token shown, if any
+    std::optional<Refusal> refusal;
+};
+
+Credentials credentials(const HttpInput& input, const QList<QPair<QString, QString>>& query) {
+    Credentials c;
+    for (const auto& [name, value] : query) {
+        if (name != kTokenParameter) continue;
+        if (c.token) {
+            c.refusal = refusal(400, "bad_parameter", QStringLiteral("パラメータ token が二度あります"));
+            return c;
+        }
+        c.token = value.toLatin1();
+    }
+    if (const auto authorization = headerValue(input.headers, "Authorization")) {
+        const QByteArray scheme = authorization->left(7);
+        const QByteArray token = authorization->mid(7).trimmed();
+        if (scheme.compare("Bearer ", Qt::CaseInsensitive) != 0 || (c.token && *c.token != token)) {
+            c.refusal = refusal(401, "bad_token", QStringLiteral("アクセストークンが違います"));
+            return c;
+        }
+        c.token = token;
+    }
+    return c;
+}
+
+std::variant<Target, Refusal> targetOf(const QByteArray& path, QString* commandName) {
+    static const QByteArray kCommand = QByteArrayLiteral("/command/");
+    if (path == "/state") return Target::State;
+    if (path == "/display.png") return Target::DisplayPicture;
+    if (path == "/ws") return Target::Events;
+    if (path == "/token/renew") return Target::RenewToken;
+    if (path.startsWith(kCommand)) {
+        *commandName = QString::fromUtf8(path.mid(kCommand.size()));
+        if (!findCommand(*commandName))
+            return refusal(404, "unknown_command",
+                           QStringLiteral("%1 というコマンドはありません").arg(quoted(*commandName)));
+        return Target::Command;
+    }
+    return refusal(404, "not_found", QStringLiteral("%1 はありません").arg(quoted(QString::fromUtf8(path))));
+}
+
+bool methodAllowed(Target target, const QByteArray& method) {
+    switch (target) {
+    case Target::State:
+    case Target::DisplayPicture:
+    case Target::Events:
+        return method == "GET";
+    case Target::Command:
+        return method == "GET" || method == "POST";
+    case Target::RenewToken:
+        return method == "POST";
+    }
+    return false;
+}
+
+} // namespace
+
+Refusal tooLarge() {
+    return refusal(413, "too_large",
+                   QStringLiteral("要求が大きすぎます（%1 バイトまで）").arg(kMaxRequestBytes));
+}
+Refusal requestTimeout() {
+    return refusal(408, "timeout", QStringLiteral("要求が時間内に届きませんでした"));
+}
+Refusal tooBusy() {
+    return refusal(503, "busy", QStringLiteral("要求が多すぎます。少し待ってから送ってください"));
+}
+
+const std::vector<CommandSpec>& commandSpecs() {
+    using K = ParameterKind;
+    static const std::vector<CommandSpec> specs{
+        {QStringLiteral("route"),
+         {{QStringLiteral("route"), K::Digits, true, panel::kRouteDigits, {}},
+          {QStringLiteral("section"), K::Digits, false, panel::kSectionDigits, {}}}},
+        {QStringLiteral("next"), {}},
+        {QStringLiteral("back"), {}},
+        {QStringLiteral("goto"), {{QStringLiteral("row"), K::Row, true, 0, {}}}},
+        {QStringLiteral("clear"), {{QStringLiteral("on"), K::Switch, true, 0, {}}}},
+        {QStringLiteral("late"), {{QStringLiteral("on"), K::Switch, true, 0, {}}}},
+        {QStringLiteral("announce"),
+         {{QStringLiteral("do"),
+           K::Choice,
+           true,
+           0,
+           {QStringLiteral("next"), QStringLiteral("back"), QStringLiteral("stop")}}}},
+        {QStringLiteral("backlight"),
+         {{QStringLiteral("mode"),
+           K::Choice,
+           true,
+           0,
+           {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}}}},
+        // The whole state, for a WebSocket client that wants it now.
+        {QStringLiteral("state"), {}, true},
+    };
+    return specs;
+}
+
+bool asksForWebSocket(const Headers& headers) {
+    const auto upgrade = headerValue(headers, "Upgrade");
+    return upgrade && upgrade->compare("websocket", Qt::CaseInsensitive) == 0;
+}
+
+QByteArray requestTarget(const QByteArray& encodedPath, const QByteArray& encodedQuery, bool hasQuery) {
+    return hasQuery ? encodedPath + '?' + encodedQuery : encodedPath;
+}
+
+std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const Listening& listening) {
+    // Size first: nothing of an oversized request is looked at.
+    if (input.body.size() > kMaxRequestBytes || input.target.size() > kMaxRequestBytes) return tooLarge();
+
+    bool repeatedHost = false;
+    const std::optional<QByteArray> host = headerValue(input.headers, "Host", &repeatedHost);
+    if (!host || repeatedHost || !hostIsOurs(*host, listening))
+        return refusal(403, "bad_host", QStringLiteral("Host がこの制御口の名前ではありません"));
+
+    const qsizetype question = input.target.indexOf('?');
+    const QByteArray rawPath = question < 0 ? input.target : input.target.left(question);
+    const QByteArray path = QByteArray::fromPercentEncoding(rawPath);
+    QString commandName;
+    const auto target = targetOf(path, &commandName);
+    if (const auto* r = std::get_if<Refusal>(&target)) return *r;
+    Request request;
+    request.target = std::get<Target>(target);
+
+    if (!methodAllowed(request.target, input.method))
+        return refusal(405, "method_not_allowed",
+                       QStringLiteral("%1 は %2 では受け付けません")
+                           .arg(quoted(QString::fromLatin1(input.method)), quoted(QString::fromUtf8(path))));
+    if (request.target == Target::Events && !asksForWebSocket(input.headers))
+        return refusal(426, "upgrade_required", QStringLiteral("/ws は WebSocket で開いてください"));
+    if (request.target != Target::Events && asksForWebSocket(input.headers))
+        return refusal(400, "not_a_socket", QStringLiteral("WebSocket は /ws だけです"));
+
+    const QUrlQuery query(question < 0 ? QString() : QString::fromUtf8(input.target.mid(question + 1)));
+    const QList<QPair<QString, QString>> items = query.queryItems(QUrl::FullyDecoded);
+
+    const Credentials shown = credentials(input, items);
+    if (shown.refusal) return *shown.refusal;
+    const CommandSpec* spec = request.target == Target::Command ? findCommand(commandName) : nullptr;
+    const bool readOnly = request.target == Target::State || request.target == Target::DisplayPicture ||
+                          request.target == Target::Events || (spec && spec->readOnly);
+    if (shown.token) {
+        if (listening.token.isEmpty() || !sameSecret(*shown.token, listening.token))
+            return refusal(401, "bad_token", QStringLiteral("アクセストークンが違います"));
+        request.access = Access::Command;
+    } else if (!readOnly || !input.fromLoopback) {
+        return refusal(
+            401, "token_required",
+            QStringLiteral("アクセストークンが要ります（?token=... か Authorization: Bearer ...）"));
+    } else if (const auto origin = headerValue(input.headers, "Origin");
+               origin && origin->compare("http://" + *host, Qt::CaseInsensitive) != 0) {
+        return refusal(403, "bad_origin",
+                       QStringLiteral("ほかのサイトのページからはトークンなしで見られません"));
+    }
+
+    if (request.target != Target::Command) return request;
+
+    QList<QPair<QString, QString>> given;
+    for (const auto& item : items)
+        if (item.first != kTokenParameter) given.append(item);
+    if (!input.body.trimmed().isEmpty()) {
+        const std::optional<QJsonObject> body = jsonObject(input.body);
+        if (!body) return badJson();
+        auto fromBody = jsonArguments(*body);
+        if (const auto* r = std::get_if<Refusal>(&fromBody)) return *r;
+        given.append(std::get<QList<QPair<QString, QString>>>(fromBody));
+    }
+    auto call = buildCall(*spec, given);
+    if (const auto* r = std::get_if<Refusal>(&call)) return *r;
+    request.command = std::get<CommandCall>(call);
+    return request;
+}
+
+std::variant<SocketCommand, SocketRefusal> decodeSocketMessage(const QByteArray& text, Access access) {
+    if (text.size() > kMaxRequestBytes) return SocketRefusal{QJsonValue(), tooLarge()};
+    const std::optional<QJsonObject> message = jsonObject(text);
+    if (!message) return SocketRefusal{QJsonValue(), badJson()};
+    const QJsonValue id = message->value(QStringLiteral("id"));
+    auto refuse = [&id](const Refusal& r) { return SocketRefusal{id, r}; };
+    for (auto it = message->begin(); it != message->end(); ++it)
+        if (it.key() != u"id" && it.key() != u"command" && it.key() != u"args")
+            return refuse(refusal(400, "unknown_parameter",
+                                  QStringLiteral("%1 は知らない項目です").arg(quoted(it.key()))));
+    const QJsonValue name = message->value(QStringLiteral("command"));
+    if (!name.isString())
+        return refuse(refusal(400, "missing_parameter", QStringLiteral("\"command\" がありません")));
+    const CommandSpec* spec = findCommand(name.toString());
+    if (!spec)
+        return refuse(refusal(404, "unknown_command",
+                              QStringLiteral("%1 というコマンドはありません").arg(quoted(name.toString()))));
+    if (access != Access::Command && !spec->readOnly)
+        return refuse(
+            refusal(401, "token_required", QStringLiteral("アクセストークンを付けて /ws を開いてください")));
+    const QJsonValue args = message->value(QStringLiteral("args"));
+    if (!args.isUndefined() && !args.isObject())
+        return refuse(refusal(400, "bad_parameter", QStringLiteral("\"args\" はオブジェクトです")));
+    auto given = jsonArguments(args.toObject());
+    if (const auto* r = std::get_if<Refusal>(&given)) return refuse(*r);
+    auto call = buildCall(*spec, std::get<QList<QPair<QString, QString>>>(given));
+    if (const auto* r = std::get_if<Refusal>(&call)) return refuse(*r);
+    return SocketCommand{id, std::get<CommandCall>(call)};
+}
+
+bool sameSecret(const QByteArray& a, const QByteArray& b) {
+    const qsizetype n = std::max(a.size(), b.size());
+    unsigned difference = a.size() == b.size() ? 0U : 1U;
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(i < a.size() ? a[i] : 0);
+        const auto y = static_cast<unsigned char>(i < b.size() ? b[i] : 0);
+        difference |= unsigned(x ^ y);
+    }
+    return difference == 0;
+}
+
+} // namespace control

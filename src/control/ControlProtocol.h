@@ -1,0 +1,148 @@
+#pragma once
+// What other programs may ask of the device over its control interface, and
+// the decoding of their requests: an HTTP request (method, target, headers,
+// body) or a WebSocket text message becomes a typed request or a refusal
+// with the HTTP status, a short code and a message naming what was wrong.
+// No sockets, no widgets: every refusal is decided here, before anything on
+// the device is touched.
+//
+// Who may ask what:
+// - every request must name in its Host header the address and port the
+//   interface listens on (a page whose name was re-pointed at this machine
+//   names its own host and gets nothing);
+// - commands need the access token, as ?token=... or "Authorization: Bearer";
+// - reading the state, the display picture or the events needs no token on
+//   this machine, but only from a page of our own (no Origin header, or
+//   ours): a page of another site cannot watch the device. With the token
+//   any origin may: the token is the user's consent.
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QJsonValue>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <variant>
+#include <vector>
+
+namespace control {
+
+// The largest request (request line, headers and body) and WebSocket
+// message the interface takes.
+inline constexpr qsizetype kMaxRequestBytes = qsizetype{64} * 1024;
+
+struct Refusal {
+    int status = 400; // HTTP status
+    QString code;     // short and stable, for programs: "bad_token", "no_route"
+    QString message;  // for people
+    bool operator==(const Refusal&) const = default;
+};
+
+// Refusals named in more than one place.
+Refusal tooLarge();
+Refusal requestTimeout();
+Refusal tooBusy();
+
+// ---- commands ----------------------------------------------------------------------------
+
+// A command and its checked arguments: digits as text ("00012" keeps its
+// zeros), rows as int, switches as bool, choices as the chosen text.
+struct CommandCall {
+    QString name;
+    QVariantMap args;
+    bool operator==(const CommandCall&) const = default;
+};
+
+enum class ParameterKind {
+    Digits, // 1..maxDigits decimal digits, kept as text
+    Row,    // a stop's row, 1..301
+    Switch, // 1/0, on/off, true/false
+    Choice, // one of `choices`
+};
+
+struct Parameter {
+    QString name;
+    ParameterKind kind = ParameterKind::Digits;
+    bool required = true;
+    int maxDigits = 0;
+    QStringList choices;
+};
+
+struct CommandSpec {
+    QString name;
+    std::vector<Parameter> parameters;
+    bool readOnly = false; // allowed without the token (on this machine)
+};
+
+// Every command the interface knows. A new command is one entry here and
+// one in the controller that carries it out.
+const std::vector<CommandSpec>& commandSpecs();
+
+// ---- HTTP requests -----------------------------------------------------------------------
+
+enum class Access {
+    Watch,   // no token: read-only, on this machine only
+    Command, // the token was shown
+};
+
+enum class Target {
+    State,          // GET /state
+    DisplayPicture, // GET /display.png
+    Events,         // GET /ws (WebSocket)
+    Command,        // GET or POST /command/NAME
+    RenewToken,     // POST /token/renew
+};
+
+struct Request {
+    Target target = Target::State;
+    Access access = Access::Watch;
+    CommandCall command; // Target::Command
+};
+
+// Where the interface listens: the port, and the addresses (loopback, a
+// network address, or an "any" address).
+struct Listening {
+    quint16 port = 0;
+    QList<QHostAddress> addresses;
+    QByteArray token;
+};
+
+using Headers = QList<QPair<QByteArray, QByteArray>>;
+
+struct HttpInput {
+    QByteArray method; // "GET", "POST", ...
+    QByteArray target; // path and query, percent-encoded: "/command/goto?row=7"
+    Headers headers;
+    QByteArray body;
+    bool fromLoopback = false; // the client is on this machine
+};
+
+std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const Listening& listening);
+
+// True when the request asks to become a WebSocket.
+bool asksForWebSocket(const Headers& headers);
+
+// The request target of a URL as the server received it.
+QByteArray requestTarget(const QByteArray& encodedPath, const QByteArray& encodedQuery, bool hasQuery);
+
+// ---- WebSocket messages ------------------------------------------------------------------
+
+// {"id": ..., "command": "next", "args": {...}}; the id (any JSON value, or
+// none) comes back with the answer.
+struct SocketCommand {
+    QJsonValue id;
+    CommandCall command;
+};
+struct SocketRefusal {
+    QJsonValue id;
+    Refusal refusal;
+};
+std::variant<SocketCommand, SocketRefusal> decodeSocketMessage(const QByteArray& text, Access access);
+
+// Compares two secrets in time that depends on their lengths only, never on
+// where they differ.
+bool sameSecret(const QByteArray& a, const QByteArray& b);
+
+} // namespace control

@@ -1,0 +1,96 @@
+#include "control/ControlService.h"
+
+#include "panel/frmCtl.h"
+
+#include <QCoreApplication>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace control {
+
+namespace pc = platform::control;
+
+ControlService::ControlService(frmCtl& panel, Form1& display, QString controlFile, ServerLimits limits,
+                               QObject* parent)
+    : QObject(parent), panel_(panel), controlFile_(std::move(controlFile)), limits_(limits),
+      driver_(panel, display), display_(display) {}
+
+ControlService::~ControlService() {
+    shutDown();
+}
+
+void ControlService::fail(const QString& why) {
+    problem_ = why;
+    std::fprintf(stderr, "ferrotab: %s\n", qPrintable(why));
+    panel_.setRemoteControlNote(QStringLiteral("外部制御は使えません: ") + why);
+}
+
+void ControlService::start(const ControlChoice& choice) {
+    pc::LoadedControlFile file = pc::loadControlFile(controlFile_);
+    if (file.damage) {
+        const QString why =
+            QStringLiteral("制御ファイル %1 が壊れています（%2）").arg(controlFile_, *file.damage);
+        if (!choice.enable) {
+            // Whether it asked for the interface cannot be known: off, and
+            // the file is left as it is for the user to look at.
+            fail(why);
+            return;
+        }
+        std::fprintf(stderr, "ferrotab: %s; %s.bad として残し、作り直します\n", qPrintable(why),
+                     qPrintable(controlFile_));
+        pc::keepDamagedFile(controlFile_);
+        file = {};
+    }
+    settings_ = file.settings;
+    if (!settings_.enabled && !choice.enable) return;
+
+    // The token is made on first use and kept in the file; the command
+    // line's port and address are for this run only.
+    if (settings_.token.isEmpty()) {
+        settings_.token = pc::makeToken();
+        if (const auto why = pc::saveControlFile(controlFile_, settings_)) {
+            fail(QStringLiteral("制御ファイル %1 を書けません（%2）").arg(controlFile_, *why));
+            return;
+        }
+    }
+    const quint16 port = choice.port.value_or(settings_.port);
+    const QString listen = choice.listen.value_or(settings_.listen);
+
+    server_ = std::make_unique<ControlServer>(driver_, display_, limits_);
+    server_->renewToken = [this] { return renewToken(); };
+    if (const auto why = server_->start(listen, port, settings_.token)) {
+        server_.reset();
+        fail(*why);
+        return;
+    }
+    connect(&driver_, &PanelDriver::changed, server_.get(),
+            [this](const QString& event) { server_->broadcast(event, driver_.state()); });
+    panel_.setRemoteControlNote(
+        QStringLiteral("外部制御: %1（ferrotab-ctl で操作できます）").arg(server_->url()));
+    if (!pc::isLoopbackListen(listen))
+        std::fprintf(stderr, "ferrotab: 外部制御を %s で開いています。暗号化はされません\n",
+                     qPrintable(server_->url()));
+    announced_ = pc::announce(
+        {controlFile_, pc::clientHost(listen), server_->port(), QCoreApplication::applicationPid()});
+}
+
+std::variant<QByteArray, QString> ControlService::renewToken() {
+    pc::ControlSettings renewed = settings_;
+    renewed.token = pc::makeToken();
+    if (const auto why = pc::saveControlFile(controlFile_, renewed)) return *why;
+    settings_ = renewed;
+    return renewed.token;
+}
+
+void ControlService::shutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (server_) {
+        server_->broadcast(QStringLiteral("quit"), driver_.state());
+        server_->flush();
+    }
+    if (announced_) pc::withdraw(QCoreApplication::applicationPid());
+    announced_ = false;
+}
+
+} // namespace control

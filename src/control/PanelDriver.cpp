@@ -1,0 +1,319 @@
+#include "control/PanelDriver.h"
+
+#include "display/ChimeiCtl_B.h"
+#include "display/Form1.h"
+#include "display/M_Degit.h"
+#include "panel/frmCtl.h"
+#include "platform/Device.h"
+#include "platform/ProgramIdentity.h"
+#include "route/mdlOrv_000.h"
+#include "sound/mdlM_Tape.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace control {
+
+namespace {
+
+// How often the speech engine is asked whether it still speaks, while it does.
+constexpr int kSpeechPollMs = 50;
+// How soon a command that had to wait for an operation in progress is tried again.
+constexpr int kRetryMs = 2;
+
+Refusal stateRefusal(const char* code, const QString& message) {
+    return {409, QString::fromLatin1(code), message};
+}
+
+// A fare cell as the device shows it: its number, its text when it is not
+// one, null when blank.
+QJsonValue shownValue(const M_Degit& cell) {
+    const QString shown = cell.shownText().trimmed();
+    if (shown.isEmpty()) return QJsonValue();
+    bool number = false;
+    const int value = shown.toInt(&number);
+    return number ? QJsonValue(value) : QJsonValue(shown);
+}
+
+} // namespace
+
+PanelDriver::PanelDriver(frmCtl& panel, Form1& display, QObject* parent)
+    : QObject(parent), panel_(panel), display_(display) {
+    addHandlers();
+    retry_.setSingleShot(true);
+    retry_.setInterval(kRetryMs);
+    connect(&retry_, &QTimer::timeout, this, &PanelDriver::runNext);
+    speechPoll_.setInterval(kSpeechPollMs);
+    connect(&speechPoll_, &QTimer::timeout, this, &PanelDriver::pollSpeech);
+
+    connect(&panel_, &frmCtl::routeSet, this, [this] { pendingEvent_ = QStringLiteral("routeSet"); });
+    connect(&panel_, &frmCtl::stopShown, this, &PanelDriver::onStopShown);
+    connect(&panel_, &frmCtl::displayClearChanged, this, [this](bool on) {
+        // Switched off, the stop comes back next: the event waits for it.
+        if (on)
+            emit changed(QStringLiteral("displayClear"));
+        else
+            pendingEvent_ = QStringLiteral("displayClear");
+    });
+    connect(&panel_, &frmCtl::lateNightChanged, this, [this] { emit changed(QStringLiteral("lateNight")); });
+    connect(&panel_, &frmCtl::backlightChanged, this, [this] { emit changed(QStringLiteral("backlight")); });
+    connect(&panel_, &frmCtl::settingsApplied, this,
+            [this] { emit changed(QStringLiteral("settingsApplied")); });
+    connect(&panel_, &frmCtl::announcementStarted, this, [this](int, bool next) {
+        speaking_ = true;
+        approaching_ = next;
+        speechPoll_.start();
+        emit changed(QStringLiteral("announcementStarted"));
+    });
+}
+
+PanelDriver::~PanelDriver() = default;
+
+// ---- the commands ------------------------------------------------------------------------
+
+std::optional<Refusal> PanelDriver::panelBusy() const {
+    // A dialog open on the panel (the options, the version box, a message)
+    // holds a hand off the panel's buttons too.
+    if (QApplication::activeModalWidget() || !panel_.isEnabled())
+        return stateRefusal("panel_busy", QStringLiteral("操作盤で別の画面が開いています"));
+    return std::nullopt;
+}
+
+std::optional<Refusal> PanelDriver::rideRefusal() const {
+    if (!panel_.routeIsSet()) return stateRefusal("no_route", QStringLiteral("系統が設定されていません"));
+    if (panel_.Check1->isChecked()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+    return std::nullopt;
+}
+
+void PanelDriver::addHandlers() {
+    using Result = std::optional<Refusal>;
+    const auto none = [](const CommandCall&) -> Result { return std::nullopt; };
+
+    handlers_[QStringLiteral("route")] = {
+        [this](const CommandCall&) -> Result {
+            // Display clear holds the entry pages back.
+            if (panel_.Check1->isChecked()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+            return std::nullopt;
+        },
+        [this](const CommandCall& c) -> Result {
+            panel_.enterRoute(c.args.value(QStringLiteral("route")).toString(),
+                              c.args.value(QStringLiteral("section")).toString());
+            const QString message = panel_.routeSetting(1);
+            if (!message.isEmpty()) return stateRefusal("route_not_set", message);
+            return std::nullopt;
+        }};
+    handlers_[QStringLiteral("next")] = {[this](const CommandCall&) -> Result {
+                                             if (auto r = rideRefusal()) return r;
+                                             if (panel_.atLastStop())
+                                                 return stateRefusal("last_stop",
+                                                                     QStringLiteral("最後の停留所です"));
+                                             return std::nullopt;
+                                         },
+                                         [this](const CommandCall&) -> Result {
+                                             panel_.Command2_Click(1);
+                                             return std::nullopt;
+                                         }};
+    handlers_[QStringLiteral("back")] = {[this](const CommandCall&) -> Result {
+                                             if (auto r = rideRefusal()) return r;
+                                             if (panel_.atFirstStop())
+                                                 return stateRefusal("first_stop",
+                                                                     QStringLiteral("最初の停留所です"));
+                                             return std::nullopt;
+                                         },
+                                         [this](const CommandCall&) -> Result {
+                                             panel_.Command2_Click(0);
+                                             return std::nullopt;
+                                         }};
+    handlers_[QStringLiteral("goto")] = {
+        [this](const CommandCall& c) -> Result {
+            if (auto r = rideRefusal()) return r;
+            const int rows = mdlOrv_000::state().RowCount;
+            if (c.args.value(QStringLiteral("row")).toInt() > rows)
+                return stateRefusal("no_such_stop",
+                                    QStringLiteral("この系統の停留所は 1 から %1 までです").arg(rows));
+            return std::nullopt;
+        },
+        [this](const CommandCall& c) -> Result {
+            panel_.goToRow(c.args.value(QStringLiteral("row")).toInt());
+            return std::nullopt;
+        }};
+    handlers_[QStringLiteral("clear")] = {
+        [this](const CommandCall&) -> Result {
+            // The switch works once a route is set.
+            if (!panel_.Check1->isEnabled())
+                return stateRefusal("no_route", QStringLiteral("系統が設定されていません"));
+            return std::nullopt;
+        },
+        [this](const CommandCall& c) -> Result {
+            panel_.Check1->setChecked(c.args.value(QStringLiteral("on")).toBool());
+            return std::nullopt;
+        }};
+    handlers_[QStringLiteral("late")] = {
+        [this](const CommandCall&) -> Result {
+            if (!panel_.Check2->isEnabled()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+            return std::nullopt;
+        },
+        [this](const CommandCall& c) -> Result {
+            panel_.Check2->setChecked(c.args.value(QStringLiteral("on")).toBool());
+            return std::nullopt;
+        }};
+    handlers_[QStringLiteral("announce")] = {
+        [this](const CommandCall& c) -> Result {
+            const QString step = c.args.value(QStringLiteral("do")).toString();
+            const QPushButton* button = step == u"next"   ? panel_.cmdTapeNext
+                                        : step == u"back" ? panel_.cmdTapeBack
+                                                          : panel_.cmdTapeStop;
+            if (panel_.Check1->isChecked()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+            if (!button->isEnabled())
+                return stateRefusal("no_announcements",
+                                    mdlM_Tape::TapeEngineOK()
+                                        ? QStringLiteral("この系統の放送データが読み込まれていません")
+                                        : QStringLiteral("音声合成を使用できません"));
+            return std::nullopt;
+        },
+        [this](const CommandCall& c) -> Result {
+            const QString step = c.args.value(QStringLiteral("do")).toString();
+            if (step == u"next")
+                panel_.cmdTapeNext_Click();
+            else if (step == u"back")
+                panel_.cmdTapeBack_Click();
+            else
+                panel_.cmdTapeStop_Click();
+            return std::nullopt;
+        }};
+    handlers_[QStringLiteral("backlight")] = {none, [this](const CommandCall& c) -> Result {
+                                                  const int mode =
+                                                      c.args.value(QStringLiteral("mode")).toInt();
+                                                  panel_.Option4[size_t(mode)]->setChecked(true);
+                                                  return std::nullopt;
+                                              }};
+    handlers_[QStringLiteral("state")] = {none, none};
+}
+
+void PanelDriver::submit(const CommandCall& call, const QObject* client, Reply reply) {
+    if (!handlers_.contains(call.name)) {
+        reply({stateRefusal("unknown_command", QStringLiteral("このコマンドは使えません")), state()});
+        return;
+    }
+    int& waiting = waitingPerClient_[client];
+    if (waiting >= kMaxWaitingPerClient) {
+        reply({tooBusy(), {}});
+        return;
+    }
+    ++waiting;
+    queue_.push_back({call, client, std::move(reply), 0});
+    schedule();
+}
+
+void PanelDriver::schedule() {
+    if (running_ || queue_.empty() || posted_) return;
+    posted_ = true;
+    QMetaObject::invokeMethod(this, &PanelDriver::runNext, Qt::QueuedConnection);
+}
+
+bool PanelDriver::mayStartNow() const {
+    // From the event loop, with no operation in progress; or from the
+    // strip's scroll loop that the innermost operation started and is held
+    // in (a long name set while the strip stood still). Inside any other
+    // operation, the command waits until that operation's call returns.
+    return calls_.empty() || (!calls_.back() && display_.ChimeiCtl->isScrolling());
+}
+
+void PanelDriver::runNext() {
+    posted_ = false;
+    if (running_ || queue_.empty()) return;
+    if (!mayStartNow()) {
+        retry_.start();
+        return;
+    }
+    Waiting next = std::move(queue_.front());
+    queue_.pop_front();
+    const Handler handler = handlers_.value(next.call.name);
+    std::optional<Refusal> refusal = panelBusy();
+    if (!refusal) refusal = handler.refusal(next.call);
+    next.serial = ++serial_;
+    const quint64 serial = next.serial;
+    running_ = std::move(next);
+    if (refusal) {
+        finishRunning(refusal);
+        return;
+    }
+
+    calls_.push_back(display_.ChimeiCtl->isScrolling());
+    QPointer<PanelDriver> alive(this);
+    const std::optional<Refusal> failure = handler.act(running_->call);
+    if (!alive) return;
+    calls_.pop_back();
+    // Operations that never reach a stop's display (a switch, the
+    // backlight, a refused route) are answered as their call returns.
+    if (running_ && running_->serial == serial) finishRunning(failure);
+    schedule();
+}
+
+void PanelDriver::finishRunning(const std::optional<Refusal>& refusal) {
+    if (!running_) return;
+    Waiting done = std::move(*running_);
+    running_.reset();
+    if (int& waiting = waitingPerClient_[done.client]; --waiting <= 0) waitingPerClient_.remove(done.client);
+    done.reply({refusal, state()});
+    schedule();
+}
+
+void PanelDriver::onStopShown() {
+    const QString event = pendingEvent_.isEmpty() ? QStringLiteral("stopChanged") : pendingEvent_;
+    pendingEvent_.clear();
+    emit changed(event);
+    finishRunning(std::nullopt);
+}
+
+void PanelDriver::pollSpeech() {
+    if (mdlM_Tape::TapeSpeaking()) return;
+    speechPoll_.stop();
+    speaking_ = false;
+    emit changed(QStringLiteral("announcementEnded"));
+}
+
+// ---- the state -----------------------------------------------------------------------------
+
+QJsonObject PanelDriver::state() const {
+    const mdlOrv_000::RunState& s = mdlOrv_000::state();
+    const platform::ProgramVersion v = platform::programVersion();
+    QJsonObject o;
+    o[QStringLiteral("model")] = platform::programIdentity().model;
+    o[QStringLiteral("version")] =
+        QStringLiteral("%1.%2.%3").arg(v.majorVersion).arg(v.minorVersion).arg(v.revision);
+    o[QStringLiteral("routeSet")] = panel_.routeIsSet();
+    o[QStringLiteral("route")] = s.RouteText;
+    o[QStringLiteral("section")] = s.StartSection;
+    o[QStringLiteral("rows")] = s.RowCount;
+    if (panel_.routeIsSet() && s.CurrentRow >= 0 && s.CurrentRow < route::kMaxFareRows) {
+        const route::FareRow& row = s.FareTable[size_t(s.CurrentRow)];
+        o[QStringLiteral("stop")] = QJsonObject{{QStringLiteral("row"), s.CurrentRow + 1},
+                                                {QStringLiteral("name"), row.StopName},
+                                                {QStringLiteral("ticket"), row.TicketNo}};
+    } else {
+        o[QStringLiteral("stop")] = QJsonValue();
+    }
+    QJsonArray fares;
+    for (int k = 1; k <= device::kFareCellCount; ++k)
+        fares.append(shownValue(*display_.Degit[size_t(k)]));
+    o[QStringLiteral("fares")] = fares;
+    o[QStringLiteral("lateNight")] = panel_.Check2->isChecked();
+    o[QStringLiteral("cleared")] = panel_.Check1->isChecked();
+    o[QStringLiteral("backlight")] = panel_.selectedBacklightMode();
+    o[QStringLiteral("announcement")] = QJsonObject{{QStringLiteral("index"), mdlM_Tape::TapeIndex()},
+                                                    {QStringLiteral("count"), mdlM_Tape::TapeCount()},
+                                                    {QStringLiteral("speaking"), speaking_}};
+    o[QStringLiteral("stopState")] =
+        speaking_ && approaching_ ? QStringLiteral("approaching") : QStringLiteral("arrived");
+    // What the keypad page's displays hold: the entry a route setting takes.
+    o[QStringLiteral("entry")] = QJsonObject{{QStringLiteral("route"), panel_.Label2[0]->text()},
+                                             {QStringLiteral("section"), panel_.Label2[2]->text()}};
+    return o;
+}
+
+} // namespace control

@@ -1,0 +1,28 @@
+// The program's command line: the control interface's switches, and a
+// refusal with a reason for anything else.
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+TEST(CommandLine, SwitchesTheInterfaceOnOrSaysWhatIsWrong) {
+    const auto parse = [](QStringList args) {
+        args.prepend(QStringLiteral("ferrotab"));
+        return app::parseCommandLine(args);
+    };
+    EXPECT_FALSE(std::get<app::CommandLine>(parse({})).control.enable);
+    const auto on = std::get<app::CommandLine>(parse({QStringLiteral("--control")})).control;
+    EXPECT_TRUE(on.enable && !on.port && !on.listen);
+    const auto port =
+        std::get<app::CommandLine>(parse({QStringLiteral("--control-port"), QStringLiteral("0")})).control;
+    EXPECT_TRUE(port.enable);
+    EXPECT_EQ(port.port, quint16(0));
+    const auto open =
+        std::get<app::CommandLine>(parse({QStringLiteral("--control-listen=192.168.1.5")})).control;
+    EXPECT_EQ(open.listen, QStringLiteral("192.168.1.5"));
+    for (const QStringList& bad :
+         {QStringList{QStringLiteral("--fly")}, QStringList{QStringLiteral("route.hy3")},
+          QStringList{QStringLiteral("--control-port"), QStringLiteral("70000")},
+          QStringList{QStringLiteral("--control-port"), QStringLiteral("+80")},
+          QStringList{QStringLiteral("--control-listen"), QStringLiteral("myhost")}})
+        EXPECT_FALSE(std::get<QString>(parse(bad)).isEmpty()) << bad.join(u' ').toStdString();
+}

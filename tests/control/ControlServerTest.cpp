@@ -1,0 +1,254 @@
+// The control interface of the running program, from real clients: what it
+// refuses over the wire, the panel and the display following commands from
+// outside, events as they happen, a burst of commands through names that
+// scroll, a client that leaves halfway, and a renewed token.
+#include "RemoteFixture.h"
+
+#include "display/M_Degit.h"
+#include "panel/frmCtl.h"
+#include "route/mdlOrv_000.h"
+
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+class ControlServer : public Remote {};
+
+const QByteArray kStateRequest = "GET /state HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n\r\n";
+
+// What the device shows for ticket 1 (null when blank).
+QJsonValue ticket1(const Client::Reply& r) {
+    return r.state().value(QStringLiteral("fares")).toArray().at(0);
+}
+
+QByteArray request(const QByteArray& form, quint16 port) {
+    return QByteArray(form).replace("%1", QByteArray::number(port));
+}
+
+} // namespace
+
+TEST_F(ControlServer, RefusesOverTheWireAndChangesNothing) {
+    start({32, 16, 300, 60000, 4 << 20});
+    remote([&](Client& c) {
+        // Refused by the device's state: no route is set yet.
+        const Client::Reply noRoute = c.command(QStringLiteral("next"));
+        EXPECT_EQ(noRoute.status, 409);
+        EXPECT_EQ(noRoute.code(), QStringLiteral("no_route"));
+        EXPECT_FALSE(noRoute.state().value(QStringLiteral("routeSet")).toBool());
+        EXPECT_EQ(c.command(QStringLiteral("next"), {}, "wrong").code(), QStringLiteral("bad_token"));
+        EXPECT_EQ(c.post(QStringLiteral("/command/next"), {}).code(), QStringLiteral("token_required"));
+        EXPECT_EQ(c.command(QStringLiteral("fly")).status, 404);
+        EXPECT_EQ(c.command(QStringLiteral("goto"), QStringLiteral("row=7x")).code(),
+                  QStringLiteral("bad_parameter"));
+        EXPECT_EQ(c.get(QStringLiteral("/state"), {{"Origin", "http://evil.example"}}).code(),
+                  QStringLiteral("bad_origin"));
+        EXPECT_EQ(c.post(QStringLiteral("/command/goto?token=") + QString::fromLatin1(c.token()), "{\"row\":")
+                      .code(),
+                  QStringLiteral("bad_json"));
+        // Bare connections: a name not ours, a body over the limit, a request
+        // that never ends, bytes that are no HTTP.
+        EXPECT_TRUE(
+            c.raw("GET /state HTTP/1.1\r\nHost: rebound.example:80\r\n\r\n").startsWith("HTTP/1.1 403"));
+        const QByteArray big =
+            request("POST /command/next HTTP/1.1\r\nHost: 127.0.0.1:%1\r\nContent-Length: 70000\r\n\r\n",
+                    c.url({}).port()) +
+            QByteArray(70000, '{');
+        const QByteArray tooLarge = c.raw(big);
+        EXPECT_TRUE(tooLarge.startsWith("HTTP/1.1 413")) << tooLarge.left(80).constData();
+        EXPECT_TRUE(tooLarge.endsWith("[closed]"));
+        const QByteArray slow =
+            c.raw(request("GET /state HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n", c.url({}).port()));
+        EXPECT_TRUE(slow.startsWith("HTTP/1.1 408")) << slow.constData();
+        EXPECT_TRUE(c.raw("\x16\x03\x01 not http at all\r\n\r\n").endsWith("[closed]"));
+        // A page of another site cannot watch.
+        EXPECT_EQ(c.open(false, "http://evil.example"), nullptr);
+        // And the interface still answers.
+        EXPECT_TRUE(c.raw(request(kStateRequest, c.url({}).port()), 300).startsWith("HTTP/1.1 200"));
+    });
+    EXPECT_FALSE(program->panel().routeIsSet());
+    EXPECT_EQ(mdlOrv_000::state().CurrentRow, 0);
+    EXPECT_TRUE(audio.script().commands.isEmpty());
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(ControlServer, ThePanelFollowsCommandsFromOutsideAndEventsTell) {
+    start();
+    frmCtl& panel = program->panel();
+    speech->status = 1; // the voice keeps speaking until told otherwise
+    remote([&](Client& c) {
+        const auto watcher = c.open(false);
+        ASSERT_NE(watcher, nullptr);
+
+        const Client::Reply set = c.command(QStringLiteral("route"), QStringLiteral("route=1&section=1"));
+        ASSERT_EQ(set.status, 200) << set.code().toStdString();
+        EXPECT_EQ(
+            set.state().value(QStringLiteral("stop")).toObject().value(QStringLiteral("name")).toString(),
+            QStringLiteral("桜川駅（北口）"));
+        EXPECT_EQ(watcher->nextEvent(), QStringLiteral("routeSet"));
+
+        // Stop 7: the passenger holding ticket 1 pays 230.
+        const Client::Reply seven = c.command(QStringLiteral("goto"), QStringLiteral("row=7"));
+        EXPECT_EQ(ticket1(seven), 230);
+        EXPECT_EQ(watcher->nextEvent(), QStringLiteral("stopChanged"));
+
+        // Display clear holds the ride back; switched off, the stop returns.
+        EXPECT_EQ(ticket1(c.command(QStringLiteral("clear"), QStringLiteral("on=1"))), QJsonValue());
+        EXPECT_EQ(watcher->nextEvent(), QStringLiteral("displayClear"));
+        EXPECT_EQ(c.command(QStringLiteral("next")).code(), QStringLiteral("cleared"));
+        EXPECT_EQ(c.command(QStringLiteral("late"), QStringLiteral("on=1")).code(),
+                  QStringLiteral("cleared"));
+        c.command(QStringLiteral("clear"), QStringLiteral("on=0"));
+        EXPECT_EQ(watcher->nextEvent(), QStringLiteral("displayClear"));
+
+        // Late night doubles from the next stop on, as on the device.
+        EXPECT_EQ(ticket1(c.command(QStringLiteral("late"), QStringLiteral("on=1"))), 230);
+        EXPECT_EQ(c.command(QStringLiteral("back"))
+                      .state()
+                      .value(QStringLiteral("stop"))
+                      .toObject()
+                      .value(QStringLiteral("row"))
+                      .toInt(),
+                  6);
+        c.command(QStringLiteral("backlight"), QStringLiteral("mode=2"));
+
+        // The announcement of the next stop: approaching while it speaks.
+        const Client::Reply spoken = c.command(QStringLiteral("announce"), QStringLiteral("do=next"));
+        EXPECT_EQ(spoken.state().value(QStringLiteral("stopState")).toString(),
+                  QStringLiteral("approaching"));
+        QMetaObject::invokeMethod(
+            qApp, [&] { speech->status = 0; }, Qt::BlockingQueuedConnection);
+        QStringList seen;
+        for (QString e = watcher->nextEvent(); !e.isEmpty() && e != u"announcementEnded";
+             e = watcher->nextEvent())
+            seen << e;
+        EXPECT_TRUE(seen.contains(QStringLiteral("announcementStarted"))) << seen.join(u' ').toStdString();
+        EXPECT_EQ(c.get(QStringLiteral("/state")).json.value(QStringLiteral("stopState")).toString(),
+                  QStringLiteral("arrived"));
+
+        // The last stop, and a route the folder does not have: refused with
+        // the panel's own words, and no box waits for a click.
+        c.command(QStringLiteral("goto"), QStringLiteral("row=20"));
+        EXPECT_EQ(c.command(QStringLiteral("next")).code(), QStringLiteral("last_stop"));
+        const Client::Reply missing = c.command(QStringLiteral("route"), QStringLiteral("route=99"));
+        EXPECT_EQ(missing.code(), QStringLiteral("route_not_set"));
+        EXPECT_TRUE(missing.json.value(QStringLiteral("error"))
+                        .toObject()
+                        .value(QStringLiteral("message"))
+                        .toString()
+                        .startsWith(QStringLiteral("指定した系統のデータがありません")));
+    });
+    EXPECT_TRUE(boxes.shown().empty());
+    // The panel shows what was done: the entry on the keypad's displays, the
+    // switches, the buttons a set route enables.
+    EXPECT_EQ(panel.Label2[0]->text(), QStringLiteral("99"));
+    EXPECT_TRUE(panel.Check2->isChecked());
+    EXPECT_TRUE(panel.Option4[2]->isChecked());
+    EXPECT_TRUE(panel.Command2[1]->isEnabled());
+    EXPECT_EQ(mdlOrv_000::state().CurrentRow, 19);
+    EXPECT_EQ(program->display().Degit[1]->Value(), QVariant(2 * 490))
+        << "ticket 1 at the last stop, doubled";
+}
+
+TEST_F(ControlServer, BurstsRunInOrderPerClientWithoutNesting) {
+    start();
+    // How deep the stack is each time a stop is shown: a command run inside
+    // another's operation would go one level deeper each time.
+    const char* base = nullptr;
+    std::ptrdiff_t deepest = 0;
+    int shown = 0;
+    QObject::connect(&program->panel(), &frmCtl::stopShown, &program->panel(), [&] {
+        const char here = 0;
+        deepest = std::max(deepest, base - &here);
+        ++shown;
+    });
+    const char top = 0;
+    base = &top;
+    constexpr int kClients = 4, kEach = 60;
+    remote([&](Client& c) {
+        ASSERT_EQ(c.command(QStringLiteral("route"), QStringLiteral("route=1&section=17")).status, 200);
+        std::vector<std::unique_ptr<Socket>> sockets;
+        for (int i = 0; i < kClients; ++i)
+            sockets.push_back(c.open(true));
+        // Every client sends all its commands at once: forward and back
+        // between two stops whose long names scroll.
+        for (int n = 0; n < kEach; ++n)
+            for (int i = 0; i < kClients; ++i)
+                sockets[size_t(i)]->send(
+                    {{QStringLiteral("id"), n},
+                     {QStringLiteral("command"), n % 2 ? QStringLiteral("back") : QStringLiteral("next")}});
+        for (int i = 0; i < kClients; ++i) {
+            int expected = 0;
+            while (expected < kEach) {
+                const QJsonObject o = sockets[size_t(i)]->next();
+                ASSERT_FALSE(o.isEmpty()) << "client " << i << " lost answer " << expected;
+                if (o.contains(QStringLiteral("event"))) continue;
+                EXPECT_EQ(o.value(QStringLiteral("id")).toInt(), expected) << "client " << i;
+                EXPECT_TRUE(o.value(QStringLiteral("ok")).toBool()) << "client " << i;
+                ++expected;
+            }
+        }
+    });
+    EXPECT_EQ(shown, 1 + kClients * kEach);
+    EXPECT_LT(deepest, 64 * 1024) << "commands nested inside one another";
+}
+
+TEST_F(ControlServer, AClientThatLeavesHalfwayLeavesTheOperationDone) {
+    start();
+    remote([&](Client& c) {
+        const QByteArray form = "POST /command/route?route=1&section=3 HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n"
+                                "Authorization: Bearer " +
+                                c.token() + "\r\nContent-Length: 0\r\n\r\n";
+        c.raw(request(form, c.url({}).port()), 0, true);
+        EXPECT_TRUE(waitUntil(
+            [&] { return c.get(QStringLiteral("/state")).json.value(QStringLiteral("routeSet")).toBool(); }));
+    });
+    EXPECT_EQ(mdlOrv_000::state().CurrentRow, 2);
+}
+
+TEST_F(ControlServer, ARenewedTokenLetsGoOfItsHolders) {
+    start();
+    remote([&](Client& c) {
+        const auto holder = c.open(true);
+        const auto watcher = c.open(false);
+        ASSERT_TRUE(holder && watcher);
+        const Client::Reply renewed = c.renewToken();
+        EXPECT_EQ(renewed.status, 200);
+        EXPECT_FALSE(QJsonDocument(renewed.json).toJson().contains(c.token())) << "the token is never echoed";
+        EXPECT_TRUE(waitUntil([&] { return holder->closed; }));
+        EXPECT_FALSE(watcher->closed);
+        EXPECT_EQ(c.command(QStringLiteral("next")).code(), QStringLiteral("bad_token"));
+    });
+    const QByteArray renewed = platform::control::loadControlFile(controlFile).settings.token;
+    EXPECT_TRUE(platform::control::isTokenForm(renewed));
+    EXPECT_NE(renewed, token);
+}
+
+TEST_F(ControlServer, APortInUseIsSaidAndTheProgramRunsOn) {
+    start();
+    control::ControlService second(program->panel(), program->display(), controlFile);
+    second.start({true, port, std::nullopt});
+    EXPECT_EQ(second.server(), nullptr);
+    EXPECT_TRUE(second.problem().contains(QString::number(port)));
+    EXPECT_TRUE(program->panel().Command8->toolTip().contains(second.problem()));
+}
+
+TEST_F(ControlServer, ADamagedControlFileIsKeptAsideWhenTheInterfaceIsAskedFor) {
+    QFile bad(controlFile);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("{\"port\": \"many\"}");
+    bad.close();
+    start();
+    EXPECT_TRUE(QFile::exists(controlFile + QStringLiteral(".bad")));
+    EXPECT_TRUE(platform::control::isTokenForm(token));
+    // Not asked for, a damaged file is reported and left alone.
+    QFile::remove(controlFile);
+    QFile::copy(controlFile + QStringLiteral(".bad"), controlFile);
+    control::ControlService off(program->panel(), program->display(), controlFile);
+    off.start({});
+    EXPECT_TRUE(off.problem().contains(QStringLiteral("port")));
+    EXPECT_EQ(off.server(), nullptr);
+}
