@@ -1,0 +1,136 @@
+// The real program, started with its control interface as a newcomer would
+// start it, driven by ferrotab-ctl: found through the runtime folder, a
+// route set and ridden, the events watched, refusals and their exit codes.
+#include "platform/ControlFile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CtlRun {
+    int exit = -1;
+    QString out;
+    QString err;
+};
+
+class Ctl : public ::testing::Test {
+protected:
+    Ctl() {
+        const QString sample = QStringLiteral(FERROTAB_BUILD_DIR "/data/sample/");
+        for (const char* name : {"1.hy3", "1tp.csv"})
+            EXPECT_TRUE(QFile::copy(sample + QLatin1String(name), device.filePath(QLatin1String(name))));
+        // The device LED-84 lives in the temporary folder, its fare data
+        // there too (the factory settings read the current folder).
+        EXPECT_TRUE(QFile::link(QStringLiteral(FERROTAB_PROGRAM), device.filePath(QStringLiteral("LED-84"))));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        env.remove(QStringLiteral("FERROTAB_CONTROL"));
+    }
+    ~Ctl() override {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+    Ctl(const Ctl&) = delete;
+    Ctl& operator=(const Ctl&) = delete;
+
+    CtlRun ctl(const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(FERROTAB_CTL), args);
+        p.waitForFinished(60000);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QTemporaryDir device;
+    QTemporaryDir runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess program;
+};
+
+} // namespace
+
+TEST_F(Ctl, DrivesTheRealProgram) {
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(device.path());
+    program.start(device.filePath(QStringLiteral("LED-84")),
+                  {QStringLiteral("--control"), QStringLiteral("--control-port"), QStringLiteral("0")});
+    // The device announces itself once its interface listens.
+    const QString announcement = runtime.filePath(QStringLiteral("ferrotab-control.json"));
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(announcement) && t.elapsed() < 30000)
+        QThread::msleep(50);
+    ASSERT_TRUE(QFile::exists(announcement)) << program.readAllStandardError().constData();
+    // The token's file is its owner's alone.
+    const QFile::Permissions rights =
+        QFile(device.filePath(QStringLiteral("LED-84.control.json"))).permissions();
+    EXPECT_TRUE(rights & QFile::ReadOwner);
+    EXPECT_FALSE(rights & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+
+    const CtlRun set = ctl({QStringLiteral("route"), QStringLiteral("1"), QStringLiteral("1")});
+    EXPECT_EQ(set.exit, 0) << set.err.toStdString();
+    EXPECT_EQ(set.out, QStringLiteral("1/20 桜川駅（北口）\n"));
+
+    QProcess watch;
+    watch.setProcessEnvironment(env);
+    watch.start(QStringLiteral(FERROTAB_CTL), {QStringLiteral("watch")});
+    ASSERT_TRUE(watch.waitForStarted());
+    QThread::msleep(500); // connected
+    EXPECT_EQ(ctl({QStringLiteral("next")}).out, QStringLiteral("2/20 本町\n"));
+    QByteArray events;
+    while (!events.contains('\n') && watch.waitForReadyRead(10000))
+        events += watch.readAllStandardOutput();
+    const QJsonObject event = QJsonDocument::fromJson(events.left(events.indexOf('\n'))).object();
+    EXPECT_EQ(event.value(QStringLiteral("event")).toString(), QStringLiteral("stopChanged"));
+    watch.kill();
+    watch.waitForFinished();
+
+    const CtlRun past = ctl({QStringLiteral("goto"), QStringLiteral("99")});
+    EXPECT_EQ(past.exit, 1);
+    EXPECT_TRUE(past.err.contains(QStringLiteral("no_such_stop"))) << past.err.toStdString();
+    EXPECT_EQ(ctl({QStringLiteral("goto"), QStringLiteral("7x")}).exit, 2);
+    EXPECT_EQ(ctl({QStringLiteral("fly")}).exit, 2);
+    const CtlRun state = ctl({QStringLiteral("state")});
+    EXPECT_EQ(QJsonDocument::fromJson(state.out.toUtf8()).object().value(QStringLiteral("route")).toString(),
+              QStringLiteral("1"));
+
+    const CtlRun token = ctl({QStringLiteral("token")});
+    const CtlRun renewed = ctl({QStringLiteral("token"), QStringLiteral("--renew")});
+    EXPECT_EQ(renewed.exit, 0) << renewed.err.toStdString();
+    EXPECT_NE(renewed.out, token.out);
+    EXPECT_EQ(ctl({QStringLiteral("token")}).out, renewed.out);
+    EXPECT_EQ(ctl({QStringLiteral("next")}).exit, 0) << "the tool reads the new token";
+
+    // The device ends on SIGTERM as on a confirmed quit: watchers hear it,
+    // and it is no longer announced.
+    QFile running(announcement);
+    ASSERT_TRUE(running.open(QIODevice::ReadOnly));
+    const int port = QJsonDocument::fromJson(running.readAll()).object().value(QStringLiteral("port")).toInt();
+    QProcess last;
+    last.setProcessEnvironment(env);
+    last.start(QStringLiteral(FERROTAB_CTL), {QStringLiteral("watch")});
+    ASSERT_TRUE(last.waitForStarted());
+    QThread::msleep(500);
+    program.terminate();
+    ASSERT_TRUE(last.waitForFinished(15000));
+    EXPECT_EQ(last.exitCode(), 0);
+    EXPECT_TRUE(last.readAllStandardOutput().trimmed().endsWith("}")) << "one JSON line per event";
+    EXPECT_FALSE(QFile::exists(announcement));
+
+    // Where nothing listens: unreachable.
+    const QString file = device.filePath(QStringLiteral("LED-84.control.json"));
+    platform::control::ControlSettings s = platform::control::loadControlFile(file).settings;
+    s.port = quint16(port);
+    ASSERT_FALSE(platform::control::saveControlFile(file, s).has_value());
+    EXPECT_EQ(ctl({QStringLiteral("--device"), file, QStringLiteral("next")}).exit, 3);
+}
