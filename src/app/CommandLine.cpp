@@ -25,7 +25,20 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
     const QCommandLineOption listen(QStringLiteral("control-listen"),
                                     QStringLiteral("外部制御を開くアドレス（ネットワークへ開くときだけ）"),
                                     QStringLiteral("ADDRESS"));
-    parser.addOptions({control, port, listen});
+    const QCommandLineOption ride(QStringLiteral("ride"),
+                                  QStringLiteral("系統を時刻表どおりに自動運行する"), QStringLiteral("ROUTE"));
+    const QCommandLineOption section(QStringLiteral("section"), QStringLiteral("自動運行を始める区間（既定 1）"),
+                                     QStringLiteral("N"));
+    const QCommandLineOption speed(QStringLiteral("speed"),
+                                   QStringLiteral("時間の速さ（1 は実時間、60 は1分を1秒で）"), QStringLiteral("X"));
+    const QCommandLineOption interval(QStringLiteral("interval"),
+                                      QStringLiteral("時刻表のない系統の停留所の間隔（秒、既定 60）"),
+                                      QStringLiteral("S"));
+    const QCommandLineOption maxGap(QStringLiteral("max-gap"),
+                                    QStringLiteral("次の出来事まで待つ最長の実時間（秒、既定 30）"),
+                                    QStringLiteral("S"));
+    const QCommandLineOption loop(QStringLiteral("loop"), QStringLiteral("終点で折り返して繰り返す"));
+    parser.addOptions({control, port, listen, ride, section, speed, interval, maxGap, loop});
     if (!parser.parse(arguments)) return parser.errorText();
     if (!parser.positionalArguments().isEmpty())
         return QStringLiteral("知らない引数です: %1").arg(parser.positionalArguments().join(u' '));
@@ -58,6 +71,21 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
         if (!platform::control::isLoopbackListen(address) && QHostAddress(address).isNull())
             return QStringLiteral("--control-listen は IP アドレスです: %1").arg(address);
         line.control.listen = address;
+    }
+    // The ride's options are checked as the control interface's "ride"
+    // command checks its arguments.
+    const std::pair<const QCommandLineOption*, const char*> rideArguments[] = {
+        {&ride, "route"}, {&section, "section"}, {&speed, "speed"}, {&interval, "interval"}, {&maxGap, "maxgap"}};
+    QList<QPair<QString, QString>> args{{QStringLiteral("do"), QStringLiteral("start")}};
+    for (const auto& [option, name] : rideArguments)
+        if (parser.isSet(*option)) args.append({QString::fromLatin1(name), parser.value(*option)});
+    if (parser.isSet(loop)) args.append({QStringLiteral("loop"), QStringLiteral("1")});
+    if (args.size() > 1 && !parser.isSet(ride))
+        return QStringLiteral("--section, --speed, --interval, --max-gap, --loop は --ride と共に使います");
+    if (parser.isSet(ride)) {
+        const auto call = control::checkedCommand(QStringLiteral("ride"), args);
+        if (const auto* refused = std::get_if<control::Refusal>(&call)) return refused->message;
+        line.ride = std::get<control::CommandCall>(call);
     }
     return line;
 }

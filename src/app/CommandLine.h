@@ -1,17 +1,21 @@
 #pragma once
 // The program's command line: the control interface switched on for this
-// run, its port and the address it listens on. Anything else is refused
-// with a reason.
+// run, its port and the address it listens on, and a ride by the timetable
+// to start. Anything else is refused with a reason.
 
 #include "control/ControlService.h"
 
 #include <QStringList>
+#include <optional>
 #include <variant>
 
 namespace app {
 
 struct CommandLine {
     control::ControlChoice control;
+    // A ride by the timetable to start once the program is up: the "ride"
+    // command with its checked arguments.
+    std::optional<control::CommandCall> ride;
     bool helpShown = false; // --help or --version answered: nothing more to do
 };
 

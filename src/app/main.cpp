@@ -8,6 +8,7 @@
 #include "control/ControlService.h"
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
+#include "platform/Seams.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -35,5 +36,11 @@ int main(int argc, char* argv[]) {
                                     platform::control::controlFilePath(id.folder, id.model));
     program.beforeShutDown = [&control] { control.shutDown(); };
     control.start(line->control);
+    if (line->ride) {
+        if (const auto refusal = control.ride().command(*line->ride)) {
+            std::fprintf(stderr, "ferrotab: %s\n", refusal->message.toLocal8Bit().constData());
+            platform::MsgBox(refusal->message, platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
+        }
+    }
     return QApplication::exec();
 }

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QUrlQuery>
 #include <algorithm>
 #include <optional>
@@ -64,6 +65,14 @@ std::optional<QVariant> parseValue(const Parameter& p, const QString& text) {
     case ParameterKind::Choice:
         if (p.choices.contains(text)) return QVariant(text);
         return std::nullopt;
+    case ParameterKind::Number: {
+        // Digits with at most one point: no signs, exponents or spaces.
+        static const QRegularExpression plain(QStringLiteral("^[0-9]{1,6}(\\.[0-9]{1,3})?$"));
+        if (!plain.match(text).hasMatch()) return std::nullopt;
+        const double value = text.toDouble();
+        if (value < p.minimum || value > p.maximum) return std::nullopt;
+        return QVariant(value);
+    }
     }
     return std::nullopt;
 }
@@ -78,6 +87,8 @@ QString expectation(const Parameter& p) {
         return QStringLiteral("1/0, on/off, true/false のどれか");
     case ParameterKind::Choice:
         return p.choices.join(u'|') + QStringLiteral(" のどれか");
+    case ParameterKind::Number:
+        return QStringLiteral("%1から%2までの数").arg(p.minimum).arg(p.maximum);
     }
     return {};
 }
@@ -89,6 +100,7 @@ std::optional<QString> jsonArgumentText(const QJsonValue& v) {
     if (v.isDouble()) {
         const double d = v.toDouble();
         if (d >= 0 && d <= 1e9 && d == double(qint64(d))) return QString::number(qint64(d));
+        if (d > 0 && d < 1e6) return QString::number(d, 'f', 3).remove(QRegularExpression(QStringLiteral("0+$")));
     }
     return std::nullopt;
 }
@@ -297,10 +309,26 @@ const std::vector<CommandSpec>& commandSpecs() {
            true,
            0,
            {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}}}},
+        // A ride by the route's timetable: started with the route and its
+        // pace, or stopped.
+        {QStringLiteral("ride"),
+         {{QStringLiteral("do"), K::Choice, true, 0, {QStringLiteral("start"), QStringLiteral("stop")}},
+          {QStringLiteral("route"), K::Digits, false, panel::kRouteDigits, {}},
+          {QStringLiteral("section"), K::Digits, false, panel::kSectionDigits, {}},
+          {QStringLiteral("speed"), K::Number, false, 0, {}, 0.1, 3600},
+          {QStringLiteral("interval"), K::Number, false, 0, {}, 0, 86400},
+          {QStringLiteral("maxgap"), K::Number, false, 0, {}, 0.1, 86400},
+          {QStringLiteral("loop"), K::Switch, false, 0, {}}}},
         // The whole state, for a WebSocket client that wants it now.
         {QStringLiteral("state"), {}, true},
     };
     return specs;
+}
+
+std::variant<CommandCall, Refusal> checkedCommand(const QString& name, const QList<QPair<QString, QString>>& args) {
+    const CommandSpec* spec = findCommand(name);
+    if (!spec) return refusal(404, "unknown_command", QStringLiteral("このコマンドは使えません"));
+    return buildCall(*spec, args);
 }
 
 bool asksForWebSocket(const Headers& headers) {

@@ -60,6 +60,7 @@ enum class ParameterKind {
     Row,    // a stop's row, 1..301
     Switch, // 1/0, on/off, true/false
     Choice, // one of `choices`
+    Number, // a plain decimal number ("30", "0.5") from `minimum` to `maximum`
 };
 
 struct Parameter {
@@ -68,6 +69,8 @@ struct Parameter {
     bool required = true;
     int maxDigits = 0;
     QStringList choices;
+    double minimum = 0;
+    double maximum = 0;
 };
 
 struct CommandSpec {
@@ -79,6 +82,10 @@ struct CommandSpec {
 // Every command the interface knows. A new command is one entry here and
 // one in the controller that carries it out.
 const std::vector<CommandSpec>& commandSpecs();
+
+// A command named with its arguments as texts (from the program's own
+// command line), checked as a request's would be.
+std::variant<CommandCall, Refusal> checkedCommand(const QString& name, const QList<QPair<QString, QString>>& args);
 
 // ---- HTTP requests -----------------------------------------------------------------------
 

@@ -13,7 +13,11 @@ namespace pc = platform::control;
 ControlService::ControlService(frmCtl& panel, Form1& display, QString controlFile, ServerLimits limits,
                                QObject* parent)
     : QObject(parent), panel_(panel), controlFile_(std::move(controlFile)), limits_(limits),
-      driver_(panel, display), display_(display) {}
+      driver_(panel, display), ride_(driver_, panel), rideMenu_(ride_, panel), display_(display) {
+    driver_.rideCommand = [this](const CommandCall& call) { return ride_.command(call); };
+    driver_.rideState = [this] { return ride_.state(); };
+    connect(&ride_, &Ride::changed, &driver_, &PanelDriver::notify);
+}
 
 ControlService::~ControlService() {
     shutDown();

@@ -6,6 +6,8 @@
 
 #include "control/ControlServer.h"
 #include "control/PanelDriver.h"
+#include "control/Ride.h"
+#include "control/RideMenu.h"
 #include "platform/ControlFile.h"
 
 #include <QObject>
@@ -42,6 +44,8 @@ public:
 
     ControlServer* server() { return server_.get(); }
     PanelDriver& driver() { return driver_; }
+    // The timetable ride, there with the interface on or off.
+    Ride& ride() { return ride_; }
     // Why the interface is off, when it was asked for and could not start.
     const QString& problem() const { return problem_; }
 
@@ -53,6 +57,8 @@ private:
     QString controlFile_;
     ServerLimits limits_;
     PanelDriver driver_;
+    Ride ride_;
+    RideMenu rideMenu_;
     Form1& display_;
     std::unique_ptr<ControlServer> server_;
     platform::control::ControlSettings settings_;

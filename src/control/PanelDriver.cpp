@@ -191,6 +191,11 @@ void PanelDriver::addHandlers() {
                                                   panel_.Option4[size_t(mode)]->setChecked(true);
                                                   return std::nullopt;
                                               }};
+    handlers_[QStringLiteral("ride")] = {none, [this](const CommandCall& c) -> Result {
+                                             if (!rideCommand)
+                                                 return stateRefusal("no_ride", QStringLiteral("自動運行は使えません"));
+                                             return rideCommand(c);
+                                         }};
     handlers_[QStringLiteral("state")] = {none, none};
 }
 
@@ -313,6 +318,7 @@ QJsonObject PanelDriver::state() const {
     // What the keypad page's displays hold: the entry a route setting takes.
     o[QStringLiteral("entry")] = QJsonObject{{QStringLiteral("route"), panel_.Label2[0]->text()},
                                              {QStringLiteral("section"), panel_.Label2[2]->text()}};
+    o[QStringLiteral("ride")] = rideState ? rideState() : QJsonObject{{QStringLiteral("running"), false}};
     return o;
 }
 

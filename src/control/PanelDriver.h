@@ -60,10 +60,17 @@ public:
     using Reply = std::function<void(const Outcome&)>;
     void submit(const CommandCall& call, const QObject* client, Reply reply);
 
+    // The timetable ride's command and its part of the state (control/Ride.h),
+    // given by whoever keeps the ride.
+    std::function<std::optional<Refusal>(const CommandCall&)> rideCommand;
+    std::function<QJsonObject()> rideState;
+    // Tells the watchers of a change that is not the panel's own.
+    void notify(const QString& event) { emit changed(event); }
+
 signals:
     // Something changed on the device: "routeSet", "stopChanged",
     // "displayClear", "lateNight", "backlight", "announcementStarted",
-    // "announcementEnded", "settingsApplied".
+    // "announcementEnded", "settingsApplied", "rideStarted", "rideEnded".
     void changed(const QString& event);
 
 private:

@@ -1,5 +1,7 @@
 #include "panel/PanelWidgets.h"
 
+#include <QContextMenuEvent>
+
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -163,6 +165,8 @@ void PreviewPicture::resizeEvent(QResizeEvent* event) {
         image = std::move(grown);
     }
 }
+
+void PreviewPicture::contextMenuEvent(QContextMenuEvent* event) { event->accept(); }
 
 void PreviewPicture::mousePressEvent(QMouseEvent* event) {
     emit mouseDown(event->button(), event->position().toPoint());

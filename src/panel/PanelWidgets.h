@@ -93,6 +93,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The right click is the picture's own (its copy menu): nothing behind
+    // the picture gets it as well.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 };
 
 } // namespace panel

@@ -617,6 +617,8 @@ void frmCtl::redrawCurrentTicket() {
 
 void frmCtl::Combo1_Click() { redrawCurrentTicket(); }
 
+QString frmCtl::fareDataFolder() const { return options_ ? options_->dataFolders().fareData : QString(); }
+
 // ---- the ride ------------------------------------------------------------------------------
 
 void frmCtl::Command2_Click(int index) {

@@ -149,6 +149,8 @@ public:
     void redrawCurrentTicket();
     // True once a route setting has succeeded in this run.
     bool routeIsSet() const { return routeIsSet_; }
+    // The fare data folder as the options dialog holds it now.
+    QString fareDataFolder() const;
     // Another company chosen: the current stop's ticket again.
     void Combo1_Click();
 

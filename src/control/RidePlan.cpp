@@ -1,0 +1,42 @@
+#include "control/RidePlan.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace control {
+
+RidePlan::RidePlan(std::optional<route::Timetable> timetable, int rows, RidePace pace)
+    : timetable_(std::move(timetable)), rows_(rows), pace_(pace) {
+    if (timetable_ && int(timetable_->Rows.size()) < rows_) rows_ = int(timetable_->Rows.size());
+}
+
+qint64 RidePlan::scaled(double seconds) const {
+    const double real = std::max(0.0, seconds) / std::max(pace_.speed, 1e-6);
+    return qint64(std::llround(1000.0 * std::min(real, std::max(pace_.maxGapSeconds, 0.0))));
+}
+
+qint64 RidePlan::dwellMs(int row) const {
+    if (!timetable_ || row < 1 || row > rows_) return 0;
+    const route::TimetableStop& stop = timetable_->Rows[size_t(row - 1)];
+    if (!stop.Arrive || !stop.Depart) return 0;
+    return scaled(*stop.Depart - *stop.Arrive);
+}
+
+qint64 RidePlan::legMs(int row) const {
+    if (row < 1 || row >= rows_) return 0;
+    if (!timetable_) return scaled(pace_.intervalSeconds);
+    const route::TimetableStop& from = timetable_->Rows[size_t(row - 1)];
+    const route::TimetableStop& to = timetable_->Rows[size_t(row)];
+    const std::optional<int> leaves = from.Depart ? from.Depart : from.Arrive;
+    const std::optional<int> arrives = to.Arrive ? to.Arrive : to.Depart;
+    if (!leaves || !arrives) return 0;
+    return scaled(*arrives - *leaves);
+}
+
+std::optional<int> RidePlan::timeAt(int row) const {
+    if (!timetable_ || row < 1 || row > rows_) return std::nullopt;
+    const route::TimetableStop& stop = timetable_->Rows[size_t(row - 1)];
+    return stop.Arrive ? stop.Arrive : stop.Depart;
+}
+
+} // namespace control

@@ -1,0 +1,49 @@
+#pragma once
+// The times of a ride by itself: how long the bus waits at each stop and how
+// long it takes to the next, in real time. From the route's timetable (the
+// stop's dwell is its departure less its arrival; a leg runs from one stop's
+// departure to the next stop's arrival) or, without one, one interval for
+// every leg. Time is scaled by the ride's speed (1 = real time, 60 = a minute
+// a second), and no wait is longer than the cap, so a long rural leg does not
+// look like a program that froze.
+
+#include "route/Timetable.h"
+
+#include <QtGlobal>
+#include <optional>
+
+namespace control {
+
+struct RidePace {
+    double speed = 1.0;           // > 0
+    double maxGapSeconds = 30.0;  // the longest real wait between two events, > 0
+    double intervalSeconds = 60.0; // each leg without a timetable (before scaling), >= 0
+};
+
+class RidePlan {
+public:
+    // `rows`: the route's rows; a timetable, when given, has one per row.
+    RidePlan(std::optional<route::Timetable> timetable, int rows, RidePace pace);
+
+    int rows() const { return rows_; }
+    bool hasTimetable() const { return timetable_.has_value(); }
+    const std::optional<route::Timetable>& timetable() const { return timetable_; }
+    const RidePace& pace() const { return pace_; }
+
+    // Real milliseconds the bus waits at `row` (1-based) before it leaves.
+    qint64 dwellMs(int row) const;
+    // Real milliseconds from leaving `row` to arriving at `row` + 1.
+    qint64 legMs(int row) const;
+    // The timetable's arrival at `row`, as seconds of the service day, when
+    // it has one (for showing); the departure where the arrival is missing.
+    std::optional<int> timeAt(int row) const;
+
+private:
+    qint64 scaled(double seconds) const;
+
+    std::optional<route::Timetable> timetable_;
+    int rows_;
+    RidePace pace_;
+};
+
+} // namespace control
