@@ -9,6 +9,8 @@
 //   ferrotab-ctl late on|off             late-night fare
 //   ferrotab-ctl announce next|back|stop the announcements
 //   ferrotab-ctl backlight 0|1|2         OFF, ON1, ON2
+//   ferrotab-ctl ride start 12 [--speed 30] [--loop] ...  a ride by the timetable
+//   ferrotab-ctl ride stop               its end
 //   ferrotab-ctl watch                   events as JSON lines until interrupted
 //   ferrotab-ctl token [--renew]         the access token (a new one)
 //
@@ -58,6 +60,9 @@ const char* const kUsage =
     "  late on|off                late-night fare\n"
     "  announce next|back|stop    the announcements\n"
     "  backlight 0|1|2            backlight OFF, ON1, ON2\n"
+    "  ride start ROUTE [--section N] [--speed X] [--loop] [--interval S] [--max-gap S]\n"
+    "                             ride the route by its timetable (or one interval a stop) by itself\n"
+    "  ride stop                  end the ride\n"
     "  watch                      events as JSON lines until interrupted\n"
     "  token [--renew]            print the access token (or make a new one)\n";
 
@@ -276,6 +281,29 @@ std::pair<QString, QUrlQuery> commandOf(const QStringList& a) {
     if (name == u"backlight" && a.size() == 2 && QStringList{"0", "1", "2"}.contains(a[1])) {
         q.addQueryItem(QStringLiteral("mode"), a[1]);
         ok = true;
+    }
+    if (name == u"ride" && a.size() == 2 && a[1] == u"stop") {
+        q.addQueryItem(QStringLiteral("do"), QStringLiteral("stop"));
+        ok = true;
+    }
+    if (name == u"ride" && a.size() >= 3 && a[1] == u"start" && digits(a[2], 5)) {
+        // The options go as they are: the device checks them.
+        q.addQueryItem(QStringLiteral("do"), QStringLiteral("start"));
+        q.addQueryItem(QStringLiteral("route"), a[2]);
+        const QList<QPair<QString, QString>> valued = {{QStringLiteral("--section"), QStringLiteral("section")},
+                                                       {QStringLiteral("--speed"), QStringLiteral("speed")},
+                                                       {QStringLiteral("--interval"), QStringLiteral("interval")},
+                                                       {QStringLiteral("--max-gap"), QStringLiteral("maxgap")}};
+        ok = true;
+        for (qsizetype i = 3; ok && i < a.size(); ++i) {
+            if (a[i] == u"--loop") {
+                q.addQueryItem(QStringLiteral("loop"), QStringLiteral("1"));
+                continue;
+            }
+            const auto option = std::find_if(valued.begin(), valued.end(), [&](const auto& v) { return v.first == a[i]; });
+            ok = option != valued.end() && i + 1 < a.size();
+            if (ok) q.addQueryItem(option->second, a[++i]);
+        }
     }
     return {ok ? name : QString(), q};
 }
