@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <algorithm>
+#include <cmath>
 
 namespace control {
 
@@ -294,7 +295,7 @@ QJsonObject Ride::state() const {
                                 : phase_ == Phase::Leaving ? legNs
                                                            : std::max<qint64>(0, arrivalNs_ - now);
         o[QStringLiteral("nextStop")] = row_ + 1;
-        o[QStringLiteral("secondsToNext")] = double(toNextNs / 1'000'000) / 1000.0;
+        o[QStringLiteral("secondsToNext")] = std::round(double(toNextNs) / 1e6) / 1000.0;
     }
     return o;
 }
