@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
 #include "platform/ProgramIdentity.h"
-#include "platform/SdlAudio.h"
+#include "audio/SdlAudio.h"
 #include "platform_ui/QtSeams.h"
 #include "sound/EspeakEngine.h"
 
@@ -32,7 +32,7 @@ void prepareApplication(QApplication& application, const char* argv0) {
     // The sound slots and the announcements' voice on the sound card (or,
     // without one, on SDL's silent dummy device); the speech engine speaks
     // on that voice. The device opens at the first sound.
-    platform::install(std::make_unique<platform::SdlAudio>());
+    platform::install(std::make_unique<audio::SdlAudio>());
     sound::installEspeakEngine(platform::audio().voice());
 }
 

@@ -2,7 +2,7 @@
 // The sound output, as a seam: the multimedia command strings of the sound
 // slots (the stand-in for the classic mciSendString) and the voice the speech
 // engine speaks on. The program installs the SDL back end at start
-// (platform/SdlAudio.h); until then, and in tests that install nothing, there
+// (audio/SdlAudio.h); until then, and in tests that install nothing, there
 // is no audio device: every command fails with an error code and there is no
 // voice, so nothing ever sounds by accident. Tests install the recording fake
 // of tests/support/FakeAudio.h.

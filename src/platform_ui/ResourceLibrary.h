@@ -11,7 +11,7 @@
 
 #include "platform/Color.h"
 #include "platform/Device.h"
-#include "platform/TicketPlugin.h"
+#include "ticket/TicketPlugin.h"
 
 #include <QByteArray>
 #include <QString>

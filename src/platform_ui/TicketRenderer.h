@@ -3,7 +3,7 @@
 // TicketPlugin.h): the paper, then every element in the file's order, in the
 // plug-in's units (pixels of the preview).
 
-#include "platform/TicketPlugin.h"
+#include "ticket/TicketPlugin.h"
 
 class QPaintDevice;
 class QPainter;

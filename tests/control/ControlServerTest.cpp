@@ -2,7 +2,7 @@
 // refuses over the wire, the panel and the display following commands from
 // outside, events as they happen, a burst of commands through names that
 // scroll, a client that leaves halfway, and a renewed token.
-#include "RemoteFixture.h"
+#include "tests/control/RemoteFixture.h"
 
 #include "display/M_Degit.h"
 #include "panel/frmCtl.h"

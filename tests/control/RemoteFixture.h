@@ -4,15 +4,15 @@
 // their own: Qt's HTTP client, Qt's WebSocket, a bare TCP socket. The program
 // keeps handling its events, its scroll loops included, while the clients
 // talk to it, as it would with a program outside.
-#include "e2e/ProgramFixture.h"
+#include "tests/e2e/ProgramFixture.h"
 
 #include "control/ControlService.h"
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
 #include "options/frmOption.h"
 #include "platform/ControlFile.h"
-#include "support/FakeAudio.h"
-#include "support/FakeSpeech.h"
+#include "tests/support/FakeAudio.h"
+#include "tests/support/FakeSpeech.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>

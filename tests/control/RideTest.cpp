@@ -2,18 +2,18 @@
 // stops change and the announcements start, at real speed and sixty times
 // faster, with the longest wait, a hand on the panel, display clear, the loop
 // and a timetable that does not fit.
-#include "e2e/ProgramFixture.h"
+#include "tests/e2e/ProgramFixture.h"
 
 #include "control/ControlService.h"
 #include "panel/frmCtl.h"
 #include "platform/ControlFile.h"
 #include "platform/Cp932.h"
 #include "route/FareDataFile.h"
-#include "support/FakeAudio.h"
-#include "support/FakeSpeech.h"
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
-#include "support/Settings.h"
+#include "tests/support/FakeAudio.h"
+#include "tests/support/FakeSpeech.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Settings.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
 #include "display/M_Degit.h"
-#include "support/FakeSeams.h"
+#include "tests/support/FakeSeams.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "display/ChimeiCtl_B.h"
 #include "display/DotFont.h"
 #include "platform_ui/QtColor.h"
-#include "support/FakeSeams.h"
+#include "tests/support/FakeSeams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "support/FakeResourceLibrary.h"
-#include "support/FakeSeams.h"
+#include "tests/support/FakeResourceLibrary.h"
+#include "tests/support/FakeSeams.h"
 #include "display/Form1.h"
 #include "display/Form1Layout.h"
 #include "display/M_Degit.h"
 #include "display/PanelPicture.h"
-#include "support/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 #include "settings/SettingsRecord.h"
 
 #include <QLabel>

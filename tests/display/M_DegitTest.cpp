@@ -3,7 +3,7 @@
 #include "display/M_Degit.h"
 
 #include "platform_ui/QtColor.h"
-#include "support/FakeResourceLibrary.h"
+#include "tests/support/FakeResourceLibrary.h"
 
 #include <QApplication>
 #include <QTest>

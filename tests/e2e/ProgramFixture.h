@@ -9,7 +9,7 @@
 #include "settings/SettingsCodec.h"
 #include "settings/mdlIniIo.h"
 #include "sound/mdlM_Tape.h"
-#include "support/FakeSeams.h"
+#include "tests/support/FakeSeams.h"
 
 #include <QCoreApplication>
 #include <QFile>

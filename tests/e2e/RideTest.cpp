@@ -2,7 +2,7 @@
 // faked: a route entered on the panel, set, ridden stop by stop with late
 // night, display clear and the options dialog, and the whole panel and
 // every option carried across a quit and a new start.
-#include "ProgramFixture.h"
+#include "tests/e2e/ProgramFixture.h"
 #include "app/Program.h"
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
@@ -17,11 +17,11 @@
 #include "route/mdlOrv_000.h"
 #include "settings/SettingsCodec.h"
 #include "sound/mdlM_Tape.h"
-#include "support/FakeAudio.h"
-#include "support/SoundFiles.h"
-#include "support/FakeSeams.h"
-#include "support/QtPrinters.h"
-#include "support/Settings.h"
+#include "tests/support/FakeAudio.h"
+#include "tests/support/SoundFiles.h"
+#include "tests/support/FakeSeams.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,15 +3,15 @@
 // column 90 and announcements pick them.
 #include "options/frmOption.h"
 #include "platform/Files.h"
-#include "platform/SdlAudio.h"
+#include "audio/SdlAudio.h"
 #include "route/FareDataFile.h"
 #include "route/TapeData.h"
 #include "settings/SettingsCodec.h"
 #include "settings/mdlIniIo.h"
 #include "sound/mdlSndAPI.h"
-#include "support/FakeResourceLibrary.h"
-#include "support/FakeSeams.h"
-#include "support/QtPrinters.h"
+#include "tests/support/FakeResourceLibrary.h"
+#include "tests/support/FakeSeams.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +36,7 @@ TEST(SampleDevice, ItsSettingsNameTheSampleRouteAndSoundsThatPlay) {
     EXPECT_TRUE(QFileInfo::exists(r.BroadcastDataDir + QStringLiteral("1tp.csv")));
     EXPECT_TRUE(QFileInfo(QStringLiteral(FERROTAB_BUILD_DIR "/data/sample/ferrotab-sample")).exists());
 
-    platform::SdlAudio audio(platform::SdlAudioOptions{"dummy", {}, {}});
+    audio::SdlAudio audio(audio::SdlAudioOptions{"dummy", {}, {}});
     const QStringList sounds = {r.SoundRouteSetFile, r.SoundResetFile,     r.AdvanceSoundFile1, r.AdvanceSoundFile2,
                                 r.AdvanceSoundFile3, r.AnnounceSoundFile,  r.AnnounceSoundFile2,
                                 r.AnnounceSoundFile3};

@@ -8,7 +8,7 @@
 #include "settings/SettingsCodec.h"
 #include "settings/SettingsRecord.h"
 
-#include "support/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 // Selecting a backlight mode: the display's panel picture and the label colour.
-#include "OptionFixture.h"
+#include "tests/options/OptionFixture.h"
 #include "options/OptionWidgets.h"
 
 #include <QDir>

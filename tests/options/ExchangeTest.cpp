@@ -1,6 +1,6 @@
 // The dialog's controls to and from the settings record, and the settings
 // applied to the fare display.
-#include "OptionFixture.h"
+#include "tests/options/OptionFixture.h"
 #include "display/ChimeiCtl_B.h"
 #include "display/M_Degit.h"
 #include "display/Typefaces.h"
@@ -8,7 +8,7 @@
 #include "options/TicketLabels.h"
 #include "settings/SettingsCodec.h"
 #include "settings/mdlIniIo.h"
-#include "support/DialogFields.h"
+#include "tests/support/DialogFields.h"
 
 #include <QCheckBox>
 #include <QComboBox>

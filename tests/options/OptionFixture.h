@@ -4,10 +4,10 @@
 #include "display/Form1.h"
 #include "options/Backlight.h"
 #include "options/frmOption.h"
-#include "support/FakeResourceLibrary.h"
-#include "support/FakeSeams.h"
-#include "support/FakeShell.h"
-#include "support/QtPrinters.h"
+#include "tests/support/FakeResourceLibrary.h"
+#include "tests/support/FakeSeams.h"
+#include "tests/support/FakeShell.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

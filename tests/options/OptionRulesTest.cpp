@@ -1,6 +1,6 @@
 // The ticket-number label texts of the twelve numbering schemes.
 #include "options/TicketLabels.h"
-#include "support/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

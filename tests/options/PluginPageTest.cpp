@@ -2,11 +2,11 @@
 // what a file that is no plug-in does, clearing, and the plug-in described
 // again at start. The panel's preview picture and company list are stood in
 // for by a plain widget and list.
-#include "OptionFixture.h"
+#include "tests/options/OptionFixture.h"
 #include "options/PluginDescription.h"
 #include "platform/Cp932.h"
 #include "settings/SettingsRecord.h"
-#include "support/FileBytes.h"
+#include "tests/support/FileBytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // The options dialog as a user meets it: pages, lists, the rules between its
 // controls, the choosers, "OK".
-#include "OptionFixture.h"
+#include "tests/options/OptionFixture.h"
 #include "display/M_Degit.h"
 #include "options/OptionWidgets.h"
 #include "options/TicketLabels.h"

@@ -3,8 +3,8 @@
 #include "options/OptionWidgets.h"
 #include "options/frmOption.h"
 #include "panel/frmCtl.h"
-#include "support/Settings.h"
-#include "support/FakeSeams.h"
+#include "tests/support/Settings.h"
+#include "tests/support/FakeSeams.h"
 
 #include <QGroupBox>
 #include <QLabel>

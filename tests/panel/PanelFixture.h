@@ -14,12 +14,12 @@
 #include "settings/SettingsRecord.h"
 #include "settings/mdlIniIo.h"
 #include "sound/mdlM_Tape.h"
-#include "support/FakeAudio.h"
-#include "support/FakeResourceLibrary.h"
-#include "support/FakeSeams.h"
-#include "support/FakeSpeech.h"
-#include "support/QtPrinters.h"
-#include "support/Settings.h"
+#include "tests/support/FakeAudio.h"
+#include "tests/support/FakeResourceLibrary.h"
+#include "tests/support/FakeSeams.h"
+#include "tests/support/FakeSpeech.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Settings.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 // values the fare cells get, and the ticket date.
 #include "panel/PanelLogic.h"
 #include "route/FareDataFile.h"
-#include "route/HandMadeFare.h"
+#include "tests/route/HandMadeFare.h"
 #include "route/mdlOrv_000.h"
 
 #include <gtest/gtest.h>

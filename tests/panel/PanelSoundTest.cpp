@@ -2,9 +2,9 @@
 // sound, the stop sounds and their timing, and the announcement buttons with
 // the stops they move. Nothing sounds: the commands and the speech engine's
 // calls are recorded.
-#include "PanelFixture.h"
+#include "tests/panel/PanelFixture.h"
 #include "platform/ProgramIdentity.h"
-#include "support/SoundFiles.h"
+#include "tests/support/SoundFiles.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

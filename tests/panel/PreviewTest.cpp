@@ -3,8 +3,8 @@
 // while it is on, the date each ticket gets in the three date modes when the
 // day changes during a run, the name a plug-in gives a stop kept for the
 // rest of the run.
-#include "PanelFixture.h"
-#include "support/FileBytes.h"
+#include "tests/panel/PanelFixture.h"
+#include "tests/support/FileBytes.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // keypad and the wheels, route setting with its lamp test and messages,
 // display clear, the sliders, the version box, the options dialog, the
 // preview pane and the panel's settings.
-#include "PanelFixture.h"
+#include "tests/panel/PanelFixture.h"
 #include "options/OptionWidgets.h"
 #include "panel/PanelWidgets.h"
 #include "platform/Cp932.h"

@@ -2,7 +2,7 @@
 #include "platform/Cp932.h"
 
 #include <QFile>
-#include "support/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,5 +1,5 @@
 #include "platform/Files.h"
-#include "support/FileBytes.h"
+#include "tests/support/FileBytes.h"
 
 #include <QDir>
 #include <QTemporaryDir>

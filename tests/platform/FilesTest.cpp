@@ -2,9 +2,9 @@
 // file as it was and no temporary file behind.
 #include "platform/Files.h"
 
-#include "support/FailingSaveFile.h"
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
+#include "tests/support/FailingSaveFile.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>

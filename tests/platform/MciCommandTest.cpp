@@ -1,6 +1,6 @@
 #include "platform/MciCommand.h"
 
-#include "support/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "platform/Cp932.h"
 #include "platform_ui/QtColor.h"
-#include "support/FakeResourceLibrary.h"
+#include "tests/support/FakeResourceLibrary.h"
 
 #include <QApplication>
 #include <QColorDialog>

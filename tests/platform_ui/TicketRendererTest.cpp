@@ -6,8 +6,8 @@
 #include "platform/Cp932.h"
 #include "platform_ui/ResourceLibrary.h"
 
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "route/DataIo.h"
-#include "support/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 #include "route/mdlOrv_000.h"
 
 #include <gtest/gtest.h>

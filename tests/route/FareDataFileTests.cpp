@@ -1,8 +1,8 @@
 #include "route/FareDataFile.h"
-#include "HandMadeFare.h"
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
-#include "support/Results.h"
+#include "tests/route/HandMadeFare.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Results.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "platform/Cp932.h"
-#include "support/QtPrinters.h"
-#include "support/Results.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Results.h"
 #include "route/TapeData.h"
 
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // The timetable file and the names of a route's files.
 #include "route/RouteFiles.h"
 #include "route/Timetable.h"
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
-#include "support/Results.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Results.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 #include "platform/Cp932.h"
-#include "support/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 #include "settings/SettingsCodec.h"
 
 #include <QtEndian>

@@ -1,8 +1,8 @@
 #include "platform/Files.h"
-#include "support/FailingSaveFile.h"
-#include "support/FakeSeams.h"
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
+#include "tests/support/FailingSaveFile.h"
+#include "tests/support/FakeSeams.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
 #include "settings/SettingsCodec.h"
 #include "settings/mdlIniIo.h"
 

@@ -4,12 +4,12 @@
 
 #include "platform/MciCommand.h"
 #include "platform/ProgramIdentity.h"
-#include "platform/SdlAudio.h"
+#include "audio/SdlAudio.h"
 #include "route/FareTable.h"
-#include "support/FakeAudio.h"
-#include "support/FakeSeams.h"
-#include "support/QtPrinters.h"
-#include "support/SoundFiles.h"
+#include "tests/support/FakeAudio.h"
+#include "tests/support/FakeSeams.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/SoundFiles.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -154,7 +154,7 @@ TEST(PanelSoundsTiming, ASynchronousAdvanceSoundReturnsOnlyWhenItHasEnded) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("advance.wav"));
     ASSERT_TRUE(testing_sound::writeFile(path, testing_sound::sineWav(300)));
-    auto previous = platform::install(std::make_unique<platform::SdlAudio>(platform::SdlAudioOptions{"dummy", {}, {}}));
+    auto previous = platform::install(std::make_unique<audio::SdlAudio>(audio::SdlAudioOptions{"dummy", {}, {}}));
     settings::AdvanceSoundSettings advance;
     advance.always = true;
     advance.file = path;

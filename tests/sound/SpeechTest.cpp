@@ -5,8 +5,8 @@
 #include "sound/JapaneseReading.h"
 #include "sound/VoiceAdjustDialog.h"
 
-#include "support/FakeAudio.h"
-#include "support/QtPrinters.h"
+#include "tests/support/FakeAudio.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

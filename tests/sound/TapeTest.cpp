@@ -5,12 +5,12 @@
 
 #include "platform/Cp932.h"
 #include "platform/ProgramIdentity.h"
-#include "support/FakeAudio.h"
-#include "support/FakeResourceLibrary.h"
-#include "support/FakeSeams.h"
-#include "support/FakeSpeech.h"
-#include "support/QtPrinters.h"
-#include "support/SoundFiles.h"
+#include "tests/support/FakeAudio.h"
+#include "tests/support/FakeResourceLibrary.h"
+#include "tests/support/FakeSeams.h"
+#include "tests/support/FakeSpeech.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/SoundFiles.h"
 
 #include <QGroupBox>
 #include <QPushButton>

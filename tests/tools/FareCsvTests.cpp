@@ -1,7 +1,7 @@
 #include "tools/FareCsv.h"
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
-#include "support/Results.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Results.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "ToolRun.h"
+#include "tests/tools/ToolRun.h"
 #include "platform/Cp932.h"
 #include "route/FareDataFile.h"
 #include "route/TapeData.h"
 #include "route/Timetable.h"
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
-#include "support/Results.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Results.h"
 
 #include <QFile>
 #include <QTemporaryDir>

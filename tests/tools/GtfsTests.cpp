@@ -2,8 +2,8 @@
 #include "tools/GtfsCsv.h"
 #include "tools/GtfsFeed.h"
 #include "tools/GtfsRoute.h"
-#include "support/QtPrinters.h"
-#include "support/Results.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Results.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,4 +1,4 @@
-#include "platform/SdlAudio.h"
+#include "audio/SdlAudio.h"
 
 #include "platform/MciCommand.h"
 
@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <atomic>
 
-namespace platform {
+namespace audio {
+
+namespace mci = platform::mci;
 
 namespace {
 
@@ -250,4 +252,4 @@ void SdlAudio::mixVoice(void* self, unsigned char* stream, int length) {
     if (got < length && v.finished && SDL_AudioStreamAvailable(v.stream) == 0) v.drop();
 }
 
-} // namespace platform
+} // namespace audio

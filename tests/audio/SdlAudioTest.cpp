@@ -3,10 +3,10 @@
 // driver runs about ten times faster than real time here, so no test waits
 // for the length of its sounds.
 #include "platform/MciCommand.h"
-#include "platform/SdlAudio.h"
+#include "audio/SdlAudio.h"
 
-#include "support/QtPrinters.h"
-#include "support/SoundFiles.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/SoundFiles.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -15,7 +15,7 @@
 #include <cmath>
 #include <memory>
 
-using platform::SdlAudio;
+using audio::SdlAudio;
 using testing_sound::Recording;
 namespace mci = platform::mci;
 
@@ -27,7 +27,7 @@ protected:
         // 2 ms per 23 ms buffer of the disk driver.
         qputenv("SDL_DISKAUDIODELAY", "2");
         output = dir.filePath(QStringLiteral("out.raw"));
-        audio = std::make_unique<SdlAudio>(platform::SdlAudioOptions{"disk", QFile::encodeName(output), {}});
+        audio = std::make_unique<SdlAudio>(audio::SdlAudioOptions{"disk", QFile::encodeName(output), {}});
     }
     ~SdlAudioTest() override { qunsetenv("SDL_DISKAUDIODELAY"); }
 
@@ -68,7 +68,7 @@ TEST_F(SdlAudioTest, WavMp3AndMidiPlayToTheEndForAboutTheirLength) {
 
     for (const Case& c : cases) {
         output = dir.filePath(QFileInfo(c.path).fileName() + QStringLiteral(".raw"));
-        audio = std::make_unique<SdlAudio>(platform::SdlAudioOptions{"disk", QFile::encodeName(output), {}});
+        audio = std::make_unique<SdlAudio>(audio::SdlAudioOptions{"disk", QFile::encodeName(output), {}});
         ASSERT_EQ(openAs(c.path, c.type, "busS2"), 0) << c.path.toStdString();
         EXPECT_EQ(audio->driverName(), QStringLiteral("disk"));
         EXPECT_EQ(send(QStringLiteral("play busS2 from 0 wait")), 0);
@@ -148,7 +148,7 @@ TEST_F(SdlAudioTest, TheVoiceSpeaksOverTheSlotsAndStopsAtOnce) {
     // Ten seconds written, stopped at once: hardly anything sounds, and the
     // stale ticket is refused.
     output = dir.filePath(QStringLiteral("stopped.raw"));
-    audio = std::make_unique<SdlAudio>(platform::SdlAudioOptions{"disk", QFile::encodeName(output), {}});
+    audio = std::make_unique<SdlAudio>(audio::SdlAudioOptions{"disk", QFile::encodeName(output), {}});
     platform::VoiceOutput& again = *audio->voice();
     const std::uint64_t second = again.begin(22050);
     for (int k = 0; k < 20; ++k) EXPECT_TRUE(again.write(second, tone.data(), tone.size()));
@@ -162,7 +162,7 @@ TEST(SdlAudioTiming, ASynchronousPlayLastsAsLongAsTheSoundOnTheDummyDriver) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.wav"));
     ASSERT_TRUE(testing_sound::writeFile(path, testing_sound::sineWav(300)));
-    SdlAudio audio(platform::SdlAudioOptions{"dummy", {}, {}});
+    SdlAudio audio(audio::SdlAudioOptions{"dummy", {}, {}});
     ASSERT_EQ(audio.sendString(QStringLiteral("open \"%1\" type waveaudio alias xS2 wait").arg(path)), 0);
     QElapsedTimer t;
     t.start();
@@ -177,9 +177,9 @@ TEST(SdlAudioTiming, ASynchronousPlayLastsAsLongAsTheSoundOnTheDummyDriver) {
 }
 
 TEST(SdlAudioTiming, OnlyOneInstanceHoldsTheMixer) {
-    SdlAudio first(platform::SdlAudioOptions{"dummy", {}, {}});
+    SdlAudio first(audio::SdlAudioOptions{"dummy", {}, {}});
     ASSERT_TRUE(first.open());
-    SdlAudio second(platform::SdlAudioOptions{"dummy", {}, {}});
+    SdlAudio second(audio::SdlAudioOptions{"dummy", {}, {}});
     EXPECT_FALSE(second.open());
     EXPECT_EQ(second.voice()->begin(22050), 0u);
 }

@@ -1,11 +1,11 @@
 // Reading numbered-ticket plug-ins: the samples read as the plug-ins they
 // say they are, every kind of bad file is refused with a reason that names
 // the place, and the texts a ticket prints follow the values handed over.
-#include "platform/TicketPlugin.h"
+#include "ticket/TicketPlugin.h"
 
-#include "support/FileBytes.h"
-#include "support/QtPrinters.h"
-#include "support/Results.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/Results.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

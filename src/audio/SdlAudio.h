@@ -26,7 +26,7 @@
 #include <memory>
 #include <mutex>
 
-namespace platform {
+namespace audio {
 
 struct SdlAudioOptions {
     // SDL audio driver ("disk", "dummy", "pulseaudio", ...); empty: SDL's
@@ -39,7 +39,7 @@ struct SdlAudioOptions {
     QString soundFont;
 };
 
-class SdlAudio final : public Audio, public VoiceOutput {
+class SdlAudio final : public platform::Audio, public platform::VoiceOutput {
 public:
     static constexpr int kSampleRate = 44100;
     static constexpr int kChannels = 2;
@@ -94,4 +94,4 @@ private:
     std::unique_ptr<Voice> voice_;
 };
 
-} // namespace platform
+} // namespace audio
