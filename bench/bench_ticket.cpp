@@ -5,7 +5,7 @@
 // Reading a plug-in file afresh is measured apart.
 #include "GuiBenchmarkMain.h"
 #include "platform/Cp932.h"
-#include "platform/TicketPlugin.h"
+#include "ticket/TicketPlugin.h"
 #include "platform_ui/ResourceLibrary.h"
 
 #include <QImage>

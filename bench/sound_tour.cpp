@@ -17,7 +17,7 @@
 // bench/sound_tour.sh runs it and checks the recording with sox.
 #include "options/frmOption.h"
 #include "platform/ProgramIdentity.h"
-#include "platform/SdlAudio.h"
+#include "audio/SdlAudio.h"
 #include "platform/Seams.h"
 #include "route/DataIo.h"
 #include "route/FareDataFile.h"
@@ -95,7 +95,7 @@ void printStretches(const QString& raw) {
     const QByteArray bytes = f.readAll();
     const auto* samples = reinterpret_cast<const std::int16_t*>(bytes.constData());
     const size_t frames = size_t(bytes.size()) / 4;
-    const double rate = platform::SdlAudio::kSampleRate;
+    const double rate = audio::SdlAudio::kSampleRate;
     const int threshold = 100; // -50 dBFS
     const size_t gap = size_t(0.15 * rate);
     std::printf("recording: %.2f s\n", double(frames) / rate);
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     DataIo::StoreFareData(std::get<route::FareData>(fares));
     auto& run = mdlOrv_000::state();
 
-    auto* audio = new platform::SdlAudio(platform::SdlAudioOptions{"disk", QFile::encodeName(raw), {}});
+    auto* audio = new audio::SdlAudio(audio::SdlAudioOptions{"disk", QFile::encodeName(raw), {}});
     platform::install(std::unique_ptr<platform::Audio>(audio));
     const auto openStart = Clock::now();
     audio->open();

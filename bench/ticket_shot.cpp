@@ -5,7 +5,7 @@
 //
 // A file that is not a plug-in gives the reason and exit status 1.
 #include "platform/Cp932.h"
-#include "platform/TicketPlugin.h"
+#include "ticket/TicketPlugin.h"
 #include "platform_ui/ResourceLibrary.h"
 
 #include <QApplication>

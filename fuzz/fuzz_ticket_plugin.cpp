@@ -4,7 +4,7 @@
 // it hands back that fit the fare table's code page, barcode data Zint can
 // encode; and its ticket draws for ordinary and odd values alike.
 #include "platform/Cp932.h"
-#include "platform/TicketPlugin.h"
+#include "ticket/TicketPlugin.h"
 #include "platform_ui/Codabar.h"
 #include "platform_ui/TicketRenderer.h"
 
