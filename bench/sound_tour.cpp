@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
     const double openMs = ms(Clock::now() - openStart);
     TimedVoice voice(*audio);
     sound::installSpeechEngineMaker(
-        [&voice]() -> std::unique_ptr<sound::SpeechEngine> { return sound::EspeakEngine::create(&voice); });
+        [&voice]() -> std::unique_ptr<sound::SpeechEngine> { return sound::EspeakEngine::create(std::shared_ptr<platform::VoiceOutput>(std::shared_ptr<void>(), &voice)); });
     QWidget panel;
     QGroupBox group(&panel);
     QPushButton next(&group), back(&group), adjust(&group), stop(&group);

@@ -33,7 +33,7 @@ void prepareApplication(QApplication& application, const char* argv0) {
     // without one, on SDL's silent dummy device); the speech engine speaks
     // on that voice. The device opens at the first sound.
     platform::install(std::make_unique<audio::SdlAudio>());
-    sound::installEspeakEngine(platform::audio().voice());
+    sound::installEspeakEngine();
 }
 
 } // namespace app

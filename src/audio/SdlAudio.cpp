@@ -43,6 +43,18 @@ bool fitsDevice(const QByteArray& bytes, mci::DeviceType type) {
 
 Mix_Chunk* chunkOf(void* p) { return static_cast<Mix_Chunk*>(p); }
 
+// How long a synchronous play may wait beyond the sound's own length.
+constexpr Uint64 kWaitGraceMs = 1000;
+
+// A decoded sound's length: chunks hold the device's own sample format.
+Uint64 lengthMs(const Mix_Chunk* chunk) {
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    if (!chunk || Mix_QuerySpec(&rate, &format, &channels) == 0 || rate <= 0 || channels <= 0) return 0;
+    const Uint64 frameBytes = Uint64(channels) * (SDL_AUDIO_BITSIZE(format) / 8);
+    return frameBytes == 0 ? 0 : Uint64(chunk->alen) * 1000 / (frameBytes * Uint64(rate));
+}
+
 // The mixer renders a MIDI file with FluidSynth at its default gain of 0.2,
 // a fifth of what the same file gets when played as music at full volume;
 // a sequencer is not meant to sound five times softer than a wave file.
@@ -80,6 +92,10 @@ bool SdlAudio::open() {
     if (mixerInUse.exchange(true)) return false;
     ownsMixer_ = true;
 
+    // SDL would otherwise take SIGINT and SIGTERM for a quit event nobody
+    // reads, and the program could no longer be ended from a terminal or by
+    // a logout: the program handles those signals itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     auto tryDriver = [](const char* driver, const char* device) {
         if (driver) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
         bool ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
@@ -183,8 +199,18 @@ int SdlAudio::play(const QString& alias, bool wait) {
     if (Mix_PlayChannel(channel, chunkOf(it->chunk), 0) < 0) return mci::kHardware;
     if (wait) {
         // Blocks the caller until the sound has ended, as the classic "wait"
-        // does.
-        while (Mix_Playing(channel)) SDL_Delay(5);
+        // does; but an output that stops taking samples (a sound server that
+        // suspends the stream, a vanished sink) must not freeze the panel
+        // for good: after the sound's own length and a second more, the
+        // sound is given up like one that failed to play.
+        const Uint64 limit = SDL_GetTicks64() + lengthMs(chunkOf(it->chunk)) + kWaitGraceMs;
+        while (Mix_Playing(channel)) {
+            if (SDL_GetTicks64() >= limit) {
+                Mix_HaltChannel(channel);
+                return mci::kHardware;
+            }
+            SDL_Delay(5);
+        }
     }
     return 0;
 }

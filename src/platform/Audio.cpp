@@ -1,7 +1,6 @@
 #include "platform/Audio.h"
 
 #include "platform/MciCommand.h"
-#include "platform/SeamSlot.h"
 
 namespace platform {
 
@@ -18,15 +17,27 @@ public:
     VoiceOutput* voice() override { return nullptr; }
 };
 
-SeamSlot<Audio, NoAudio>& slot() {
-    static SeamSlot<Audio, NoAudio> s;
+// Held by a shared pointer, unlike the other seams: the speech engine's
+// thread may still be writing to the voice of an output being replaced.
+std::shared_ptr<Audio>& slot() {
+    static std::shared_ptr<Audio> s = std::make_shared<NoAudio>();
     return s;
 }
 
 } // namespace
 
-Audio& audio() { return *slot().impl; }
+Audio& audio() { return *slot(); }
 
-std::unique_ptr<Audio> install(std::unique_ptr<Audio> impl) { return slot().replace(std::move(impl)); }
+std::shared_ptr<Audio> install(std::shared_ptr<Audio> impl) {
+    if (!impl) impl = std::make_shared<NoAudio>();
+    std::swap(slot(), impl);
+    return impl;
+}
+
+std::shared_ptr<VoiceOutput> sharedVoice() {
+    const std::shared_ptr<Audio>& output = slot();
+    VoiceOutput* voice = output->voice();
+    return voice ? std::shared_ptr<VoiceOutput>(output, voice) : nullptr;
+}
 
 } // namespace platform

@@ -51,7 +51,11 @@ public:
 // The implementation in use, and replacing it (null puts back the silent
 // one without a device); returns the one replaced.
 Audio& audio();
-std::unique_ptr<Audio> install(std::unique_ptr<Audio> impl);
+std::shared_ptr<Audio> install(std::shared_ptr<Audio> impl);
+// The installed output's voice, holding a share of that output: the speech
+// engine writes from a thread of its own, so an output replaced meanwhile
+// lives on until the engine lets go of it. Null when there is no voice.
+std::shared_ptr<VoiceOutput> sharedVoice();
 
 // The classic call, under its own name: the command text, nothing returned
 // in a buffer, no notification window.

@@ -7,9 +7,9 @@
 
 namespace sound {
 
-std::unique_ptr<EspeakEngine> EspeakEngine::create(platform::VoiceOutput* voice) {
+std::unique_ptr<EspeakEngine> EspeakEngine::create(std::shared_ptr<platform::VoiceOutput> voice) {
     if (!voice) return nullptr;
-    std::unique_ptr<EspeakEngine> engine(new EspeakEngine(*voice));
+    std::unique_ptr<EspeakEngine> engine(new EspeakEngine(std::move(voice)));
     std::promise<bool> ready;
     std::future<bool> started = ready.get_future();
     engine->worker_ = std::thread(&EspeakEngine::run, engine.get(), std::move(ready));
@@ -23,7 +23,7 @@ EspeakEngine::~EspeakEngine() {
         quit_ = true;
         pending_.reset();
     }
-    voice_.stop(); // also ends a synthesis in progress at its next piece
+    voice_->stop(); // also ends a synthesis in progress at its next piece
     wake_.notify_all();
     if (worker_.joinable()) worker_.join();
 }
@@ -53,16 +53,16 @@ void EspeakEngine::run(std::promise<bool> ready) {
         const QString kana = reading.reading(job.text);
         synth->setVoice(settings);
         synth->synthesize(kana, [this, ticket = job.ticket](const std::int16_t* samples, std::size_t count) {
-            return voice_.write(ticket, samples, count);
+            return voice_->write(ticket, samples, count);
         });
-        voice_.finish(job.ticket);
+        voice_->finish(job.ticket);
     }
 }
 
 void EspeakEngine::Speak(const QString& text) {
     // The ticket is taken here, on the caller's thread: whatever was being
     // said stops now, and the status reads "speaking" from this moment on.
-    const std::uint64_t ticket = voice_.begin(sampleRate_);
+    const std::uint64_t ticket = voice_->begin(sampleRate_);
     lastStartFailed_ = ticket == 0;
     if (lastStartFailed_) return;
     {
@@ -77,12 +77,12 @@ void EspeakEngine::Stop() {
         std::lock_guard lock(mutex_);
         pending_.reset();
     }
-    voice_.stop();
+    voice_->stop();
 }
 
 std::int32_t EspeakEngine::Status() {
     if (lastStartFailed_) return -1;
-    return voice_.busy() ? 1 : 0;
+    return voice_->busy() ? 1 : 0;
 }
 
 VoiceSettings EspeakEngine::voiceSettings() const {
@@ -107,8 +107,8 @@ void EspeakEngine::AdjustDialog(QWidget* owner, const QString& title) {
     setVoiceSettings(accepted ? dialog.settings() : before);
 }
 
-void installEspeakEngine(platform::VoiceOutput* voice) {
-    installSpeechEngineMaker([voice]() -> std::unique_ptr<SpeechEngine> { return EspeakEngine::create(voice); });
+void installEspeakEngine() {
+    installSpeechEngineMaker([]() -> std::unique_ptr<SpeechEngine> { return EspeakEngine::create(platform::sharedVoice()); });
 }
 
 } // namespace sound

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -29,10 +30,10 @@ namespace sound {
 
 class EspeakEngine final : public SpeechEngine {
 public:
-    // The engine speaking on `voice`, which must outlive it. Null when there
+    // The engine speaking on `voice`, holding a share of it. Null when there
     // is no voice, or the synthesiser, its Japanese voice or the reading
     // dictionary cannot be loaded, or another engine is alive.
-    static std::unique_ptr<EspeakEngine> create(platform::VoiceOutput* voice);
+    static std::unique_ptr<EspeakEngine> create(std::shared_ptr<platform::VoiceOutput> voice);
     ~EspeakEngine() override;
     EspeakEngine(const EspeakEngine&) = delete;
     EspeakEngine& operator=(const EspeakEngine&) = delete;
@@ -50,7 +51,7 @@ public:
     static QString trialText();
 
 private:
-    explicit EspeakEngine(platform::VoiceOutput& voice) : voice_(voice) {}
+    explicit EspeakEngine(std::shared_ptr<platform::VoiceOutput> voice) : voice_(std::move(voice)) {}
     void run(std::promise<bool> ready);
 
     struct Job {
@@ -58,7 +59,7 @@ private:
         QString text;
     };
 
-    platform::VoiceOutput& voice_;
+    const std::shared_ptr<platform::VoiceOutput> voice_;
     std::thread worker_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
@@ -69,7 +70,8 @@ private:
     bool lastStartFailed_ = false; // the user-interface thread's
 };
 
-// Installs the maker of this engine on `voice` as the program's speech engine.
-void installEspeakEngine(platform::VoiceOutput* voice);
+// Installs the maker of this engine as the program's speech engine: each
+// engine speaks on the voice of the sound output installed when it is made.
+void installEspeakEngine();
 
 } // namespace sound

@@ -11,6 +11,12 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <memory>
@@ -182,4 +188,51 @@ TEST(SdlAudioTiming, OnlyOneInstanceHoldsTheMixer) {
     SdlAudio second(audio::SdlAudioOptions{"dummy", {}, {}});
     EXPECT_FALSE(second.open());
     EXPECT_EQ(second.voice()->begin(22050), 0u);
+}
+
+// An output that stops taking samples, as a sound server does when it
+// suspends the stream: the disk driver writing into a pipe nobody reads.
+TEST(SdlAudioTiming, AWaitOnAnOutputThatStopsTakingSamplesEndsAfterTheSoundAndASecond) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.wav"));
+    ASSERT_TRUE(testing_sound::writeFile(path, testing_sound::sineWav(1000)));
+    const QByteArray pipe = QFile::encodeName(dir.filePath(QStringLiteral("out.pipe")));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    std::atomic<bool> drain{false};
+    std::thread reader([&] {
+        const int fd = ::open(pipe.constData(), O_RDONLY);
+        while (!drain) QThread::msleep(10);
+        char buffer[4096];
+        while (::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        ::close(fd);
+    });
+    qputenv("SDL_DISKAUDIODELAY", "0");
+    auto audio = std::make_unique<SdlAudio>(audio::SdlAudioOptions{"disk", pipe, {}});
+    ASSERT_EQ(audio->sendString(QStringLiteral("open \"%1\" type waveaudio alias xS2 wait").arg(path)), 0);
+    QElapsedTimer t;
+    t.start();
+    EXPECT_NE(audio->sendString(QStringLiteral("play xS2 from 0 wait")), 0);
+    EXPECT_GE(t.elapsed(), 1900);
+    EXPECT_LT(t.elapsed(), 4000);
+    drain = true;
+    audio.reset();
+    reader.join();
+    qunsetenv("SDL_DISKAUDIODELAY");
+}
+
+// The program ends itself on SIGINT and SIGTERM; SDL must not take them.
+TEST(SdlAudioTiming, StartingTheDeviceLeavesTheSignalsAlone) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction before {};
+        ASSERT_EQ(::sigaction(signal, nullptr, &before), 0);
+        ASSERT_EQ(before.sa_handler, SIG_DFL);
+    }
+    SdlAudio audio(audio::SdlAudioOptions{"dummy", {}, {}});
+    ASSERT_TRUE(audio.open());
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction after {};
+        ASSERT_EQ(::sigaction(signal, nullptr, &after), 0);
+        EXPECT_EQ(after.sa_handler, SIG_DFL) << signal;
+    }
 }

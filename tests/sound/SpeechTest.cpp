@@ -96,8 +96,9 @@ TEST(EspeakSynth, ASentenceGivesMoreSpeechThanOneWord) {
 }
 
 TEST(EspeakEngine, SpeaksOnItsThreadIntoTheVoice) {
-    platform::testing::RecordingVoice voice;
-    auto engine = EspeakEngine::create(&voice);
+    const auto shared = std::make_shared<platform::testing::RecordingVoice>();
+    auto& voice = *shared;
+    auto engine = EspeakEngine::create(shared);
     ASSERT_TRUE(engine);
     EXPECT_EQ(engine->Status(), 0);
     voice.hold(true);
@@ -112,8 +113,9 @@ TEST(EspeakEngine, SpeaksOnItsThreadIntoTheVoice) {
 }
 
 TEST(EspeakEngine, StopCutsTheVoiceOffAndANewTextReplacesTheOld) {
-    platform::testing::RecordingVoice voice;
-    auto engine = EspeakEngine::create(&voice);
+    const auto shared = std::make_shared<platform::testing::RecordingVoice>();
+    auto& voice = *shared;
+    auto engine = EspeakEngine::create(shared);
     ASSERT_TRUE(engine);
     const QString longText = QStringLiteral("ご乗車ありがとうございます。このバスは、朝日ヶ丘、桜川港経由、みなと台営業所行きです。");
     engine->Speak(longText);
@@ -134,13 +136,37 @@ TEST(EspeakEngine, StopCutsTheVoiceOffAndANewTextReplacesTheOld) {
 
 TEST(EspeakEngine, NoVoiceNoEngineAndAVoiceThatCannotSoundGivesMinusOne) {
     EXPECT_FALSE(EspeakEngine::create(nullptr));
-    platform::testing::RecordingVoice voice;
+    const auto shared = std::make_shared<platform::testing::RecordingVoice>();
+    auto& voice = *shared;
     voice.refuse = true;
-    auto engine = EspeakEngine::create(&voice);
+    auto engine = EspeakEngine::create(shared);
     ASSERT_TRUE(engine);
     engine->Speak(QStringLiteral("次は"));
     EXPECT_EQ(engine->Status(), -1);
-    EXPECT_FALSE(EspeakEngine::create(&voice)) << "one engine at a time";
+    EXPECT_FALSE(EspeakEngine::create(shared)) << "one engine at a time";
+}
+
+// The program's engine speaks on the output installed when it was made; a
+// test (or anything else) installing another output meanwhile must not pull
+// the voice from under the engine's thread.
+TEST(EspeakEngine, AnOutputReplacedWhileSpeakingLivesUntilTheEngineLetsGo) {
+    auto first = std::make_shared<platform::testing::RecordingAudio>(std::make_shared<platform::testing::AudioScript>());
+    auto* voice = static_cast<platform::testing::RecordingVoice*>(first->voice());
+    const std::weak_ptr<platform::Audio> watch = first;
+    auto previous = platform::install(std::move(first));
+    sound::installEspeakEngine();
+    auto engine = sound::CreateSpeechEngine();
+    ASSERT_TRUE(engine);
+    engine->Speak(QStringLiteral("ご乗車ありがとうございます。このバスは、みなと台営業所行きです。"));
+    platform::install(nullptr); // the output goes while the engine's thread writes to it
+    EXPECT_FALSE(watch.expired());
+    const std::uint64_t ticket = voice->lastTicket();
+    ASSERT_TRUE(waitUntil([&] { return voice->finished(ticket); }));
+    EXPECT_FALSE(voice->samples(ticket).empty()) << "the speech went on into the old voice";
+    engine.reset();
+    EXPECT_TRUE(watch.expired());
+    platform::install(std::move(previous));
+    sound::installSpeechEngineMaker({});
 }
 
 TEST(VoiceAdjustDialog, SlidersStandardValuesAndTrial) {
@@ -161,8 +187,9 @@ TEST(VoiceAdjustDialog, SlidersStandardValuesAndTrial) {
 }
 
 TEST(EspeakEngine, TheAdjustmentIsKeptOnOkAndDroppedOnCancel) {
-    platform::testing::RecordingVoice voice;
-    auto engine = EspeakEngine::create(&voice);
+    const auto shared = std::make_shared<platform::testing::RecordingVoice>();
+    auto& voice = *shared;
+    auto engine = EspeakEngine::create(shared);
     ASSERT_TRUE(engine);
     QWidget owner;
     auto answer = [](bool ok, int rate) {

@@ -114,7 +114,7 @@ public:
 
 private:
     std::shared_ptr<AudioScript> s_;
-    std::unique_ptr<Audio> previous_;
+    std::shared_ptr<Audio> previous_;
 };
 
 } // namespace platform::testing
