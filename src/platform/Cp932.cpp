@@ -1,5 +1,6 @@
 #include "platform/Cp932.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -80,17 +81,12 @@ Converter& fromCp932() {
     return c;
 }
 
-// Converts one code point (as UTF-8) and appends the result; returns false
-// when the code page has no code for it.
-bool encodeOne(iconv_t cd, const QByteArray& utf8, QByteArray& out) {
-    char buffer[16];
-    char* in = const_cast<char*>(utf8.constData());
-    size_t inLeft = size_t(utf8.size());
-    char* o = buffer;
-    size_t outLeft = sizeof buffer;
-    if (iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1)) return false;
-    out.append(buffer, qsizetype(sizeof buffer - outLeft));
-    return true;
+// Bytes of the UTF-8 sequence a lead byte starts (1 for a stray byte).
+size_t utf8Length(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF7) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC0) return 2;
+    return 1;
 }
 
 } // namespace
@@ -100,32 +96,27 @@ QByteArray encode(const QString& text) {
     if (text.isEmpty()) return out;
     Converter& conv = toCp932();
     if (!conv.ok()) return QByteArray(text.size(), '?');
-    // Fast path: the whole text at once; fall back to one character at a time
-    // only when something does not convert.
+    // One pass over the text: where iconv stops at a character the code page
+    // has no code for, a "?" takes its place and conversion goes on after it.
     const QByteArray utf8 = text.toUtf8();
-    out.resize(utf8.size() * 2 + 4);
+    // A character never takes more bytes in CP932 than in UTF-8.
+    out.resize(utf8.size() + 4);
     char* in = const_cast<char*>(utf8.constData());
     size_t inLeft = size_t(utf8.size());
     char* o = out.data();
     size_t outLeft = size_t(out.size());
-    if (iconv(conv.get(), &in, &inLeft, &o, &outLeft) != size_t(-1)) {
-        out.resize(out.size() - qsizetype(outLeft));
-        return out;
-    }
-    out.clear();
     iconv_t cd = conv.get();
-    for (qsizetype i = 0; i < text.size();) {
-        const char32_t cp = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
-                                ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1))
-                                : text.at(i).unicode();
-        const qsizetype units = cp > 0xFFFF ? 2 : 1;
-        const QByteArray one = text.mid(i, units).toUtf8();
-        if (!encodeOne(cd, one, out)) {
-            out.append('?');
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-        i += units;
+    while (inLeft > 0 && iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1)) {
+        if (errno != EILSEQ && errno != EINVAL) break;
+        *o++ = '?';
+        --outLeft;
+        const size_t skip = std::min(utf8Length(static_cast<unsigned char>(*in)), inLeft);
+        in += skip;
+        inLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
+    iconv(cd, nullptr, nullptr, &o, &outLeft);
+    out.resize(out.size() - qsizetype(outLeft));
     return out;
 }
 

@@ -84,6 +84,9 @@ TEST(Cp932, UnmappableAndInvalidNeverFail) {
     // Characters the code page lacks become "?", each one.
     EXPECT_EQ(cp932::encode(QStringLiteral("A😀B")), QByteArray("A?B"));
     EXPECT_EQ(cp932::encode(QStringLiteral("駅é")), bytesOf({0x89, 0x77, '?'}));
+    // Several in a row, at both ends, a lone surrogate: a "?" each, in place.
+    const QString mixed = QStringLiteral("😀駅é😀😀前") + QChar(0xD800) + QStringLiteral("①é");
+    EXPECT_EQ(cp932::encode(mixed), bytesOf({'?', 0x89, 0x77, '?', '?', '?', 0x91, 0x4F, '?', 0x87, 0x40, '?'}));
     EXPECT_FALSE(cp932::canEncode(QStringLiteral("é")));
     EXPECT_TRUE(cp932::canEncode(QStringLiteral("駅前①")));
 
