@@ -5,6 +5,7 @@
 // previous output back.
 
 #include "platform/Audio.h"
+#include "tests/support/ScopedSeam.h"
 
 #include <QString>
 #include <QStringList>
@@ -89,6 +90,7 @@ private:
 
 class RecordingAudio final : public Audio {
 public:
+    using Seam = Audio;
     explicit RecordingAudio(std::shared_ptr<AudioScript> s) : s_(std::move(s)) {}
     int sendString(const QString& command) override {
         s_->commands << command;
@@ -101,20 +103,9 @@ private:
     RecordingVoice voice_;
 };
 
-class ScopedAudio {
+class ScopedAudio : public testing_support::ScopedSeam<AudioScript, RecordingAudio> {
 public:
-    ScopedAudio() : s_(std::make_shared<AudioScript>()) { previous_ = install(std::make_unique<RecordingAudio>(s_)); }
-    ~ScopedAudio() { install(std::move(previous_)); }
-    ScopedAudio(const ScopedAudio&) = delete;
-    ScopedAudio& operator=(const ScopedAudio&) = delete;
-
-    AudioScript& script() { return *s_; }
-    AudioScript* operator->() { return s_.get(); }
     QStringList& commands() { return s_->commands; }
-
-private:
-    std::shared_ptr<AudioScript> s_;
-    std::shared_ptr<Audio> previous_;
 };
 
 } // namespace platform::testing

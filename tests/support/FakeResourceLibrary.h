@@ -6,6 +6,7 @@
 // ScopedResourceLibrary installs it and puts the previous one back.
 
 #include "platform_ui/ResourceLibrary.h"
+#include "tests/support/ScopedSeam.h"
 
 #include <functional>
 #include <memory>
@@ -76,6 +77,7 @@ struct ResourceScript {
 
 class FakeResourceLibrary final : public ResourceLibrary {
 public:
+    using Seam = ResourceLibrary;
     explicit FakeResourceLibrary(std::shared_ptr<ResourceScript> s) : s_(std::move(s)) {}
 
     std::int32_t Call_dlg100(OwnerWindow owner, std::int16_t keta, std::int16_t& zeroMode, std::int16_t& shift,
@@ -134,21 +136,6 @@ private:
     std::unique_ptr<ResourceLibrary> real_ = makeQtResourceLibrary();
 };
 
-class ScopedResourceLibrary {
-public:
-    ScopedResourceLibrary() : s_(std::make_shared<ResourceScript>()) {
-        previous_ = install(std::make_unique<FakeResourceLibrary>(s_));
-    }
-    ~ScopedResourceLibrary() { install(std::move(previous_)); }
-    ScopedResourceLibrary(const ScopedResourceLibrary&) = delete;
-    ScopedResourceLibrary& operator=(const ScopedResourceLibrary&) = delete;
-
-    ResourceScript& script() { return *s_; }
-    ResourceScript* operator->() { return s_.get(); }
-
-private:
-    std::shared_ptr<ResourceScript> s_;
-    std::unique_ptr<ResourceLibrary> previous_;
-};
+using ScopedResourceLibrary = testing_support::ScopedSeam<ResourceScript, FakeResourceLibrary>;
 
 } // namespace ZelP4Res::testing

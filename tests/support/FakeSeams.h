@@ -5,6 +5,7 @@
 
 #include "platform/ProgramIdentity.h"
 #include "platform/Seams.h"
+#include "tests/support/ScopedSeam.h"
 
 #include <QCoreApplication>
 #include <deque>
@@ -24,6 +25,7 @@ struct MessageLog {
 
 class RecordingMessageBoxes final : public MessageBoxes {
 public:
+    using Seam = MessageBoxes;
     explicit RecordingMessageBoxes(std::shared_ptr<MessageLog> log) : log_(std::move(log)) {}
     MsgAnswer show(const MessageRequest& request) override {
         log_->shown.push_back(request);
@@ -45,22 +47,11 @@ private:
     std::shared_ptr<MessageLog> log_;
 };
 
-class ScopedMessageBoxes {
+class ScopedMessageBoxes : public testing_support::ScopedSeam<MessageLog, RecordingMessageBoxes> {
 public:
-    ScopedMessageBoxes() : log_(std::make_shared<MessageLog>()) {
-        previous_ = install(std::make_unique<RecordingMessageBoxes>(log_));
-    }
-    ~ScopedMessageBoxes() { install(std::move(previous_)); }
-    ScopedMessageBoxes(const ScopedMessageBoxes&) = delete;
-    ScopedMessageBoxes& operator=(const ScopedMessageBoxes&) = delete;
-
-    MessageLog& log() { return *log_; }
-    const std::vector<MessageRequest>& shown() const { return log_->shown; }
-    void answer(MsgAnswer a) { log_->answers.push_back(a); }
-
-private:
-    std::shared_ptr<MessageLog> log_;
-    std::unique_ptr<MessageBoxes> previous_;
+    MessageLog& log() { return *s_; }
+    const std::vector<MessageRequest>& shown() const { return s_->shown; }
+    void answer(MsgAnswer a) { s_->answers.push_back(a); }
 };
 
 // ---- time: waits and the clock together -------------------------------------------
@@ -82,6 +73,7 @@ struct FakeTimeState {
 
 class FakeWaits final : public Waits {
 public:
+    using Seam = Waits;
     explicit FakeWaits(std::shared_ptr<FakeTimeState> s) : s_(std::move(s)) {}
     void Sleep(int ms) override {
         s_->sleeps.push_back(ms);
@@ -112,6 +104,7 @@ private:
 
 class FakeClock final : public Clock {
 public:
+    using Seam = Clock;
     explicit FakeClock(std::shared_ptr<FakeTimeState> s) : s_(std::move(s)) {}
     QDateTime now() const override { return s_->wall; }
     qint64 monotonicNs() const override { return s_->monotonicNs; }
@@ -120,26 +113,9 @@ private:
     std::shared_ptr<FakeTimeState> s_;
 };
 
-class ScopedFakeTime {
+class ScopedFakeTime : public testing_support::ScopedSeam<FakeTimeState, FakeWaits, FakeClock> {
 public:
-    ScopedFakeTime() : s_(std::make_shared<FakeTimeState>()) {
-        previousWaits_ = install(std::unique_ptr<Waits>(std::make_unique<FakeWaits>(s_)));
-        previousClock_ = install(std::unique_ptr<Clock>(std::make_unique<FakeClock>(s_)));
-    }
-    ~ScopedFakeTime() {
-        install(std::move(previousWaits_));
-        install(std::move(previousClock_));
-    }
-    ScopedFakeTime(const ScopedFakeTime&) = delete;
-    ScopedFakeTime& operator=(const ScopedFakeTime&) = delete;
-
     FakeTimeState& state() { return *s_; }
-    FakeTimeState* operator->() { return s_.get(); }
-
-private:
-    std::shared_ptr<FakeTimeState> s_;
-    std::unique_ptr<Waits> previousWaits_;
-    std::unique_ptr<Clock> previousClock_;
 };
 
 // ---- the program's identity ----------------------------------------------------

@@ -4,6 +4,7 @@
 // back.
 
 #include "platform_ui/Shell.h"
+#include "tests/support/ScopedSeam.h"
 
 #include <QStringList>
 #include <memory>
@@ -17,6 +18,7 @@ struct ShellLog {
 
 class RecordingShell final : public Shell {
 public:
+    using Seam = Shell;
     explicit RecordingShell(std::shared_ptr<ShellLog> log) : log_(std::move(log)) {}
     bool openFolder(const QString& path) override {
         log_->opened << path;
@@ -27,18 +29,6 @@ private:
     std::shared_ptr<ShellLog> log_;
 };
 
-class ScopedShell {
-public:
-    ScopedShell() : log_(std::make_shared<ShellLog>()) { previous_ = install(std::make_unique<RecordingShell>(log_)); }
-    ~ScopedShell() { install(std::move(previous_)); }
-    ScopedShell(const ScopedShell&) = delete;
-    ScopedShell& operator=(const ScopedShell&) = delete;
-
-    ShellLog* operator->() { return log_.get(); }
-
-private:
-    std::shared_ptr<ShellLog> log_;
-    std::unique_ptr<Shell> previous_;
-};
+using ScopedShell = testing_support::ScopedSeam<ShellLog, RecordingShell>;
 
 } // namespace platform_ui::testing
