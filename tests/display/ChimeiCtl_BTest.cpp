@@ -138,94 +138,6 @@ TEST_F(StopNameStrip, ShortNamesStandStillAtTheirPlacesAndLightNothingElse) {
     EXPECT_TRUE(time->sleeps.empty());
 }
 
-TEST_F(StopNameStrip, VerticalWritingTurnsMovesAndReplacesSigns) {
-    // The long-vowel mark becomes a vertical stroke: one column of dots.
-    ctl.SetChimei(u8("ー"));
-    Dots d = at(80);
-    EXPECT_EQ(d, glyph("丨")) << d.art();
-    EXPECT_LE(d.ink().width(), 2) << d.art();
-    EXPECT_GE(d.ink().height(), 12) << d.art();
-
-    // The opening bracket is turned into an arch over the text: wide and flat,
-    // open at the bottom.
-    ctl.SetChimei(u8("（"));
-    d = at(80);
-    EXPECT_EQ(d, glyphDots(font, u8("（"), kGothicTypeface, {}, true)) << d.art();
-    EXPECT_NE(d, glyph("（")) << d.art();
-    const QRect ink = d.ink();
-    EXPECT_GT(ink.width(), 2 * ink.height()) << d.art();
-    // The ends of the arch hang lower than its middle.
-    int endRow = -1, midRow = 99;
-    for (int y = 0; y < 16; ++y) {
-        if (d.lit[ink.left()][y]) endRow = std::max(endRow, y);
-        if (d.lit[ink.center().x()][y]) midRow = std::min(midRow, y);
-    }
-    EXPECT_GT(endRow, midRow) << d.art();
-
-    // The full stop goes to the upper right of its cell.
-    ctl.SetChimei(u8("。"));
-    d = at(80);
-    EXPECT_EQ(d, glyphDots(font, u8("。"), kGothicTypeface, QPoint(10, -10))) << d.art();
-    ASSERT_GT(d.count(), 0);
-    EXPECT_GE(d.ink().left(), 8) << d.art();
-    EXPECT_LT(d.ink().bottom(), 8) << d.art();
-}
-
-TEST_F(StopNameStrip, FontModeChoosesTheTypefacePerCharacter) {
-    struct Row {
-        int fontMode;
-        const char* name;
-        int top;
-        const char* printed;
-        QString face;
-    };
-    // The long-vowel mark is drawn as the stroke "丨" in the typeface the
-    // stroke takes: a kanji, so Gothic under mode 2 and Mincho under mode 3.
-    const Row rows[] = {
-        {4, "A", 0, "A", kMinchoTypeface},    {2, "A", 0, "A", kGothicTypeface},    {2, "あ", 80, "あ", kMinchoTypeface},
-        {0, "あ", 80, "あ", kGothicTypeface}, {2, "ー", 80, "丨", kGothicTypeface}, {3, "ー", 80, "丨", kMinchoTypeface},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(std::string(r.name) + " in font mode " + std::to_string(r.fontMode));
-        // The other typeface prints other dots: the row tells them apart.
-        const QString other = r.face == kGothicTypeface ? kMinchoTypeface : kGothicTypeface;
-        ASSERT_NE(glyph(r.printed, r.face), glyph(r.printed, other));
-        ctl.setFontMode(std::int16_t(r.fontMode));
-        ctl.SetChimei(u8(r.name));
-        EXPECT_EQ(at(r.top), glyph(r.printed, r.face)) << at(r.top).art();
-    }
-
-    // Bold takes effect with the next name.
-    ctl.setFontMode(0);
-    ctl.SetChimei(u8("あ"));
-    ctl.setFontBold(true);
-    EXPECT_EQ(at(80), glyph("あ"));
-    ctl.SetChimei(u8("あ"));
-    EXPECT_GT(at(80).count(), glyph("あ").count());
-}
-
-TEST_F(StopNameStrip, ColoursApplyAsTheDeviceDoes) {
-    EXPECT_EQ(ctl.BackColor(), 0x808080);
-    EXPECT_EQ(ctl.ForeColor(), 0x00BEFF);
-    ctl.SetChimei(u8("駅"));
-    const int litBefore = at(80).count();
-    ASSERT_GT(litBefore, 0);
-
-    // A new lit colour leaves the dots already drawn alone.
-    ctl.setForeColor(0x0000FF);
-    const QImage& img = ctl.canvasImage();
-    int oldColour = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) oldColour += img.pixel(x, y) == QColor(255, 190, 0).rgb();
-    EXPECT_EQ(oldColour, litBefore);
-
-    // A new background blanks the strip, viewport and canvas alike.
-    ctl.setBackColor(0x203040);
-    EXPECT_TRUE(allBackground(ctl));
-    ctl.resize(35, 192);
-    EXPECT_EQ(ctl.grab().toImage().pixelColor(10, 100), QColor(0x40, 0x30, 0x20));
-}
-
 // ---- persistence ---------------------------------------------------------------------
 
 TEST(ChimeiCtl_B, SettingsAreSavedInOrderWithoutDefaultsAndRestored) {
@@ -460,39 +372,6 @@ TEST_F(StopNameStrip, TheStartWaitIsAPlainWaitBeforeAnythingMoves) {
 }
 
 // ---- bad input ------------------------------------------------------------------------
-
-TEST_F(StopNameStrip, AnyTextDrawsWithoutHarm) {
-    // Scrolling names are ended at once by the next event round.
-    bool inside = false;
-    time->onEvents = [&] {
-        if (!ctl.isScrolling() || inside) return;
-        inside = true;
-        ctl.SetChimei(u8("駅"));
-        inside = false;
-    };
-    const QString texts[] = {
-        QStringLiteral("ABC"),                // odd byte count
-        u8("Aあ"),                            // splits a double-byte code
-        u8("aあbいcうdえeお"),                // mixed widths, odd pairing
-        u8("ｶﾞｲﾄﾞ駅"),                        // half-width katakana
-        u8("😀☃ü名前\u0000\t"),              // not in the code page, controls
-        u8("①②③㈱髙﨑"),                      // extension rows
-        QString(5000, QChar(0x3042)),         // hundreds and thousands of characters
-        QString(200001, QLatin1Char('Z')),    // absurd length, odd
-    };
-    for (const QString& t : texts) {
-        ctl.SetChimei(t);
-        EXPECT_FALSE(ctl.isScrolling());
-        EXPECT_GE(ctl.canvasHeight(), 192);
-        EXPECT_LE(ctl.canvasHeight(), 4096 * 32);
-    }
-    // Even odd count: the last half-width character is shown, not lost.
-    ctl.SetChimei(QStringLiteral("ABCDEFGHIJK")); // 11 bytes: six units
-    EXPECT_EQ(at(160), glyph("K"));
-    // DrawDot16 is public and copes with anything it is handed.
-    ctl.DrawDot16(-50, 100000, QByteArray("\x81"));
-    ctl.DrawDot16(2, 0, u8("駅"));
-}
 
 TEST(ChimeiCtl_B, DeletingTheStripFromInsideItsLoopEndsTheLoopSafely) {
     ScopedFakeTime time;

@@ -151,17 +151,3 @@ TEST(Form1Window, ACloseRequestFromTheWindowSystemIsRefused) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(form.windowHandle()->isVisible());
 }
-
-TEST(Form1Window, LeftPressOnTheFaceDragsOthersDoNot) {
-    Form1 form;
-    int drags = 0;
-    form.startDrag = [&] { ++drags; };
-    form.show();
-    QTest::mousePress(&form, Qt::RightButton, {}, QPoint(400, 5));
-    EXPECT_EQ(drags, 0);
-    // On a fare cell: the cell takes the press.
-    QTest::mousePress(&form, Qt::LeftButton, {}, display::fareCellRect(20).center());
-    EXPECT_EQ(drags, 0);
-    QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(400, 5));
-    EXPECT_EQ(drags, 1);
-}

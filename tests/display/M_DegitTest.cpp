@@ -104,28 +104,6 @@ TEST_F(CellTest, DigitsLightDifferentSegmentsAndMinusOnlyTheMiddle) {
     }
 }
 
-TEST_F(CellTest, EachSizeClassHasItsPixelSizeAndKetaResizes) {
-    struct Expect {
-        int sizeClass, width, height;
-    };
-    for (const Expect e : {Expect{0, 13, 20}, Expect{1, 17, 26}, Expect{2, 19, 29}, Expect{3, 11, 15}, Expect{9, 13, 20}}) {
-        cell.setDegitSize(std::int16_t(e.sizeClass));
-        cell.setKeta(3);
-        EXPECT_EQ(cell.size(), QSize(3 * e.width, e.height)) << "size class " << e.sizeClass;
-        EXPECT_EQ(cell.grab().toImage().size(), cell.size());
-    }
-    EXPECT_EQ(cell.DegitSize(), 0); // 9 is stored as 0
-
-    cell.setKeta(16);
-    EXPECT_EQ(cell.Keta(), 4);
-    EXPECT_EQ(cell.width(), 4 * 13);
-    cell.setKeta(15);
-    EXPECT_EQ(cell.width(), 15 * 13);
-    cell.setKeta(0);
-    EXPECT_EQ(cell.Keta(), 4);
-    EXPECT_EQ(cell.width(), 4 * 13);
-}
-
 TEST_F(CellTest, WriteRulesOfTheFormattingProperties) {
     // Zero mode: 4 and above are 0, negative modes are kept; zero fill: at
     // most 4, no lower bound; shift 0 to 3; any style.
@@ -184,16 +162,6 @@ TEST_F(CellTest, LampTestAndBlankIgnoreTheFormattingAndKeepIt) {
     EXPECT_EQ(cell.Value(), QVariant(QString()));
 }
 
-TEST_F(CellTest, FaceIsKeptAndRepaintedWithoutARedraw) {
-    cell.setValue(88);
-    const QImage drawn = cell.face().copy();
-    // A repaint of an uncovered face draws the kept image.
-    QImage target(cell.size(), QImage::Format_RGB32);
-    target.fill(Qt::white);
-    cell.render(&target);
-    EXPECT_EQ(target.convertToFormat(QImage::Format_RGB32), drawn.convertToFormat(QImage::Format_RGB32));
-}
-
 TEST_F(CellTest, SettingsDialogResultAndValuesComeBackAsTheDialogLeftThem) {
     ScopedResourceLibrary library;
     library->onDlg100 = [](std::int16_t, std::int16_t& zeroMode, std::int16_t& shift, std::int16_t& fillZero) {
@@ -224,15 +192,6 @@ TEST_F(CellTest, SettingsDialogResultAndValuesComeBackAsTheDialogLeftThem) {
     library->onDlg100 = nullptr;
     EXPECT_EQ(cell.ShowSetDlg(), 0);
     EXPECT_EQ(cell.Shift(), 9);
-}
-
-TEST_F(CellTest, DoubleClickRaisesDblClickOnly) {
-    int raised = 0;
-    QObject::connect(&cell, &M_Degit::DblClick, [&] { ++raised; });
-    const QImage before = cell.grab().toImage();
-    QTest::mouseDClick(&cell, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(raised, 1);
-    EXPECT_EQ(cell.grab().toImage(), before);
 }
 
 TEST(M_DegitProperties, KeptSettingsSkipDefaultsKeepOrderAndIgnoreCase) {

@@ -296,28 +296,6 @@ TEST_F(OptionTest, SetPropPutsTheDialogsSettingsOnTheDisplay) {
     EXPECT_EQ(backlight.clicks, std::vector<std::int16_t>{2});
 }
 
-TEST_F(OptionTest, SetPropWithGreyBoxesAndNoFontChosen) {
-    dialog->Check1->setCheckState(Qt::PartiallyChecked);
-    dialog->Check4->setCheckState(Qt::PartiallyChecked);
-    dialog->Combo3->setCurrentIndex(-1);
-    display.ChimeiCtl->setFontBold(true);
-    dialog->SetProp();
-    EXPECT_FALSE(display.lblSeiriNum[1]->isHidden()); // grey shows the labels
-    EXPECT_FALSE(display.ChimeiCtl->FontBold());      // grey is not bold
-    EXPECT_EQ(display.ChimeiCtl->FontMode(), -1);      // none chosen passes through
-}
-
-TEST_F(OptionTest, HiddenLabelsStillGetTheirColourAndNumbers) {
-    dialog->Check1->setCheckState(Qt::Unchecked);
-    dialog->Combo2->setCurrentIndex(5);
-    dialog->Command5[0]->setBackColor(0x00FF00);
-    dialog->SetProp();
-    for (int k = 1; k <= 84; ++k) EXPECT_TRUE(display.lblSeiriNum[size_t(k)]->isHidden()) << k;
-    EXPECT_EQ(display.lblSeiriNum[1]->text(), QStringLiteral("無 券"));
-    EXPECT_EQ(display.lblSeiriNum[2]->text(), QStringLiteral("２"));
-    EXPECT_EQ(labelColour(20), QColor(0, 255, 0));
-}
-
 // ---- the labels themselves -------------------------------------------------------------------
 
 TEST_F(OptionTest, TicketLabelsChangeSchemeAndLabelOnesSize) {

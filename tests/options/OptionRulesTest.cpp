@@ -63,14 +63,3 @@ TEST(TicketLabelTexts, GreyZeroPadAndSchemesBeyondTheList) {
     EXPECT_EQ(plan.texts[1], QString());
     for (int k = 2; k <= 84; ++k) EXPECT_FALSE(plan.texts[size_t(k)].has_value()) << k;
 }
-
-TEST(TicketLabelTexts, SchemeListAndErrorMessage) {
-    const QStringList items = numberingSchemeItems();
-    ASSERT_EQ(items.size(), kNumberingSchemeCount);
-    EXPECT_EQ(items[0], QStringLiteral("1,2,3... 84 （既定の表示）"));
-    EXPECT_EQ(items[1], QStringLiteral("0,1,2... 83"));
-    EXPECT_EQ(items[7], QStringLiteral("「券なし」、2,3... 84"));
-    EXPECT_EQ(items[10], QStringLiteral("(無地)、1,2... 83"));
-    EXPECT_EQ(ticketLabelErrorText(7, QStringLiteral("メモリが不足しています。")),
-              QStringLiteral("エラーです！\r\n\r\nコード：7\r\n\r\n内容：メモリが不足しています。\r\n\r\nモジュール：IniIO-SeirikenNumSet( )"));
-}

@@ -25,86 +25,7 @@ QByteArray nulPairs(std::initializer_list<const char*> parts) {
     return b + '\0';
 }
 
-QStringList items(const QComboBox* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
-    return texts;
-}
-
-QStringList numbers(int last) {
-    QStringList texts;
-    for (int n = 1; n <= last; ++n) texts << QString::number(n);
-    return texts;
-}
-
 } // namespace
-
-TEST_F(OptionTest, ComesUpHiddenWithItsListsFilledAndTodaysDate) {
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("オプション"));
-    EXPECT_TRUE(dialog->isModal());
-    EXPECT_FALSE(dialog->isVisible());
-
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(items(dialog->Combo4[size_t(i)]), numbers(84)) << i;
-        EXPECT_EQ(dialog->Combo4[size_t(i)]->currentIndex(), 0);
-    }
-    EXPECT_EQ(items(dialog->Combo4[4]), numbers(150));
-    EXPECT_EQ(items(dialog->Combo1), numbers(150));
-    EXPECT_EQ(dialog->Combo1->currentIndex(), 0);
-    EXPECT_EQ(items(dialog->Combo2), options::numberingSchemeItems());
-    EXPECT_EQ(dialog->Combo2->currentIndex(), 0);
-    EXPECT_EQ(items(dialog->Combo3),
-              (QStringList{QStringLiteral("ゴシック体"), QStringLiteral("明朝体"), QStringLiteral("漢字はゴシック、それ以外は明朝"),
-                           QStringLiteral("漢字は明朝、それ以外はゴシック"), QStringLiteral("英数字はゴシック、それ以外は明朝")}));
-    EXPECT_EQ(dialog->Combo3->currentIndex(), -1);
-    EXPECT_EQ(dialog->Label10->text(), QStringLiteral("2026/12/06"));
-    EXPECT_EQ(dialog->M_Degit1->DegitSize(), 0);
-    EXPECT_EQ(dialog->txtSelectSound[2], nullptr);
-    EXPECT_EQ(dialog->cmdSelectSound[2], nullptr);
-
-    // The factory state: labels on in their colours, built-in panels,
-    // the default sounds' play modes, the system date per print.
-    EXPECT_EQ(dialog->Check1->checkState(), Qt::Checked);
-    EXPECT_EQ(dialog->Command5[1]->BackColor(), 0xC0FFC0);
-    EXPECT_TRUE(dialog->Option3[0]->isChecked());
-    EXPECT_TRUE(dialog->Option3[7]->isChecked() && dialog->Option3[3]->isChecked() && dialog->Option3[4]->isChecked());
-    EXPECT_TRUE(dialog->Option6[1]->isChecked());
-    EXPECT_TRUE(dialog->Option7[0]->isChecked());
-    EXPECT_TRUE(dialog->Option4[0]->isChecked());
-    EXPECT_EQ(dialog->Command9[1]->BackColor(), 0x00FFFF);
-    // Building the dialog leaves the display alone.
-    EXPECT_TRUE(backlight.clicks.empty());
-}
-
-TEST_F(OptionTest, PageButtonsShowOnePageAtATime) {
-    const QString captions[6] = {QStringLiteral("運賃データと　放送用データ"), QStringLiteral("パネルと整理券番号表示"),
-                                 QStringLiteral("デジタル部品と情報用数字"),   QStringLiteral("停名の設定"),
-                                 QStringLiteral("サウンド"),                   QStringLiteral("　　整理券　　　プレビュー")};
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    EXPECT_EQ(dialog->pages->currentWidget(), dialog->Frame1[0]);
-    for (int i : {3, 1, 5, 0, 4, 2}) {
-        EXPECT_EQ(dialog->Option1[size_t(i)]->text(), captions[i]);
-        QTest::mouseClick(dialog->Option1[size_t(i)], Qt::LeftButton);
-        EXPECT_TRUE(dialog->Option1[size_t(i)]->isChecked());
-        EXPECT_EQ(dialog->pages->currentWidget(), dialog->Frame1[size_t(i)]) << i;
-        for (int j = 0; j < 6; ++j) EXPECT_EQ(dialog->Frame1[size_t(j)]->isVisible(), j == i) << i << " " << j;
-    }
-    EXPECT_EQ(options::PageButton::shownText(captions[5]), QStringLiteral("整理券\nプレビュー"));
-
-    QTest::mouseClick(dialog->Option1[4], Qt::LeftButton);
-    const QSize size = dialog->size();
-    QTest::mouseClick(dialog->Option5[1], Qt::LeftButton);
-    EXPECT_EQ(dialog->soundPages->currentWidget(), dialog->Frame2[1]);
-    QTest::mouseClick(dialog->Option5[0], Qt::LeftButton);
-    EXPECT_EQ(dialog->soundPages->currentWidget(), dialog->Frame2[0]);
-    EXPECT_EQ(dialog->Frame2[0]->title(),
-              QStringLiteral("放送前のサウンド：※音声合成放送機能が有効でない場合は以下の設定は意味を持ちません。"));
-    // The dialog keeps its size whatever page shows.
-    QTest::mouseClick(dialog->Option1[3], Qt::LeftButton);
-    dialog->chkUseSeiriPrev->click();
-    EXPECT_EQ(dialog->size(), size);
-}
 
 TEST_F(OptionTest, DependentControlsFollowTheirSwitches) {
     // Labels on: their settings usable; off: not.
@@ -203,45 +124,6 @@ TEST_F(OptionTest, OpenShowsTheFolderAndIgnoresEveryFailure) {
     dialog->Command10[0]->click(); // empty: nothing to ask
     EXPECT_EQ(shell->opened, QStringList{QStringLiteral("/data/放送")});
     EXPECT_TRUE(boxes.shown().empty());
-}
-
-TEST_F(OptionTest, ColourButtonsUseTheChooserWithTheCustomColours) {
-    mdlIniIo::record().CustomColors.fill(0);
-    mdlIniIo::record().CustomColors[3] = 0x123456;
-    library->onColor = [](std::int32_t& colour, ZelP4Res::CustomColorTable& custom) {
-        colour = 0x0000FF;
-        custom[0] = 0x00AA00;
-        return 1;
-    };
-    dialog->Command8[2]->click();
-    ASSERT_EQ(library->colors.size(), 1u);
-    EXPECT_EQ(library->colors[0].color, 0x72D2F8); // offered: the button's colour
-    EXPECT_EQ(library->colors[0].customColors[3], 0x123456);
-    EXPECT_EQ(library->colors[0].owner, dialog.get());
-    EXPECT_EQ(dialog->Command8[2]->BackColor(), 0x0000FF);
-    EXPECT_EQ(mdlIniIo::record().CustomColors[0], 0x00AA00); // the chooser's table is kept
-    // The preview follows, and shows it.
-    EXPECT_EQ(dialog->M_Degit1->DegitForeColor(), 0x0000FF);
-    EXPECT_EQ(dialog->M_Degit1->BackColor(), dialog->Command8[0]->BackColor());
-
-    dialog->Command5[0]->click();
-    dialog->Command9[1]->click();
-    EXPECT_EQ(dialog->Command5[0]->BackColor(), 0x0000FF);
-    EXPECT_EQ(dialog->Command9[1]->BackColor(), 0x0000FF);
-
-    // Cancelled: nothing changes.
-    library->onColor = nullptr;
-    dialog->Command8[0]->click();
-    EXPECT_EQ(dialog->Command8[0]->BackColor(), 0x808080);
-
-    // What the user sees: the button's face is its colour.
-    dialog->Command9[0]->setBackColor(0x00FF00);
-    dialog->show();
-    dialog->Option1[3]->click();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    const QImage face = dialog->Command9[0]->grab().toImage();
-    EXPECT_EQ(face.pixel(face.rect().center()), qRgb(0, 255, 0));
-    EXPECT_EQ(dialog->Command9[0]->accessibleDescription(), QStringLiteral("#00ff00"));
 }
 
 TEST_F(OptionTest, DateChooserSetsTheFixedDateUnlessCancelled) {

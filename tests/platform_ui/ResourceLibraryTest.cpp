@@ -95,38 +95,6 @@ TEST(ResourceLibraryColors, SixteenCustomColoursCarriedTheSeventeenthKept) {
     EXPECT_EQ(out[16], 0x123456);
 }
 
-TEST(ResourceLibraryDialogs, ColourChooserStartsAtTheColourAndWritesBackOnlyWhenChosen) {
-    auto library = makeQtResourceLibrary();
-    CustomColorTable table{};
-    table[3] = 0x00FF00;
-    table[16] = 0x0BADF0;
-    std::int32_t colour = 0x336699;
-    QColor offered;
-    whenDialogOpens([&](QDialog* d) {
-        auto* chooser = qobject_cast<QColorDialog*>(d);
-        ASSERT_NE(chooser, nullptr);
-        offered = chooser->currentColor();
-        chooser->setCurrentColor(QColor(1, 2, 3));
-        QColorDialog::setCustomColor(5, QColor(10, 20, 30));
-        chooser->accept();
-    });
-    EXPECT_NE(library->Zel3ChooseColor(nullptr, colour, table), 0);
-    EXPECT_EQ(offered, QColor(0x99, 0x66, 0x33));
-    EXPECT_EQ(colour, 0x030201);
-    EXPECT_EQ(table[3], 0x00FF00);
-    EXPECT_EQ(table[5], 0x1E140A);
-    EXPECT_EQ(table[16], 0x0BADF0);
-
-    whenDialogOpens([](QDialog* d) {
-        QColorDialog::setCustomColor(6, QColor(9, 9, 9));
-        d->reject();
-    });
-    const CustomColorTable before = table;
-    EXPECT_EQ(library->Zel3ChooseColor(nullptr, colour, table), 0);
-    EXPECT_EQ(colour, 0x030201);
-    EXPECT_EQ(table, before);
-}
-
 TEST(ResourceLibraryDialogs, DigitSettingsDialogEditsTheThreeValues) {
     auto library = makeQtResourceLibrary();
     std::int16_t zeroMode = 1, shift = 1, fillZero = 0;
@@ -210,15 +178,4 @@ TEST(ResourceLibraryDialogs, TextBoxAndOperatingSystemName) {
     const QByteArray os = library->GetOsInfo();
     EXPECT_FALSE(os.isEmpty());
     EXPECT_NE(os, QByteArray("Windows Vista"));
-}
-
-TEST(ResourceLibrarySeam, TheFakeIsUsedWhileInstalledAndTheQtOneAfter) {
-    {
-        ZelP4Res::testing::ScopedResourceLibrary fake;
-        fake->folderAnswer = cp932::encode(QStringLiteral("/データ"));
-        EXPECT_EQ(Zel3FolderDlg(nullptr, "x"), cp932::encode(QStringLiteral("/データ")));
-        EXPECT_EQ(fake->folders.size(), 1u);
-        EXPECT_EQ(GetOsInfo(), fake->osName);
-    }
-    EXPECT_EQ(dynamic_cast<ZelP4Res::testing::FakeResourceLibrary*>(&resourceLibrary()), nullptr);
 }

@@ -169,27 +169,8 @@ TEST(EspeakEngine, AnOutputReplacedWhileSpeakingLivesUntilTheEngineLetsGo) {
     sound::installSpeechEngineMaker({});
 }
 
-TEST(VoiceAdjustDialog, SlidersStandardValuesAndTrial) {
-    std::vector<VoiceSettings> trials;
-    sound::VoiceAdjustDialog dialog(nullptr, QStringLiteral("音声の調節"), VoiceSettings{200, 60, 80},
-                                    [&trials](const VoiceSettings& s) { trials.push_back(s); });
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("音声の調節"));
-    EXPECT_EQ(dialog.settings(), (VoiceSettings{200, 60, 80}));
-    dialog.rateSlider->setValue(300);
-    dialog.trialButton->click();
-    ASSERT_EQ(trials.size(), 1u);
-    EXPECT_EQ(trials[0], (VoiceSettings{300, 60, 80}));
-    dialog.standardButton->click();
-    EXPECT_EQ(dialog.settings(), VoiceSettings{});
-    // Out of range values are held to the sliders' ends.
-    dialog.setSettings(VoiceSettings{1000, -5, 999});
-    EXPECT_EQ(dialog.settings(), (VoiceSettings{VoiceSettings::kRateMax, 0, VoiceSettings::kVolumeMax}));
-}
-
 TEST(EspeakEngine, TheAdjustmentIsKeptOnOkAndDroppedOnCancel) {
-    const auto shared = std::make_shared<platform::testing::RecordingVoice>();
-    auto& voice = *shared;
-    auto engine = EspeakEngine::create(shared);
+    auto engine = EspeakEngine::create(std::make_shared<platform::testing::RecordingVoice>());
     ASSERT_TRUE(engine);
     QWidget owner;
     auto answer = [](bool ok, int rate) {

@@ -118,8 +118,6 @@ std::vector<QString> lines(std::initializer_list<const char*> texts) {
     return out;
 }
 
-QByteArray withCrLf(QByteArray text) { return text.replace("\n", "\r\n"); }
-
 } // namespace
 
 TEST(GtfsCsv, ReadsUntidyFilesByTheirHeader) {
@@ -201,19 +199,6 @@ TEST(GtfsRoute, FiveStopsInZones) {
     EXPECT_TRUE(back.Notes.isEmpty());
 }
 
-TEST(GtfsRoute, TicketPerZoneSharesNumbersWithinAZone) {
-    EXPECT_EQ(gtfs::ticketNumbers({"A", "A", "B", "", "", "B", "A", "A"}, true), (std::vector<int>{1, 1, 2, 3, 4, 5, 6, 6}));
-    EXPECT_EQ(gtfs::ticketNumbers({"A", "A", "B"}, false), (std::vector<int>{1, 2, 3}));
-    const BuiltRoute b = build(zoneFeed(), QStringLiteral("R1"), {}, {false, true});
-    EXPECT_EQ(b.TicketCount, 3);
-    // Ticket 1 is issued at 中央駅前 and 市役所前: at 市役所前 it is a ride within zone Z1.
-    EXPECT_EQ(table(b), lines({"中央駅前 1:",
-                               "市役所前 1: 170",
-                               "本町三丁目 2: 210 -1",
-                               "髙島屋前 3: 230 210 -1",
-                               "市民病院 3: 230 210 170 -1"}));
-}
-
 TEST(GtfsRoute, FlatFares) {
     Files f = zoneFeed();
     // No fare_rules.txt: the one fare applies to every ride.
@@ -266,65 +251,6 @@ TEST(GtfsRoute, RidesWithoutARuleAreMinusOne) {
     EXPECT_EQ(table(build(f)).back(), QStringLiteral("市民病院 5: 250 250 -1 -1"));
 }
 
-TEST(GtfsRoute, UntidyFeedsReadTheSame) {
-    const BuiltRoute tidy = build(zoneFeed());
-    // Byte order marks and CR LF everywhere.
-    Files crlf;
-    for (const auto& [name, bytes] : zoneFeed()) crlf[name] = "\xEF\xBB\xBF" + withCrLf(bytes);
-    const BuiltRoute b = build(crlf);
-    EXPECT_EQ(b.Fare, tidy.Fare);
-    EXPECT_EQ(b.Tape, tidy.Tape);
-
-    // Rows longer than their header (a trailing comma on every row, or
-    // columns the header forgot), columns reordered, quoted values with spaces.
-    Files longRows = zoneFeed();
-    longRows["stops.txt"] = "zone_id,stop_name,stop_id\n"
-                            "Z1,中央駅前,S1,35.0,139.0,\n"
-                            "Z1,\"市役所前\",S2,35.0,139.0,\n"
-                            "Z2, 本町三丁目 ,S3,35.0,139.0,\n"
-                            "Z3,髙島屋前,S4,35.0,139.0,\n"
-                            "Z3,市民病院,\"S5\",35.0,139.0\n\n";
-    longRows["fare_rules.txt"] = "fare_id,origin_id,destination_id\n"
-                                 "F170,Z1,Z1,,\nF170,Z2,Z2,,\nF170,Z3,Z3,,\n"
-                                 "F210,Z1,Z2,,\nF210,Z2,Z3,,\nF230,Z1,Z3,,\n";
-    const BuiltRoute l = build(longRows);
-    EXPECT_EQ(l.Fare, tidy.Fare);
-    EXPECT_EQ(l.Tape, tidy.Tape);
-}
-
-TEST(GtfsRoute, HalfWidthAndOlderFormReadings) {
-    Files f = zoneFeed();
-    // GTFS-JP's older form: keyed by the Japanese text itself.
-    f["translations.txt"] = "trans_id,lang,translation\n"
-                            "中央駅前,ja-Hrkt,ﾁｭｳｵｳｴｷﾏｴ\n"
-                            "市役所前,ja-hrkt,ｼﾔｸｼｮﾏｴ\n"
-                            "本町三丁目,ja-Hrkt,ﾎﾝﾏﾁ ｻﾝﾁｮｳﾒ\n"
-                            "髙島屋前,en,Takashimaya-mae\n"
-                            "市民病院,ja-Hrkt,シミンビョウイン\n"
-                            "市民病院行,ja-Hrkt,ｼﾐﾝﾋﾞｮｳｲﾝ ﾕｷ\n";
-    const BuiltRoute b = build(f);
-    EXPECT_EQ(tape(b), lines({"このバスは、しみんびょういんゆきです。,0,1",
-                              "次は、しやくしょまえです。,1,1",
-                              "次は、ほんまち さんちょうめです。,1,1",
-                              "次は、髙島屋前です。,1,1",
-                              "次は、しみんびょういんです。,1,1"}));
-    EXPECT_EQ(b.ReadingsFound, 4);
-
-    // A reading given for the parent station counts for its pole.
-    f["stops.txt"] = "stop_id,stop_name,zone_id,location_type,parent_station\n"
-                     "P1,中央駅前,,1,\n"
-                     "S1,,Z1,0,P1\n"
-                     "S2,市役所前,Z1,0,\n"
-                     "S3,本町三丁目,Z2,0,\n"
-                     "S4,髙島屋前,Z3,0,\n"
-                     "S5,市民病院,Z3,0,\n";
-    f["translations.txt"] = "table_name,field_name,language,translation,record_id\n"
-                            "stops,stop_name,ja-Hrkt,チュウオウエキ,P1\n";
-    const BuiltRoute parent = build(f, QStringLiteral("R1"), {2, {}});
-    EXPECT_EQ(tape(parent).back(), QStringLiteral("次は、ちゅうおうえきです。,1,1"));
-    EXPECT_EQ(table(parent).back(), QStringLiteral("中央駅前 3: 250 210"));
-}
-
 TEST(GtfsRoute, CharactersCodePage932CannotHold) {
     Files f = zoneFeed();
     f["stops.txt"].replace("本町三丁目", "𠮷野町");
@@ -375,53 +301,6 @@ TEST(GtfsRoute, LimitsOfTheFareDataFile) {
     EXPECT_EQ(errorOf(f), QStringLiteral("fare_attributes.txt line 4: fare \"F250\" is 32768 yen; a fare data file holds at most 32767 yen"));
     f["fare_attributes.txt"].replace("F250,32768", "F250,32767");
     EXPECT_EQ(build(f).HighestFare, 32767);
-}
-
-TEST(GtfsRoute, BadFeedsNameFileAndLine) {
-    auto withFile = [](const char* name, const QByteArray& bytes) {
-        Files f = zoneFeed();
-        f[QString::fromUtf8(name)] = bytes;
-        return f;
-    };
-    Files noStops = zoneFeed();
-    noStops.erase("stops.txt");
-    EXPECT_EQ(errorOf(noStops), QStringLiteral("stops.txt: missing from the feed"));
-    Files noFares = zoneFeed();
-    noFares.erase("fare_attributes.txt");
-    EXPECT_EQ(errorOf(noFares), QStringLiteral("fare_attributes.txt: missing from the feed (the feed publishes no fares)"));
-    EXPECT_EQ(errorOf(zoneFeed(), QStringLiteral("R7")),
-              QStringLiteral("routes.txt: there is no route_id \"R7\" (--list shows the routes)"));
-    EXPECT_EQ(errorOf(withFile("stops.txt", "stop_id,name\nS1,x\n")), QStringLiteral("stops.txt line 1: the header has no stop_name column"));
-    EXPECT_EQ(errorOf(withFile("stop_times.txt", "trip_id,stop_id,stop_sequence\nT1,S1,1\nT1,S9,2\n")),
-              QStringLiteral("stop_times.txt line 3: stop_id \"S9\" is not in stops.txt"));
-    EXPECT_EQ(errorOf(withFile("stop_times.txt", "trip_id,stop_id,stop_sequence\nT1,S1,1\nT1,S2,first\n")),
-              QStringLiteral("stop_times.txt line 3: stop_sequence \"first\" is not a whole number of 0 or more"));
-    EXPECT_EQ(errorOf(withFile("stop_times.txt", "trip_id,stop_id,stop_sequence\nT1,S1,1\nT1,S2,1\n")),
-              QStringLiteral("stop_times.txt line 3: trip \"T1\" has stop_sequence 1 twice (also on line 2)"));
-    EXPECT_EQ(errorOf(withFile("stops.txt", "stop_id,stop_name\nS1,a\nS2,b\nS1,c\n")),
-              QStringLiteral("stops.txt line 4: stop_id \"S1\" again (first on line 2)"));
-    EXPECT_EQ(errorOf(withFile("fare_attributes.txt", "fare_id,price\nF170,170\nF210,two hundred\n")),
-              QStringLiteral("fare_attributes.txt line 3: price \"two hundred\" of fare \"F210\" is not a whole number of yen"));
-    EXPECT_EQ(errorOf(withFile("fare_attributes.txt", "fare_id,price\nF170,170.5\n")),
-              QStringLiteral("fare_attributes.txt line 2: price \"170.5\" of fare \"F170\" is not a whole number of yen"));
-    EXPECT_EQ(errorOf(withFile("fare_rules.txt", "fare_id,route_id\nF999,R1\n")),
-              QStringLiteral("fare_rules.txt line 2: fare_id \"F999\" is not in fare_attributes.txt"));
-    EXPECT_EQ(errorOf(withFile("translations.txt", "id,text\n1,a\n")).left(40),
-              QStringLiteral("translations.txt line 1: the header is n"));
-    EXPECT_EQ(errorOf(withFile("trips.txt", "route_id,trip_id\nR1,T1\nR2,T2\n")),
-              QStringLiteral("stop_times.txt line 12: trip_id \"T3\" is not in trips.txt"));
-    EXPECT_EQ(errorOf(zoneFeed(), QStringLiteral("R1"), {3, {}}),
-              QStringLiteral("route \"R1\" has 2 stop pattern(s): --pattern must be 1 to 2"));
-    EXPECT_EQ(errorOf(zoneFeed(), QStringLiteral("R1"), {0, QStringLiteral("T8")}),
-              QStringLiteral("trips.txt: there is no trip_id \"T8\""));
-    Files oneStop = withFile("stop_times.txt", "trip_id,stop_id,stop_sequence\nT1,S1,1\nT2,S1,1\nT3,S1,1\n");
-    EXPECT_EQ(errorOf(oneStop), QStringLiteral("the pattern has a single stop; a route needs at least two"));
-    // Another route's flaws do not stop this one: its trips' stop times are not read.
-    Files other = zoneFeed();
-    other["routes.txt"] += "R2,A1,2,other,3\n";
-    other["trips.txt"] += "R2,WD,T9,x,0\n";
-    other["stop_times.txt"] += "T9,,,NOWHERE,x\n";
-    EXPECT_EQ(build(other).Fare, build(zoneFeed()).Fare);
 }
 
 TEST(GtfsList, RoutesAndTheirPatterns) {
