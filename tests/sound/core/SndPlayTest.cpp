@@ -11,7 +11,6 @@
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SoundFiles.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
