@@ -133,6 +133,9 @@ int main(int argc, char* argv[]) {
     QElapsedTimer clock;
     QObject::connect(&program.panel(), &frmCtl::stopShown, [&] {
         if (++stops == 100) residentAt100 = residentKiB();
+        if (target > 0 && stops % 1000 == 0)
+            std::fprintf(stderr, "%ld stop changes, %.0f s, resident %.1f MB\n", stops, double(clock.elapsed()) / 1000.0,
+                         double(residentKiB()) / 1024.0);
         if (target > 0 && stops >= target) QApplication::quit();
     });
 
