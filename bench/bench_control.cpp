@@ -20,6 +20,7 @@
 #include "settings/SettingsCodec.h"
 #include "settings/SettingsRecord.h"
 #include "settings/mdlIniIo.h"
+#include "ProcessFigures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -45,14 +46,6 @@ double percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5))];
-}
-
-long residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 bool waitUntil(const std::function<bool()>& done, int ms = 60000) {

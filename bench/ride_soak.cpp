@@ -27,6 +27,7 @@
 #include "settings/SettingsCodec.h"
 #include "settings/SettingsRecord.h"
 #include "settings/mdlIniIo.h"
+#include "ProcessFigures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -39,14 +40,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-long residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 double cpuSeconds() {
     rusage u{};

@@ -8,6 +8,7 @@
 #include "display/Form1.h"
 #include "panel/frmCtl.h"
 #include "platform/ProgramIdentity.h"
+#include "ProcessFigures.h"
 
 #include <QApplication>
 #include <QFile>
@@ -30,14 +31,6 @@ double secondsSinceProcessStart() {
     if (!uptime.open(QIODevice::ReadOnly)) return -1;
     const double up = uptime.readAll().split(' ').value(0).toDouble();
     return up - startTicks / double(sysconf(_SC_CLK_TCK));
-}
-
-long residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 } // namespace

@@ -1,0 +1,14 @@
+#pragma once
+// What the benchmarks read of their own process.
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+// Resident memory in KiB (VmRSS), or -1 where /proc cannot tell.
+inline long residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
