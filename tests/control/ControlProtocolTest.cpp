@@ -75,6 +75,11 @@ TEST(ControlProtocol, RefusesWhatIsNotOursWithStatusAndCode) {
          403,
          "bad_origin"},
         {{"watch from another site", "GET", "/ws", with(upgrade, "Origin", "null")}, 403, "bad_origin"},
+        {{"the page for another site", "GET", "/panel.js", with(host(), "Origin", "http://evil.example")},
+         403,
+         "bad_origin"},
+        {{"the page with a wrong token", "GET", "/?token=x", host(), {}, false}, 401, "bad_token"},
+        {{"a key not on the pad", "GET", "/command/keypad?key=10" + t, host()}, 400, "bad_parameter"},
         {{"row with letters", "GET", "/command/goto?row=7x" + t, host()}, 400, "bad_parameter"},
         {{"row 0", "GET", "/command/goto?row=0" + t, host()}, 400, "bad_parameter"},
         {{"row past the table", "GET", "/command/goto?row=302" + t, host()}, 400, "bad_parameter"},
@@ -179,10 +184,19 @@ TEST(ControlProtocol, TakesRequestsInTheirForms) {
         EXPECT_EQ(r->access, c.access) << c.request.what;
         EXPECT_EQ(r->command, c.call) << c.request.what;
     }
-    // Opened to a network on purpose: that address is ours too.
+    // Opened to a network on purpose: that address is ours too. A phone opens
+    // the page without the token (it is in the address's fragment, which the
+    // browser keeps), and shows it for everything else.
     const Listening network{50845, {QHostAddress(QStringLiteral("192.168.1.5"))}, kToken};
     EXPECT_TRUE(std::holds_alternative<Request>(
         decodeHttpRequest({"GET", "/state?token=" + kToken, host("192.168.1.5:50845"), {}, false}, network)));
+    const auto page = decodeHttpRequest({"GET", "/", host("192.168.1.5:50845"), {}, false}, network);
+    ASSERT_TRUE(std::holds_alternative<Request>(page));
+    EXPECT_EQ(std::get<Request>(page).page->resource, QStringLiteral(":/web/index.html"));
+    EXPECT_EQ(std::get<Refusal>(decodeHttpRequest({"GET", "/display.png", host("192.168.1.5:50845"), {}, false},
+                                                  network))
+                  .code,
+              QStringLiteral("token_required"));
 }
 
 TEST(ControlProtocol, SocketMessages) {
@@ -219,3 +233,4 @@ TEST(ControlProtocol, SocketMessages) {
         decodeSocketMessage("{\"command\":\"goto\",\"args\":{\"row\":12}}", Access::Command));
     EXPECT_EQ(row.command.args.value(QStringLiteral("row")), QVariant(12));
 }
+
