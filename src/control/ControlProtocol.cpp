@@ -243,8 +243,15 @@ Credentials credentials(const HttpInput& input, const QList<QPair<QString, QStri
     return c;
 }
 
+const PageFile* pageFileAt(const QByteArray& path) {
+    for (const PageFile& f : pageFiles())
+        if (f.path == path) return &f;
+    return nullptr;
+}
+
 std::variant<Target, Refusal> targetOf(const QByteArray& path, QString* commandName) {
     static const QByteArray kCommand = QByteArrayLiteral("/command/");
+    if (pageFileAt(path)) return Target::PageFile;
     if (path == "/state") return Target::State;
     if (path == "/display.png") return Target::DisplayPicture;
     if (path == "/ws") return Target::Events;
@@ -264,6 +271,7 @@ bool methodAllowed(Target target, const QByteArray& method) {
     case Target::State:
     case Target::DisplayPicture:
     case Target::Events:
+    case Target::PageFile:
         return method == "GET";
     case Target::Command:
         return method == "GET" || method == "POST";
@@ -286,12 +294,32 @@ Refusal tooBusy() {
     return refusal(503, "busy", QStringLiteral("要求が多すぎます。少し待ってから送ってください"));
 }
 
+const std::vector<PageFile>& pageFiles() {
+    static const std::vector<PageFile> files{
+        {"/", QStringLiteral(":/web/index.html"), "text/html; charset=utf-8"},
+        {"/panel.js", QStringLiteral(":/web/panel.js"), "text/javascript; charset=utf-8"},
+        {"/panel.css", QStringLiteral(":/web/panel.css"), "text/css; charset=utf-8"},
+    };
+    return files;
+}
+
 const std::vector<CommandSpec>& commandSpecs() {
     using K = ParameterKind;
     static const std::vector<CommandSpec> specs{
         {QStringLiteral("route"),
          {{QStringLiteral("route"), K::Digits, true, panel::kRouteDigits, {}},
           {QStringLiteral("section"), K::Digits, false, panel::kSectionDigits, {}}}},
+        // A key of the keypad page: a digit, "系統" (route), "区間" (section),
+        // or its リセット (reset: route setting with what the displays hold).
+        {QStringLiteral("keypad"),
+         {{QStringLiteral("key"),
+           K::Choice,
+           true,
+           0,
+           {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+            QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+            QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("route"), QStringLiteral("section"),
+            QStringLiteral("reset")}}}},
         {QStringLiteral("next"), {}},
         {QStringLiteral("back"), {}},
         {QStringLiteral("goto"), {{QStringLiteral("row"), K::Row, true, 0, {}}}},
@@ -357,6 +385,7 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
     if (const auto* r = std::get_if<Refusal>(&target)) return *r;
     Request request;
     request.target = std::get<Target>(target);
+    if (request.target == Target::PageFile) request.page = pageFileAt(path);
 
     if (!methodAllowed(request.target, input.method))
         return refusal(405, "method_not_allowed",
@@ -375,11 +404,12 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
     const CommandSpec* spec = request.target == Target::Command ? findCommand(commandName) : nullptr;
     const bool readOnly = request.target == Target::State || request.target == Target::DisplayPicture ||
                           request.target == Target::Events || (spec && spec->readOnly);
+    const bool forEverybody = request.target == Target::PageFile;
     if (shown.token) {
         if (listening.token.isEmpty() || !sameSecret(*shown.token, listening.token))
             return refusal(401, "bad_token", QStringLiteral("アクセストークンが違います"));
         request.access = Access::Command;
-    } else if (!readOnly || !input.fromLoopback) {
+    } else if (!forEverybody && (!readOnly || !input.fromLoopback)) {
         return refusal(
             401, "token_required",
             QStringLiteral("アクセストークンが要ります（?token=... か Authorization: Bearer ...）"));

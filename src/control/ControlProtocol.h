@@ -14,7 +14,12 @@
 // - reading the state, the display picture or the events needs no token on
 //   this machine, but only from a page of our own (no Origin header, or
 //   ours): a page of another site cannot watch the device. With the token
-//   any origin may: the token is the user's consent.
+//   any origin may: the token is the user's consent;
+// - the files of the phone's panel page are the same for everybody and say
+//   nothing of the device, so they need no token even from the network: a
+//   phone opening the page's address has no way to send the token before the
+//   page runs (it travels in the address's fragment, which browsers keep to
+//   themselves). The page then shows the token on everything it asks.
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -100,12 +105,23 @@ enum class Target {
     Events,         // GET /ws (WebSocket)
     Command,        // GET or POST /command/NAME
     RenewToken,     // POST /token/renew
+    PageFile,       // GET /, /panel.js, /panel.css: the phone's panel page
 };
+
+// A file of the phone's panel page, kept in the program's resources.
+struct PageFile {
+    QByteArray path;        // as asked for: "/", "/panel.js"
+    QString resource;       // ":/web/index.html"
+    QByteArray contentType; // "text/html; charset=utf-8"
+};
+// Every file the page has; nothing else is served from the resources.
+const std::vector<PageFile>& pageFiles();
 
 struct Request {
     Target target = Target::State;
     Access access = Access::Watch;
-    CommandCall command; // Target::Command
+    CommandCall command;             // Target::Command
+    const PageFile* page = nullptr;  // Target::PageFile
 };
 
 // Where the interface listens: the port, and the addresses (loopback, a

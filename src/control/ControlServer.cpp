@@ -5,6 +5,7 @@
 #include "platform/ControlFile.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QImage>
@@ -52,6 +53,20 @@ QJsonObject errorObject(const Refusal& r) {
 
 QByteArray compact(const QJsonObject& o) {
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+// The page may use only its own files and the device's answers: no script
+// but its own file, nothing from elsewhere, no frames of it in other sites'
+// pages. The display's picture comes as a blob the page fetched itself.
+const QByteArray kContentSecurityPolicy =
+    "default-src 'self'; img-src 'self' blob:; connect-src 'self'; base-uri 'none'; form-action 'none'; "
+    "frame-ancestors 'none'";
+
+// A file of the page, from the program's resources.
+QByteArray pageFileBytes(const PageFile& file) {
+    QFile f(file.resource);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
 }
 
 QByteArray reasonPhrase(int status) {
@@ -307,6 +322,9 @@ bool ControlServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
     case Target::RenewToken:
         answer(socket, serial, renew());
         break;
+    case Target::PageFile:
+        answer(socket, serial, {200, req.page->contentType, pageFileBytes(*req.page), false});
+        break;
     case Target::Command: {
         QPointer<ControlServer> self(this);
         QPointer<QTcpSocket> client(socket);
@@ -347,6 +365,9 @@ void ControlServer::writeReady(Connection& c) const {
         r.writeHeader("Content-Length", QByteArray::number(a.body.size()));
         r.writeHeader("Cache-Control", "no-store");
         r.writeHeader("X-Content-Type-Options", "nosniff");
+        r.writeHeader("Content-Security-Policy", kContentSecurityPolicy);
+        r.writeHeader("Referrer-Policy", "no-referrer");
+        r.writeHeader("X-Frame-Options", "DENY");
         if (a.status == 401) r.writeHeader("WWW-Authenticate", "Bearer");
         if (a.close) r.writeHeader("Connection", "close");
         r.writeBody(a.body);

@@ -1,5 +1,6 @@
 #include "control/ControlService.h"
 
+#include "control/PageAddress.h"
 #include "panel/frmCtl.h"
 
 #include <QCoreApplication>
@@ -69,13 +70,28 @@ void ControlService::start(const ControlChoice& choice) {
     }
     connect(&driver_, &PanelDriver::changed, server_.get(),
             [this](const QString& event) { server_->broadcast(event, driver_.state()); });
+    pageHost_ = pageHost(listen, machineAddresses());
+    pageUrl_ = pc::pageUrl(pageHost_, server_->port(), settings_.token);
     panel_.setRemoteControlNote(
-        QStringLiteral("外部制御: %1（ferrotab-ctl で操作できます）").arg(server_->url()));
-    if (!pc::isLoopbackListen(listen))
-        std::fprintf(stderr, "ferrotab: 外部制御を %s で開いています。暗号化はされません\n",
-                     qPrintable(server_->url()));
-    announced_ = pc::announce(
-        {controlFile_, pc::clientHost(listen), server_->port(), QCoreApplication::applicationPid()});
+        QStringLiteral("外部制御: %1（ferrotab-ctl で操作できます。スマートフォンでは右クリックのメニューから）")
+            .arg(server_->url()));
+    rideMenu_.showPhonePage = [this] { showPhoneWindow(); };
+    announced_ = pc::announce({controlFile_, pc::clientHost(listen), server_->port(),
+                               QCoreApplication::applicationPid(), pageHost_});
+    // Opened to a network on purpose: the phone is what it is for.
+    if (!pc::isLoopbackListen(listen)) {
+        std::fprintf(stderr, "ferrotab: 外部制御を http://%s:%d/ で開いています。暗号化はされません\n",
+                     qPrintable(pageHost_), int(server_->port()));
+        showPhoneWindow();
+    }
+}
+
+void ControlService::showPhoneWindow() {
+    if (pageUrl_.isEmpty()) return;
+    if (!phoneWindow_) phoneWindow_ = std::make_unique<PhonePanelWindow>();
+    phoneWindow_->setAddress(pageUrl_);
+    phoneWindow_->show();
+    phoneWindow_->raise();
 }
 
 std::variant<QByteArray, QString> ControlService::renewToken() {
@@ -83,6 +99,9 @@ std::variant<QByteArray, QString> ControlService::renewToken() {
     renewed.token = pc::makeToken();
     if (const auto why = pc::saveControlFile(controlFile_, renewed)) return *why;
     settings_ = renewed;
+    // The old address opens nothing any more.
+    if (server_) pageUrl_ = pc::pageUrl(pageHost_, server_->port(), settings_.token);
+    if (phoneWindow_) phoneWindow_->setAddress(pageUrl_);
     return renewed.token;
 }
 

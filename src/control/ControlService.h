@@ -6,6 +6,7 @@
 
 #include "control/ControlServer.h"
 #include "control/PanelDriver.h"
+#include "control/PhonePanelWindow.h"
 #include "control/Ride.h"
 #include "control/RideMenu.h"
 #include "platform/ControlFile.h"
@@ -48,6 +49,12 @@ public:
     Ride& ride() { return ride_; }
     // Why the interface is off, when it was asked for and could not start.
     const QString& problem() const { return problem_; }
+    // The phone panel page's address with the token; empty while the
+    // interface is off.
+    const QString& pageAddress() const { return pageUrl_; }
+    // The window that offers it as a QR code, once opened.
+    PhonePanelWindow* phoneWindow() { return phoneWindow_.get(); }
+    void showPhoneWindow();
 
 private:
     void fail(const QString& why);
@@ -61,6 +68,9 @@ private:
     RideMenu rideMenu_;
     Form1& display_;
     std::unique_ptr<ControlServer> server_;
+    std::unique_ptr<PhonePanelWindow> phoneWindow_;
+    QString pageHost_;
+    QString pageUrl_;
     platform::control::ControlSettings settings_;
     QString problem_;
     bool announced_ = false;

@@ -3,6 +3,7 @@
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
 #include "display/M_Degit.h"
+#include "panel/PanelWidgets.h"
 #include "panel/frmCtl.h"
 #include "platform/Device.h"
 #include "platform/ProgramIdentity.h"
@@ -61,6 +62,7 @@ PanelDriver::PanelDriver(frmCtl& panel, Form1& display, QObject* parent)
     });
     connect(&panel_, &frmCtl::lateNightChanged, this, [this] { emit changed(QStringLiteral("lateNight")); });
     connect(&panel_, &frmCtl::backlightChanged, this, [this] { emit changed(QStringLiteral("backlight")); });
+    connect(&panel_, &frmCtl::keypadEntryChanged, this, [this] { emit changed(QStringLiteral("entry")); });
     connect(&panel_, &frmCtl::settingsApplied, this,
             [this] { emit changed(QStringLiteral("settingsApplied")); });
     connect(&panel_, &frmCtl::announcementStarted, this, [this](int, bool next) {
@@ -104,6 +106,26 @@ void PanelDriver::addHandlers() {
                               c.args.value(QStringLiteral("section")).toString());
             const QString message = panel_.routeSetting(1);
             if (!message.isEmpty()) return stateRefusal("route_not_set", message);
+            return std::nullopt;
+        }};
+    handlers_[QStringLiteral("keypad")] = {
+        [this](const CommandCall&) -> Result {
+            // Display clear holds the keypad page back, its keys and its リセット.
+            if (!panel_.Frame1[1]->isEnabled()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+            return std::nullopt;
+        },
+        [this](const CommandCall& c) -> Result {
+            const QString key = c.args.value(QStringLiteral("key")).toString();
+            if (key == u"reset") {
+                const QString message = panel_.routeSetting(1);
+                if (!message.isEmpty()) return stateRefusal("route_not_set", message);
+            } else if (key == u"route") {
+                panel_.CommandButton1_Click(panel::kKeyRoute);
+            } else if (key == u"section") {
+                panel_.CommandButton1_Click(panel::kKeySection);
+            } else {
+                panel_.CommandButton1_Click(key.toInt());
+            }
             return std::nullopt;
         }};
     handlers_[QStringLiteral("next")] = {[this](const CommandCall&) -> Result {
@@ -316,8 +338,10 @@ QJsonObject PanelDriver::state() const {
     o[QStringLiteral("stopState")] =
         speaking_ && approaching_ ? QStringLiteral("approaching") : QStringLiteral("arrived");
     // What the keypad page's displays hold: the entry a route setting takes.
-    o[QStringLiteral("entry")] = QJsonObject{{QStringLiteral("route"), panel_.Label2[0]->text()},
-                                             {QStringLiteral("section"), panel_.Label2[2]->text()}};
+    o[QStringLiteral("entry")] =
+        QJsonObject{{QStringLiteral("route"), panel_.Label2[0]->text()},
+                    {QStringLiteral("section"), panel_.Label2[2]->text()},
+                    {QStringLiteral("target"), panel_.EntryToRoute() ? QStringLiteral("route") : QStringLiteral("section")}};
     o[QStringLiteral("ride")] = rideState ? rideState() : QJsonObject{{QStringLiteral("running"), false}};
     return o;
 }

@@ -70,7 +70,8 @@ public:
 signals:
     // Something changed on the device: "routeSet", "stopChanged",
     // "displayClear", "lateNight", "backlight", "announcementStarted",
-    // "announcementEnded", "settingsApplied", "rideStarted", "rideEnded".
+    // "announcementEnded", "settingsApplied", "rideStarted", "rideEnded",
+    // "entry" (the keypad page's displays).
     void changed(const QString& event);
 
 private:

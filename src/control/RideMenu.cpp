@@ -33,6 +33,11 @@ void RideMenu::popUp(const QPoint& global) {
     QAction* stop = menu.addAction(QStringLiteral("自動運行を止める"));
     stop->setEnabled(ride_.running());
     connect(stop, &QAction::triggered, this, [this] { ride_.stop(QStringLiteral("止められました")); });
+    if (showPhonePage) {
+        menu.addSeparator();
+        connect(menu.addAction(QStringLiteral("スマートフォンで操作...")), &QAction::triggered, this,
+                [this] { showPhonePage(); });
+    }
     menu.exec(global);
 }
 

@@ -6,6 +6,7 @@
 // at one of a few speeds, and stops it.
 
 #include <QObject>
+#include <functional>
 
 class QPoint;
 class frmCtl;
@@ -21,6 +22,10 @@ public:
 
     // The menu at `global`, as a right click shows it.
     void popUp(const QPoint& global);
+
+    // Opens the window with the phone panel page's address; the menu offers
+    // it while set (the control interface runs).
+    std::function<void()> showPhonePage;
 
 private:
     void start(double speed);

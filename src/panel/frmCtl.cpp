@@ -479,6 +479,7 @@ void frmCtl::showKeypadEntry() {
     Label2[2]->setAccessibleDescription(keypad_.section);
     markTarget(Label2[0], keypad_.toRoute);
     markTarget(Label2[2], !keypad_.toRoute);
+    emit keypadEntryChanged();
 }
 
 void frmCtl::List2_Click(int) {

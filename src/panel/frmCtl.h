@@ -232,6 +232,9 @@ signals:
     void settingsApplied();
     // An announcement is being spoken, reached by "送り" (next) or "戻し".
     void announcementStarted(int index, bool next);
+    // The keypad page's displays show another entry, or the other one takes
+    // the digits.
+    void keypadEntryChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -157,6 +157,11 @@ void keepDamagedFile(const QString& path) {
 
 // ---- a running device ----------------------------------------------------------------------
 
+QString pageUrl(const QString& host, quint16 port, const QByteArray& token) {
+    const QString shown = host.contains(u':') ? u'[' + host + u']' : host;
+    return QStringLiteral("http://%1:%2/#token=%3").arg(shown).arg(port).arg(QString::fromLatin1(token));
+}
+
 QString announcementPath() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     return folder.isEmpty() ? QString() : QDir(folder).filePath(kAnnouncementName);
@@ -171,6 +176,7 @@ std::optional<RunningDevice> announcedDevice() {
     RunningDevice d;
     d.controlFile = o[QStringLiteral("controlFile")].toString();
     d.host = o[QStringLiteral("host")].toString();
+    d.pageHost = o[QStringLiteral("pageHost")].toString();
     const int port = o[QStringLiteral("port")].toInt(0);
     d.pid = qint64(o[QStringLiteral("pid")].toDouble(0));
     if (d.controlFile.isEmpty() || d.host.isEmpty() || port < 1 || port > 65535) return std::nullopt;
@@ -185,6 +191,7 @@ bool announce(const RunningDevice& device) {
     o[QStringLiteral("controlFile")] = device.controlFile;
     o[QStringLiteral("host")] = device.host;
     o[QStringLiteral("port")] = int(device.port);
+    if (!device.pageHost.isEmpty()) o[QStringLiteral("pageHost")] = device.pageHost;
     o[QStringLiteral("pid")] = double(device.pid);
     return !writeOwnerOnly(path, QJsonDocument(o).toJson()).has_value();
 }

@@ -43,6 +43,11 @@ bool isLoopbackListen(const QString& listen);
 // The address a client on this machine connects to for `listen`.
 QString clientHost(const QString& listen);
 
+// The phone panel page's address: http://HOST:PORT/#token=TOKEN (an IPv6
+// host in brackets). The token travels in the fragment, which a browser never
+// sends to a server: it stays out of server logs and Referer headers.
+QString pageUrl(const QString& host, quint16 port, const QByteArray& token);
+
 // The file's text to settings, or the reason it is not a control file.
 // Missing keys take their defaults; a value of the wrong kind, a port outside
 // 1..65535, an empty listen text or a token that is not one of ours is a
@@ -78,6 +83,9 @@ struct RunningDevice {
     QString host; // where a client on this machine reaches it
     quint16 port = 0;
     qint64 pid = 0;
+    // Where a phone finds the panel page (the machine's network address when
+    // the interface listens on all of them); empty: `host`.
+    QString pageHost;
     bool operator==(const RunningDevice&) const = default;
 };
 

@@ -1,6 +1,8 @@
 // The control interface's decoding of requests: every refusal, before
 // anything on the device is touched, and the forms of the requests it takes.
 #include "control/ControlProtocol.h"
+#include "control/PageAddress.h"
+#include "platform/ControlFile.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +77,11 @@ TEST(ControlProtocol, RefusesWhatIsNotOursWithStatusAndCode) {
          403,
          "bad_origin"},
         {{"watch from another site", "GET", "/ws", with(upgrade, "Origin", "null")}, 403, "bad_origin"},
+        {{"the page for another site", "GET", "/panel.js", with(host(), "Origin", "http://evil.example")},
+         403,
+         "bad_origin"},
+        {{"the page with a wrong token", "GET", "/?token=x", host(), {}, false}, 401, "bad_token"},
+        {{"a key not on the pad", "GET", "/command/keypad?key=10" + t, host()}, 400, "bad_parameter"},
         {{"row with letters", "GET", "/command/goto?row=7x" + t, host()}, 400, "bad_parameter"},
         {{"row 0", "GET", "/command/goto?row=0" + t, host()}, 400, "bad_parameter"},
         {{"row past the table", "GET", "/command/goto?row=302" + t, host()}, 400, "bad_parameter"},
@@ -179,10 +186,19 @@ TEST(ControlProtocol, TakesRequestsInTheirForms) {
         EXPECT_EQ(r->access, c.access) << c.request.what;
         EXPECT_EQ(r->command, c.call) << c.request.what;
     }
-    // Opened to a network on purpose: that address is ours too.
+    // Opened to a network on purpose: that address is ours too. A phone opens
+    // the page without the token (it is in the address's fragment, which the
+    // browser keeps), and shows it for everything else.
     const Listening network{50845, {QHostAddress(QStringLiteral("192.168.1.5"))}, kToken};
     EXPECT_TRUE(std::holds_alternative<Request>(
         decodeHttpRequest({"GET", "/state?token=" + kToken, host("192.168.1.5:50845"), {}, false}, network)));
+    const auto page = decodeHttpRequest({"GET", "/", host("192.168.1.5:50845"), {}, false}, network);
+    ASSERT_TRUE(std::holds_alternative<Request>(page));
+    EXPECT_EQ(std::get<Request>(page).page->resource, QStringLiteral(":/web/index.html"));
+    EXPECT_EQ(std::get<Refusal>(decodeHttpRequest({"GET", "/display.png", host("192.168.1.5:50845"), {}, false},
+                                                  network))
+                  .code,
+              QStringLiteral("token_required"));
 }
 
 TEST(ControlProtocol, SocketMessages) {
@@ -218,4 +234,22 @@ TEST(ControlProtocol, SocketMessages) {
     const auto row = std::get<SocketCommand>(
         decodeSocketMessage("{\"command\":\"goto\",\"args\":{\"row\":12}}", Access::Command));
     EXPECT_EQ(row.command.args.value(QStringLiteral("row")), QVariant(12));
+}
+
+// The address a phone is offered: where the interface listens, and for an
+// "any" address this machine's address a phone on the same network reaches.
+TEST(ControlProtocol, ThePageIsOfferedWhereAPhoneReachesIt) {
+    const auto a = [](const char* text) { return QHostAddress(QString::fromLatin1(text)); };
+    const QList<QHostAddress> machine{a("fe80::1"), a("169.254.3.4"), a("203.0.113.5"), a("192.168.1.20"),
+                                      a("fd00::5"), a("2001:db8::5")};
+    EXPECT_EQ(pageHost(QStringLiteral("localhost"), machine), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(pageHost(QStringLiteral("10.1.2.3"), machine), QStringLiteral("10.1.2.3"));
+    EXPECT_EQ(pageHost(QStringLiteral("0.0.0.0"), machine), QStringLiteral("192.168.1.20")) << "a home network first";
+    EXPECT_EQ(pageHost(QStringLiteral("0.0.0.0"), {a("fe80::1"), a("169.254.3.4"), a("203.0.113.5")}),
+              QStringLiteral("203.0.113.5"))
+        << "never a link-local address";
+    EXPECT_EQ(pageHost(QStringLiteral("0.0.0.0"), {}), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(pageHost(QStringLiteral("::"), machine), QStringLiteral("2001:db8::5"));
+    EXPECT_EQ(platform::control::pageUrl(QStringLiteral("2001:db8::5"), 50845, kToken),
+              QStringLiteral("http://[2001:db8::5]:50845/#token=") + QString::fromLatin1(kToken));
 }

@@ -75,6 +75,39 @@ TEST_F(ControlServer, RefusesOverTheWireAndChangesNothing) {
     EXPECT_TRUE(boxes.shown().empty());
 }
 
+// The phone's page: its own files with their types, under headers that let
+// it run nothing but its own script and leave no address behind.
+TEST_F(ControlServer, ThePhonePageIsServedUnderStrictHeaders) {
+    start();
+    remote([&](Client& c) {
+        const quint16 port = c.url({}).port();
+        const QByteArray page = c.raw(request("GET / HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n\r\n", port), 300);
+        const QByteArray script =
+            c.raw(request("GET /panel.js HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n\r\n", port), 300);
+        const QByteArray style =
+            c.raw(request("GET /panel.css HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n\r\n", port), 300);
+        for (const QByteArray& answer : {page, script, style}) {
+            EXPECT_TRUE(answer.startsWith("HTTP/1.1 200")) << answer.left(200).constData();
+            EXPECT_TRUE(answer.contains("\r\nContent-Security-Policy: default-src 'self';"));
+            EXPECT_TRUE(answer.contains("\r\nX-Content-Type-Options: nosniff\r\n"));
+            EXPECT_TRUE(answer.contains("\r\nReferrer-Policy: no-referrer\r\n"));
+        }
+        EXPECT_TRUE(page.contains("\r\nContent-Type: text/html; charset=utf-8\r\n"));
+        EXPECT_TRUE(script.contains("\r\nContent-Type: text/javascript; charset=utf-8\r\n"));
+        EXPECT_TRUE(style.contains("\r\nContent-Type: text/css; charset=utf-8\r\n"));
+        // Whole, from the resources, and with no script written into the page.
+        EXPECT_TRUE(page.contains("<script src=\"/panel.js\" defer></script>"));
+        EXPECT_FALSE(page.contains("<script>"));
+        EXPECT_TRUE(page.contains(QStringLiteral("データ送り").toUtf8()));
+        EXPECT_TRUE(script.contains(QStringLiteral("接続できません（トークンが違います）").toUtf8()));
+        // Nothing else of the resources, however asked.
+        EXPECT_EQ(c.get(QStringLiteral("/index.html")).status, 404);
+        EXPECT_EQ(c.get(QStringLiteral("/web/panel.js")).status, 404);
+        EXPECT_EQ(c.get(QStringLiteral("/%2Fpanel.js")).status, 404);
+        EXPECT_EQ(c.post(QStringLiteral("/"), {}).code(), QStringLiteral("method_not_allowed"));
+    });
+}
+
 TEST_F(ControlServer, ThePanelFollowsCommandsFromOutsideAndEventsTell) {
     start();
     frmCtl& panel = program->panel();
@@ -83,7 +116,20 @@ TEST_F(ControlServer, ThePanelFollowsCommandsFromOutsideAndEventsTell) {
         const auto watcher = c.open(false);
         ASSERT_NE(watcher, nullptr);
 
-        const Client::Reply set = c.command(QStringLiteral("route"), QStringLiteral("route=1&section=1"));
+        // The keypad page key by key, as the phone's page presses it: 系統 1
+        // 区間 1, each key shown on the page's displays, then its リセット.
+        QJsonObject entry;
+        for (const char* key : {"route", "1", "section", "1"}) {
+            entry = c.command(QStringLiteral("keypad"), QStringLiteral("key=") + QLatin1String(key))
+                        .state()
+                        .value(QStringLiteral("entry"))
+                        .toObject();
+            EXPECT_EQ(watcher->nextEvent(), QStringLiteral("entry")) << key;
+        }
+        EXPECT_EQ(entry, (QJsonObject{{QStringLiteral("route"), QStringLiteral("1")},
+                                      {QStringLiteral("section"), QStringLiteral("1")},
+                                      {QStringLiteral("target"), QStringLiteral("section")}}));
+        const Client::Reply set = c.command(QStringLiteral("keypad"), QStringLiteral("key=reset"));
         ASSERT_EQ(set.status, 200) << set.code().toStdString();
         EXPECT_EQ(
             set.state().value(QStringLiteral("stop")).toObject().value(QStringLiteral("name")).toString(),
@@ -99,6 +145,7 @@ TEST_F(ControlServer, ThePanelFollowsCommandsFromOutsideAndEventsTell) {
         EXPECT_EQ(ticket1(c.command(QStringLiteral("clear"), QStringLiteral("on=1"))), QJsonValue());
         EXPECT_EQ(watcher->nextEvent(), QStringLiteral("displayClear"));
         EXPECT_EQ(c.command(QStringLiteral("next")).code(), QStringLiteral("cleared"));
+        EXPECT_EQ(c.command(QStringLiteral("keypad"), QStringLiteral("key=7")).code(), QStringLiteral("cleared"));
         EXPECT_EQ(c.command(QStringLiteral("late"), QStringLiteral("on=1")).code(),
                   QStringLiteral("cleared"));
         c.command(QStringLiteral("clear"), QStringLiteral("on=0"));

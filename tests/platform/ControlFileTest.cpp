@@ -47,7 +47,9 @@ TEST(ControlFile, KeptForItsOwnerAndSetAsideWhenDamaged) {
 TEST(ControlFile, TheLastDeviceToAnnounceItselfIsFoundUntilItWithdraws) {
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    const RunningDevice d{QStringLiteral("/x/LED-84.control.json"), QStringLiteral("127.0.0.1"), 50900, 4242};
+    // Listening on every address: the page is offered at the network address.
+    const RunningDevice d{QStringLiteral("/x/LED-84.control.json"), QStringLiteral("127.0.0.1"), 50900, 4242,
+                          QStringLiteral("192.168.1.20")};
     ASSERT_TRUE(announce(d));
     EXPECT_EQ(announcedDevice(), d);
     withdraw(99); // another process's leaving takes nothing back

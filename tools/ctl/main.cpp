@@ -13,6 +13,7 @@
 //   ferrotab-ctl ride stop               its end
 //   ferrotab-ctl watch                   events as JSON lines until interrupted
 //   ferrotab-ctl token [--renew]         the access token (a new one)
+//   ferrotab-ctl qr                      the phone panel page's address as a QR code
 //
 // The device is found through --device PATH (the device program or its
 // control file), FERROTAB_CONTROL (its control file), the device that
@@ -24,6 +25,7 @@
 
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
+#include "qrcode/QrCode.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,6 +41,7 @@
 #include <QWebSocket>
 #include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -64,7 +67,8 @@ const char* const kUsage =
     "                             ride the route by its timetable (or one interval a stop) by itself\n"
     "  ride stop                  end the ride\n"
     "  watch                      events as JSON lines until interrupted\n"
-    "  token [--renew]            print the access token (or make a new one)\n";
+    "  token [--renew]            print the access token (or make a new one)\n"
+    "  qr                         the phone panel page's address with the token, as a QR code and text\n";
 
 void out(const QByteArray& text) {
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
@@ -86,6 +90,7 @@ struct Device {
     QString controlFile;
     QString host;
     quint16 port = 0;
+    QString pageHost; // where a phone finds it; known only while it runs
 };
 
 QString controlFileFor(const QString& path) {
@@ -127,6 +132,7 @@ std::optional<Device> findDevice(const QString& devicePath, QString* why) {
     if (running && QFileInfo(running->controlFile) == QFileInfo(d.controlFile)) {
         d.host = running->host;
         d.port = running->port;
+        d.pageHost = running->pageHost.isEmpty() ? running->host : running->pageHost;
     } else {
         const pc::LoadedControlFile file = pc::loadControlFile(d.controlFile);
         d.host = pc::clientHost(file.settings.listen);
@@ -252,6 +258,26 @@ int token(const Device& d, bool renew) {
     return kDone;
 }
 
+// The page's address as a QR code a phone's camera reads off the terminal,
+// and as text under it. Only a running device knows the address it serves
+// the page at (with the interface on every address, its network address).
+int qr(const Device& d) {
+    QString why;
+    if (d.pageHost.isEmpty())
+        return fail(kUnreachable,
+                    QStringLiteral("装置が動いていません（--control を付けて起動してください）"));
+    const std::optional<QByteArray> t = tokenOf(d, &why);
+    if (!t) return fail(kUnreachable, why);
+    const QString url = pc::pageUrl(d.pageHost, d.port, *t);
+    const std::optional<qrcode::QrCode> code = qrcode::encodeQr(url.toUtf8());
+    if (!code) return fail(kRefused, QStringLiteral("QRコードを作れません"));
+    // On a terminal, black on white whatever its colours; into a file, ink
+    // for the dark modules, as on paper.
+    out(qrcode::qrTextBlocks(*code, isatty(fileno(stdout)) != 0).toUtf8());
+    out(url.toUtf8() + '\n');
+    return kDone;
+}
+
 // The command's name and query, or an empty name for a bad command line.
 std::pair<QString, QUrlQuery> commandOf(const QStringList& a) {
     const QString name = a.value(0);
@@ -322,7 +348,7 @@ int run(QStringList args) {
     const auto [command, query] = commandOf(args);
     const bool known =
         !command.isEmpty() || (name == u"state" && args.size() == 1) ||
-        (name == u"watch" && args.size() == 1) ||
+        (name == u"watch" && args.size() == 1) || (name == u"qr" && args.size() == 1) ||
         (name == u"token" && (args.size() == 1 || (args.size() == 2 && args[1] == u"--renew")));
     if (!known) {
         std::fputs(kUsage, stderr);
@@ -333,6 +359,7 @@ int run(QStringList args) {
     const std::optional<Device> device = findDevice(devicePath, &why);
     if (!device) return fail(kUnreachable, why);
     if (name == u"token") return token(*device, args.size() == 2);
+    if (name == u"qr") return qr(*device);
     const std::optional<QByteArray> secret = tokenOf(*device, &why);
     if (!secret) return fail(kUnreachable, why);
     if (name == u"watch") return watch(*device, *secret);
