@@ -72,9 +72,11 @@ PictureLoad loadPanelPicture(const QString& path) {
 void applyBacklightMode(const BacklightLook& look, Form1& display, std::int16_t index, QWidget* owner) {
     if (index < 0 || index > 2) return;
     if (look.userPicture) {
-        // A user picture that is gone leaves the face as it is, silently.
-        if (platform::FileExist(*look.userPicture)) {
-            const PictureLoad load = loadPanelPicture(*look.userPicture);
+        // A user picture that is gone leaves the face as it is, silently. A
+        // path from a Windows settings file ("Panels\On1.BMP") opens the
+        // file the directory search finds (panels/on1.bmp).
+        if (const QString file = platform::findUserFile(*look.userPicture); !file.isEmpty()) {
+            const PictureLoad load = loadPanelPicture(file);
             if (load.error == 0) display.setPicture(load.image);
             else
                 platform::MsgBox(pictureErrorText(load.error), platform::MsgButtons::Ok, platform::MsgIcon::Critical,

@@ -3,10 +3,57 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace platform {
 
 namespace {
+
+// A path from a Windows settings file as this system writes it: "\" is a
+// folder separator there, and only "/" is here.
+QString localSeparators(const QString& path) {
+#ifdef Q_OS_WIN
+    return path;
+#else
+    QString local = path;
+    local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return local;
+#endif
+}
+
+bool hasWildcards(const QString& name) { return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')); }
+
+#ifndef Q_OS_WIN
+// `path` with each part that is not there replaced by the entry of its folder
+// whose name differs only in letter case; the last part is looked for among
+// the entries of `lastKind`, the others among folders. `path` itself when a
+// part has no such entry.
+QString resolveIgnoringCase(const QString& path, QDir::Filters lastKind) {
+    if (QFileInfo::exists(path)) return path;
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QString found;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString& part = parts[i];
+        const bool last = i == parts.size() - 1;
+        const QString prefix = i == 0 ? QString() : found + QLatin1Char('/');
+        QString next = prefix + part;
+        const bool special = part.isEmpty() || part == u"." || part == u"..";
+        if (!special && !QFileInfo::exists(next)) {
+            const QDir folder(i == 0 ? QStringLiteral(".") : (found.isEmpty() ? QStringLiteral("/") : found));
+            const QStringList entries = folder.entryList(
+                (last ? lastKind : QDir::Dirs) | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+            const auto match = std::find_if(entries.cbegin(), entries.cend(), [&](const QString& entry) {
+                return entry.compare(part, Qt::CaseInsensitive) == 0;
+            });
+            if (match == entries.cend()) return path;
+            next = prefix + *match;
+        }
+        found = next;
+    }
+    return found;
+}
+#endif
+
 // The device's own error, or `otherwise` when it names none (a write that
 // took fewer bytes than it was given is a write error all the same).
 FileFailure failureOf(const QSaveFile& file, QFileDevice::FileError otherwise) {
@@ -34,23 +81,28 @@ std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& by
     return replaceWith(file, bytes);
 }
 
-bool FileExist(const QString& path) {
-    if (path.trimmed().isEmpty()) return false;
-    // Either separator names a folder: users' settings may come from Windows.
-    QString normalised = path;
-    normalised.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const qsizetype slash = normalised.lastIndexOf(QLatin1Char('/'));
-    const QString name = normalised.mid(slash + 1);
-    if (name.isEmpty()) return false;
-    if (!name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?'))) {
-        const QFileInfo info(path);
-        return info.exists() && !info.isDir();
+bool FileExist(const QString& path) { return !findUserFile(path).isEmpty(); }
+
+QString findUserFile(const QString& path) {
+    if (path.trimmed().isEmpty()) return {};
+    const QString local = localSeparators(path);
+    const qsizetype slash = local.lastIndexOf(QLatin1Char('/'));
+    const QString name = local.mid(slash + 1);
+    if (name.isEmpty()) return {};
+    if (!hasWildcards(name)) {
+        const QString found = findFileIgnoringCase(local);
+        const QFileInfo info(found);
+        return info.exists() && !info.isDir() ? found : QString();
     }
-    const QString folder = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : normalised.left(slash));
+    const QString folder = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : local.left(slash));
+#ifdef Q_OS_WIN
     QDir dir(folder);
+#else
+    QDir dir(resolveIgnoringCase(folder, QDir::Dirs));
+#endif
     dir.setNameFilters({name});
     dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
-    return !dir.entryList().isEmpty();
+    return dir.entryList().isEmpty() ? QString() : path;
 }
 
 QString dataFilePath(const QString& folder, const QString& fileName) { return dataFolder(folder) + fileName; }
@@ -73,14 +125,8 @@ QString findFileIgnoringCase(const QString& path) {
 #ifdef Q_OS_WIN
     return path;
 #else
-    const QFileInfo info(path);
-    if (info.exists() || info.fileName().isEmpty()) return path;
-    const QDir folder = info.dir();
-    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& entry : entries)
-        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0)
-            return path.left(path.size() - info.fileName().size()) + entry;
-    return path;
+    if (QFileInfo(path).fileName().isEmpty()) return path;
+    return resolveIgnoringCase(path, QDir::Files);
 #endif
 }
 

@@ -25,11 +25,18 @@ std::optional<FileFailure> replaceWith(QSaveFile& file, const QByteArray& bytes)
 // The same for a path.
 std::optional<FileFailure> replaceFile(const QString& path, const QByteArray& bytes);
 
-// True when a search for `path` finds a file: the last part of the path may
-// hold the wildcards "*" and "?" (matched without regard to case), and the
-// test is then whether any file matches. Folders are not files; an empty path
-// finds nothing.
+// True when a search for `path` finds a file, as a directory search on
+// Windows does: "\" and "/" both separate folders and letter case does not
+// matter. The last part of the path may hold the wildcards "*" and "?", and
+// the test is then whether any file matches. Folders are not files; an empty
+// path finds nothing.
 bool FileExist(const QString& path);
+
+// The file that search finds, in the spelling it has here: a sound or picture
+// path from a Windows settings file, "Sounds\Chime.WAV", opens
+// sounds/chime.wav. Empty when FileExist is false; a path with wildcards is
+// returned as it was written (nothing opens a pattern).
+QString findUserFile(const QString& path);
 
 // The path of a data file in a folder the user typed: an empty folder names
 // the bare file name (relative to the current folder); a folder that does not
@@ -40,9 +47,11 @@ QString dataFilePath(const QString& folder, const QString& fileName);
 QString dataFolder(const QString& folder);
 
 // The file at `path` as Windows finds it, where names do not depend on letter
-// case: when no entry has exactly that name, the first file in the same
-// folder whose name differs only in case (a user's "12.HY3" for "12.hy3").
-// Returns `path` unchanged when nothing matches, and on Windows always.
+// case: when no entry has exactly that name, each part of the path that is
+// not there is looked up in its folder without regard to case (a user's
+// "Fares/12.HY3" for "fares/12.hy3"); the last part names a file, the others
+// folders. Returns `path` unchanged when nothing matches, and on Windows
+// always.
 QString findFileIgnoringCase(const QString& path);
 
 } // namespace platform

@@ -127,6 +127,19 @@ TEST_F(Backlight, UserPicturesAreDrawnAtTheirOwnSizeFromTheTopLeft) {
     EXPECT_EQ(display.picture(), builtIn);
 }
 
+TEST_F(Backlight, APictureNamedInAWindowsSettingsFileIsFound) {
+    useIndividualPictures();
+    QDir(dir.path()).mkdir(QStringLiteral("panels"));
+    writePicture(dir.path() + QStringLiteral("/panels/on1.bmp"), {60, 20}, Qt::green, "BMP");
+    dialog->txtSelectPanel[1]->setText(QStringLiteral("Panels\\ON1.BMP"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    applyBacklightMode(dialog->backlightLook(1), display, 1);
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(display.picture().size(), QSize(60, 20));
+}
+
 TEST_F(Backlight, AGoneUserPictureKeepsTheFaceSilentlyAndStillRecolours) {
     useIndividualPictures();
     const QString path = writePicture(dir.path() + QStringLiteral("/on1.jpg"), {50, 50}, Qt::white, "JPG");

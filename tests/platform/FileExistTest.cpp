@@ -18,3 +18,21 @@ TEST(FileExist, FindsFilesByNameOrPatternButNotFoldersOrNothing) {
     EXPECT_FALSE(platform::FileExist(QString()));
     EXPECT_FALSE(platform::FileExist(QStringLiteral("  ")));
 }
+
+TEST(FileExist, APathFromWindowsFindsTheFileWhateverItsSeparatorsAndLetterCase) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("sounds/keys"));
+    testing_files::writeFile(dir.filePath(QStringLiteral("sounds/keys/chime.wav")));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    // Relative to the current folder, as the settings file holds it.
+    const QString relative = platform::findUserFile(QStringLiteral("Sounds\\KEYS\\Chime.WAV"));
+    const bool pattern = platform::FileExist(QStringLiteral("SOUNDS\\keys\\*.wav"));
+    const QString gone = platform::findUserFile(QStringLiteral("Sounds\\Gone.wav"));
+    QDir::setCurrent(previous);
+    EXPECT_EQ(relative, QStringLiteral("sounds/keys/chime.wav"));
+    EXPECT_TRUE(pattern);
+    EXPECT_EQ(gone, QString());
+    EXPECT_EQ(platform::findUserFile(dir.path() + QStringLiteral("\\Sounds\\keys\\CHIME.wav")),
+              dir.filePath(QStringLiteral("sounds/keys/chime.wav")));
+}
