@@ -1,9 +1,17 @@
 #include "platform/Files.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace platform {
 
@@ -128,6 +136,96 @@ QString findFileIgnoringCase(const QString& path) {
     if (QFileInfo(path).fileName().isEmpty()) return path;
     return resolveIgnoringCase(path, QDir::Files);
 #endif
+}
+
+// ---- reading a file a user named ------------------------------------------------
+
+QString ReadFailure::reason() const {
+    switch (kind) {
+    case Kind::Missing: return QStringLiteral("does not exist");
+    case Kind::Folder: return QStringLiteral("is a folder");
+    case Kind::NotRegular: return QStringLiteral("is not a regular file");
+    case Kind::TooLarge: return QStringLiteral("is larger than %1 bytes").arg(limit);
+    case Kind::Unreadable: break;
+    }
+    return QStringLiteral("cannot be read: ") + systemError;
+}
+
+QString ReadFailure::message(const QString& path) const { return path + QLatin1Char(' ') + reason(); }
+
+namespace {
+
+using Kind = ReadFailure::Kind;
+
+ReadFailure failure(Kind kind, const QString& systemError = {}, qint64 limit = 0) {
+    ReadFailure f;
+    f.kind = kind;
+    f.systemError = systemError;
+    f.limit = limit;
+    return f;
+}
+ReadFailure unreadable(const QString& why) { return failure(Kind::Unreadable, why); }
+
+// Reads the regular file at `path`: at most `maxBytes` of it, or, with
+// `whole`, all of it when that is no more than `maxBytes`.
+std::variant<QByteArray, ReadFailure> readAtMost(const QString& path, qint64 maxBytes, bool whole) {
+    if (auto refused = checkRegularFile(path)) return *refused;
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened without waiting: a name that became a named pipe since the check
+    // opens at once, and the descriptor's own type is what is trusted.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return unreadable(qt_error_string(errno));
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return failure(Kind::NotRegular);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return unreadable(file.errorString());
+    }
+#else
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return unreadable(file.errorString());
+#endif
+    const ReadFailure tooLarge = failure(Kind::TooLarge, {}, maxBytes);
+    if (whole && file.size() > maxBytes) return tooLarge;
+    // Room for the size the file gives and one byte more, which finds its end
+    // in the same read; a file that grows meanwhile is read on up to the
+    // limit, and one byte past it tells that it became too large.
+    const qint64 limit = whole ? maxBytes + 1 : maxBytes;
+    QByteArray bytes(qsizetype(std::min(file.size() + 1, limit)), Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < limit) {
+        if (got == bytes.size()) bytes.resize(qsizetype(std::min(limit, qint64(bytes.size()) * 2 + 1)));
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0) return unreadable(file.errorString());
+        if (n == 0) break;
+        got += n;
+    }
+    if (whole && got > maxBytes) return tooLarge;
+    bytes.truncate(qsizetype(got));
+    return bytes;
+}
+
+} // namespace
+
+std::optional<ReadFailure> checkRegularFile(const QString& path) {
+    const QFileInfo info(path); // follows links: a link to /dev/zero is a device
+    if (path.isEmpty() || !info.exists()) return failure(Kind::Missing);
+    if (info.isDir()) return failure(Kind::Folder);
+    if (!info.isFile()) return failure(Kind::NotRegular);
+    return std::nullopt;
+}
+
+std::variant<QByteArray, ReadFailure> readRegularFile(const QString& path, qint64 maxBytes) {
+    return readAtMost(path, maxBytes, true);
+}
+
+std::variant<QByteArray, ReadFailure> readRegularFileStart(const QString& path, qint64 maxBytes) {
+    return readAtMost(path, maxBytes, false);
 }
 
 } // namespace platform
