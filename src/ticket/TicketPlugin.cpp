@@ -1,9 +1,9 @@
 #include "ticket/TicketPlugin.h"
 
 #include "platform/Cp932.h"
+#include "platform/Files.h"
 
 #include <QDate>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -478,12 +478,11 @@ PluginResult readTicketPlugin(const QByteArray& bytes) {
 }
 
 PluginResult loadTicketPlugin(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return PluginError{path + QStringLiteral(": ") + file.errorString()};
-    // One byte past the limit tells a file that is too large without reading it all.
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) return PluginError{path + QStringLiteral(": ") + file.errorString()};
-    return readTicketPlugin(bytes);
+    // Only a regular file is read, and no more of it than a plug-in may hold:
+    // a named pipe or a device by a plug-in's name is refused unread.
+    const auto read = platform::readRegularFile(path, kMaxFileBytes);
+    if (const auto* failure = std::get_if<platform::ReadFailure>(&read)) return PluginError{failure->message(path)};
+    return readTicketPlugin(std::get<QByteArray>(read));
 }
 
 QString printedStopName(const TicketPlugin& plugin, const QString& stopName) {
