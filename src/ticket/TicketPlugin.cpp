@@ -366,7 +366,10 @@ TicketPlugin readPlugin(const QJsonObject& root) {
     if (!companies.isUndefined()) {
         if (!companies.isArray()) throw Fault{QStringLiteral("Companies: must be a list [ ... ] of names")};
         const QJsonArray list = companies.toArray();
-        if (list.size() > kMaxCompanies) throw Fault{QStringLiteral("Companies: more than %1 names").arg(kMaxCompanies)};
+        // An empty list is a plug-in that meant to name companies and names
+        // none: the panel's list would offer nothing to choose.
+        if (list.isEmpty() || list.size() > kMaxCompanies)
+            throw Fault{QStringLiteral("Companies: must hold 1 to %1 names (leave it out for none)").arg(kMaxCompanies)};
         for (qsizetype i = 0; i < list.size(); ++i) {
             const QString name = list[i].toString();
             if (!list[i].isString() || name.isEmpty() || name.size() > kMaxCompanyLength)

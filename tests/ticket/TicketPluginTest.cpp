@@ -137,6 +137,7 @@ TEST(TicketPlugin, WhatIsNotAPluginIsRefusedWithTheReasonAndThePlace) {
          },
          "CorpSwitch"},
         {"a company printed from no list", element(text("Company")), "Companies"},
+        {"an empty company list", set("Companies", QJsonArray{}), "Companies: must hold 1 to 16 names"},
         {"an empty company name", set("Companies", QJsonArray{""}), "Companies, name 1"},
         {"a printed name outside the code page",
          set("StopNameReplacements", QJsonObject{{"東", QString::fromUtf8("東\xF0\x9F\x9A\x8C")}}), "StopNameReplacements, \"東\""},
