@@ -89,15 +89,11 @@ Args parseArgs(const QStringList& args) {
 }
 
 std::optional<QString> readWhole(const QString& path, QByteArray& into) {
-    const QFileInfo info(path);
-    if (!info.exists()) return path + QStringLiteral(": no such file");
-    if (!info.isFile()) return path + QStringLiteral(": not a file");
-    if (info.size() > kLargestInput)
-        return QStringLiteral("%1: %2 MB, larger than any file this tool reads")
-            .arg(path, QString::number(info.size() >> 20));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("%1: %2").arg(path, f.errorString());
-    into = f.read(kLargestInput);
+    auto read = platform::readRegularFile(path, kLargestInput);
+    if (const auto* failure = std::get_if<platform::ReadFailure>(&read))
+        return failure->kind == platform::ReadFailure::Kind::Missing ? path + QStringLiteral(": no such file")
+                                                                      : failure->message(path);
+    into = std::get<QByteArray>(std::move(read));
     return std::nullopt;
 }
 
@@ -204,8 +200,7 @@ QString announcementList(const QString& heading, const std::vector<route::TapeEn
     return out;
 }
 
-ToolOutput checkTape(const QString& path, const QByteArray& bytes) {
-    auto result = route::decodeTapeData(bytes);
+ToolOutput checkTape(const QString& path, route::TapeDataResult result) {
     if (auto* e = std::get_if<route::TapeDataError>(&result)) {
         e->Path = path;
         return fail(kBadData, e->message());
@@ -243,7 +238,7 @@ ToolOutput checkTimetable(const QString& path) {
     const std::optional<QString> besideName = route::routeFileBeside(path, route::RouteFile::FareData);
     const QString fareFile = besideName ? platform::findFileIgnoringCase(*besideName) : QString();
     std::optional<route::FareData> fares;
-    if (besideName && QFileInfo(fareFile).isFile()) {
+    if (besideName && QFileInfo::exists(fareFile)) {
         auto read = route::readFareDataFile(fareFile);
         if (auto* e = std::get_if<route::FareDataError>(&read))
             return fail(kBadData, QStringLiteral("the fare data beside the timetable: %1").arg(e->message()));
@@ -312,8 +307,8 @@ ToolOutput checkByContent(const QString& path) {
             return done(announcementList(
                 path + QStringLiteral(": announcement list in UTF-8 (tape-from-csv makes the broadcast data file)"),
                 *entries));
-    } else if (std::holds_alternative<std::vector<route::TapeEntry>>(route::decodeTapeData(bytes))) {
-        return checkTape(path, bytes);
+    } else if (auto tape = route::decodeTapeData(bytes); std::holds_alternative<std::vector<route::TapeEntry>>(tape)) {
+        return checkTape(path, std::move(tape));
     }
     return fail(kBadData,
                 path + QStringLiteral(": neither its name nor its content says what it is. check reads a fare data "
@@ -334,9 +329,8 @@ ToolOutput check(const QString& path) {
     case route::RouteFile::Broadcast:
         break;
     }
-    QByteArray bytes;
-    if (auto why = readWhole(path, bytes)) return fail(kBadData, *why);
-    return checkTape(path, bytes);
+    // Read as the device reads it, with the device's limit.
+    return checkTape(path, route::readTapeDataFile(path));
 }
 
 ToolOutput show(const QString& path, const QString& stopText) {
@@ -407,7 +401,7 @@ ToolOutput timetableFromCsv(const QString& in, const QString& outPath) {
     std::optional<int> fareRows;
     if (const auto fareFile = route::routeFileBeside(outPath, route::RouteFile::FareData)) {
         const QString found = platform::findFileIgnoringCase(*fareFile);
-        if (QFileInfo(found).isFile()) {
+        if (QFileInfo::exists(found)) {
             auto read = route::readFareDataFile(found);
             if (auto* e = std::get_if<route::FareDataError>(&read))
                 return fail(kBadData, QStringLiteral("the fare data beside the output: %1").arg(e->message()));

@@ -1,5 +1,7 @@
 #include "tools/GtfsSource.h"
 
+#include "platform/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,29 +30,24 @@ FeedSource folderSource(const QString& path) {
     }
     return [dir](const QString& name) {
         FeedFile f;
-        const QFileInfo info(dir.filePath(name));
-        if (!info.exists()) return f;
+        const QString path = dir.filePath(name);
+        auto read = platform::readRegularFile(path, kMaxFeedFileBytes);
+        if (auto* bytes = std::get_if<QByteArray>(&read)) {
+            f.Status = FeedFile::State::Present;
+            f.Bytes = std::move(*bytes);
+            return f;
+        }
+        const auto& failure = std::get<platform::ReadFailure>(read);
+        using Kind = platform::ReadFailure::Kind;
+        if (failure.kind == Kind::Missing) return f;
         f.Status = FeedFile::State::Unreadable;
-        if (!info.isFile()) {
-            f.Reason = QStringLiteral("not a file");
-            return f;
+        switch (failure.kind) {
+        case Kind::Folder: f.Reason = QStringLiteral("a folder, not a file"); break;
+        case Kind::NotRegular: f.Reason = QStringLiteral("not a regular file"); break;
+        case Kind::TooLarge: f.Reason = tooLarge(QFileInfo(path).size()); break;
+        case Kind::Missing:
+        case Kind::Unreadable: f.Reason = failure.systemError; break;
         }
-        if (info.size() > kMaxFeedFileBytes) {
-            f.Reason = tooLarge(info.size());
-            return f;
-        }
-        QFile file(info.filePath());
-        if (!file.open(QIODevice::ReadOnly)) {
-            f.Reason = file.errorString();
-            return f;
-        }
-        f.Bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            f.Reason = file.errorString();
-            f.Bytes.clear();
-            return f;
-        }
-        f.Status = FeedFile::State::Present;
         return f;
     };
 }
@@ -158,6 +155,8 @@ std::variant<FeedSource, GtfsError> openFeed(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) return GtfsError{{}, 0, QStringLiteral("%1: no such file or folder").arg(path)};
     if (info.isDir()) return folderSource(path);
+    // libzip would wait on a named pipe for ever, and read a device to no end.
+    if (const auto refused = platform::checkRegularFile(path)) return GtfsError{{}, 0, refused->message(path)};
     return zipSource(path);
 }
 

@@ -1,5 +1,6 @@
 #include "audio/SdlAudio.h"
 
+#include "platform/Files.h"
 #include "platform/MciCommand.h"
 
 #include <QFile>
@@ -157,11 +158,9 @@ int SdlAudio::sendString(const QString& command) {
 
 int SdlAudio::openSlot(const QString& alias, const QString& path, int type) {
     if (slots_.contains(alias)) return mci::kDuplicateAlias;
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) return mci::kFileNotFound;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return mci::kFileNotFound;
-    const QByteArray bytes = file.readAll();
+    const auto read = platform::readRegularFile(path, platform::kMaxSoundFileBytes); // no pipe, no device
+    if (!std::holds_alternative<QByteArray>(read)) return mci::kFileNotFound;
+    const QByteArray bytes = std::get<QByteArray>(read);
     if (!fitsDevice(bytes, mci::DeviceType(type))) return mci::kInvalidFile;
     if (!open()) return mci::kHardware;
 

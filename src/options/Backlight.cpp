@@ -4,8 +4,8 @@
 #include "platform/Files.h"
 #include "platform/Seams.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -45,23 +45,32 @@ QString pictureErrorText(int code) {
 
 PictureLoad loadPanelPicture(const QString& path) {
     auto failed = [](PictureFault fault) { return PictureLoad{QImage(), pictureErrorNumber(fault)}; };
-    const QFileInfo info(path);
-    if (!info.exists())
-        return failed(info.absoluteDir().exists() ? PictureFault::FileNotFound : PictureFault::PathNotFound);
-    if (info.isDir()) return failed(PictureFault::AccessDenied);
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed(file.error() == QFileDevice::ResourceError ? PictureFault::DeviceMissing
-                                                                 : PictureFault::AccessDenied);
+    // Only a regular file of a picture's size is read: a named pipe would
+    // hold the panel until something wrote to it, and a device never ends.
+    const auto read = platform::readRegularFile(path, kMaxPictureFileBytes);
+    if (const auto* failure = std::get_if<platform::ReadFailure>(&read)) {
+        using Kind = platform::ReadFailure::Kind;
+        switch (failure->kind) {
+        case Kind::Missing:
+            return failed(QFileInfo(path).absoluteDir().exists() ? PictureFault::FileNotFound
+                                                                 : PictureFault::PathNotFound);
+        case Kind::TooLarge: return failed(PictureFault::OutOfMemory);
+        case Kind::Folder:
+        case Kind::NotRegular:
+        case Kind::Unreadable: break;
+        }
+        return failed(PictureFault::AccessDenied);
+    }
+    QBuffer buffer;
+    buffer.setData(std::get<QByteArray>(read));
+    buffer.open(QIODevice::ReadOnly);
     // The content decides the format, whatever the file is called.
-    QImageReader reader(&file);
+    QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
     QImage image;
     if (reader.read(&image) && !image.isNull()) return {image, 0};
 
-    if (reader.error() == QImageReader::DeviceError) return failed(PictureFault::DeviceError);
     // A picture whose pixels do not fit in the memory allowed for one.
     const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
     if (size.isValid() && limitBytes > 0 && qint64(size.width()) * size.height() * 4 > limitBytes)
@@ -72,9 +81,11 @@ PictureLoad loadPanelPicture(const QString& path) {
 void applyBacklightMode(const BacklightLook& look, Form1& display, std::int16_t index, QWidget* owner) {
     if (index < 0 || index > 2) return;
     if (look.userPicture) {
-        // A user picture that is gone leaves the face as it is, silently.
-        if (platform::FileExist(*look.userPicture)) {
-            const PictureLoad load = loadPanelPicture(*look.userPicture);
+        // A user picture that is gone leaves the face as it is, silently. A
+        // path from a Windows settings file ("Panels\On1.BMP") opens the
+        // file the directory search finds (panels/on1.bmp).
+        if (const QString file = platform::findUserFile(*look.userPicture); !file.isEmpty()) {
+            const PictureLoad load = loadPanelPicture(file);
             if (load.error == 0) display.setPicture(load.image);
             else
                 platform::MsgBox(pictureErrorText(load.error), platform::MsgButtons::Ok, platform::MsgIcon::Critical,

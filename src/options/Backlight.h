@@ -46,6 +46,12 @@ int pictureErrorNumber(PictureFault fault);
 // reason follows the number for the codes that have one.
 QString pictureErrorText(int code);
 
+// The largest panel picture file read. The panel is some hundreds of pixels
+// wide; even an uncompressed 24-bit bitmap of 3,800 by 2,900 pixels fits in
+// this, so a larger file is a mistaken choice and is refused as too large to
+// hold, before any of it is decoded.
+inline constexpr qint64 kMaxPictureFileBytes = qint64(32) << 20;
+
 // Loads a panel picture file at its own size. On failure the image is null
 // and `error` holds the error number.
 struct PictureLoad {

@@ -14,6 +14,12 @@
 
 namespace platform {
 
+// The largest sound file a slot opens. A chime, a key click or a recorded
+// announcement of a few minutes at CD quality fits; the whole file is decoded
+// into memory, and a compressed one grows about tenfold there, so a larger
+// file (a mistaken choice, a film) is not opened at all.
+inline constexpr qint64 kMaxSoundFileBytes = qint64(32) << 20;
+
 // A channel of its own for synthesised speech, mixed over the sound slots so
 // an announcement and a chime can sound together. Mono 16-bit samples at the
 // rate the utterance names. All members may be called from any thread: the

@@ -21,17 +21,25 @@ const QString kListenKey = QStringLiteral("listen");
 const QString kTokenKey = QStringLiteral("token");
 const QString kAnnouncementName = QStringLiteral("ferrotab-control.json");
 
+// A pipe or a device by the control file's name is refused unread: the
+// program would otherwise wait on it at start.
 std::optional<QByteArray> readSmallFile(const QString& path, QString* why = nullptr) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (why) *why = file.errorString();
-        return std::nullopt;
+    auto read = platform::readRegularFile(path, kMaxFileBytes);
+    if (auto* bytes = std::get_if<QByteArray>(&read)) return std::move(*bytes);
+    if (why) {
+        const auto& failure = std::get<platform::ReadFailure>(read);
+        using Kind = platform::ReadFailure::Kind;
+        switch (failure.kind) {
+        case Kind::TooLarge:
+            *why = QStringLiteral("ファイルが大きすぎます（%1 バイト）").arg(QFileInfo(path).size());
+            break;
+        case Kind::Folder: *why = QStringLiteral("フォルダです"); break;
+        case Kind::NotRegular: *why = QStringLiteral("通常のファイルではありません"); break;
+        case Kind::Missing:
+        case Kind::Unreadable: *why = failure.systemError; break;
+        }
     }
-    if (file.size() > kMaxFileBytes) {
-        if (why) *why = QStringLiteral("ファイルが大きすぎます（%1 バイト）").arg(file.size());
-        return std::nullopt;
-    }
-    return file.read(kMaxFileBytes);
+    return std::nullopt;
 }
 
 // Owner-only from its first byte: a new file is made empty with those

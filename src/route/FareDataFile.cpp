@@ -4,9 +4,7 @@
 #include "platform/Files.h"
 #include "platform/LittleEndian.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <algorithm>
 #include <cstring>
 
 namespace route {
@@ -90,27 +88,21 @@ FareDataResult decodeFareData(std::string_view bytes) {
 
 FareDataResult readFareDataFile(const QString& path) {
     using Kind = FareDataError::Kind;
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) {
-        FareDataError e = makeError(Kind::FileMissing, 0);
-        e.Path = path;
-        return e;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        FareDataError e = makeError(Kind::FileUnreadable, 0);
-        e.Path = path;
-        return e;
-    }
     // Only the rows a file may hold are of interest; a huge file with a small
-    // count is read no further than its rows can reach.
-    constexpr qint64 kLargestFile = 2 + qint64(kMaxFareRows) * (kFareRowFixedBytes + 65535);
-    const qint64 fullSize = file.size();
-    const QByteArray bytes = file.read(std::min(fullSize, kLargestFile));
-    FareDataResult result = decodeFareData(bytes);
+    // count is read no further than its rows can reach. A pipe or a device is
+    // not read at all.
+    auto read = platform::readRegularFileStart(path, kLargestFareDataFile);
+    if (const auto* failure = std::get_if<platform::ReadFailure>(&read)) {
+        FareDataError e = makeError(
+            failure->kind == platform::ReadFailure::Kind::Missing ? Kind::FileMissing : Kind::FileUnreadable, 0);
+        e.Path = path;
+        e.Reason = failure->reason();
+        return e;
+    }
+    FareDataResult result = decodeFareData(std::get<QByteArray>(read));
     if (auto* e = std::get_if<FareDataError>(&result)) {
         e->Path = path;
-        e->FileSize = fullSize;
+        e->FileSize = QFileInfo(path).size();
     }
     return result;
 }
@@ -159,7 +151,7 @@ QString FareDataError::message() const {
     case Kind::FileMissing:
         return where + QStringLiteral(": no such file");
     case Kind::FileUnreadable:
-        return where + QStringLiteral(": cannot be opened for reading");
+        return Reason.isEmpty() ? where + QStringLiteral(": cannot be opened for reading") : where + u' ' + Reason;
     case Kind::NoRowCount:
         return QStringLiteral("%1: damaged file: %2 bytes, too short to hold the 2-byte row count").arg(where, size);
     case Kind::NoRows:

@@ -26,6 +26,9 @@
 namespace route {
 
 inline constexpr int kFareRowFixedBytes = 2 + 2 + 2 * kFareColumns; // 304: all of a row but the name
+// The most of a file its rows can reach: 301 rows with the longest names. A
+// larger file is read no further (bytes after the rows are not looked at).
+inline constexpr qint64 kLargestFareDataFile = 2 + qint64(kMaxFareRows) * (kFareRowFixedBytes + 65535);
 
 // One stop as it stands in the file.
 struct FareRecord {
@@ -49,7 +52,7 @@ struct FareData {
 struct FareDataError {
     enum class Kind {
         FileMissing,       // no such file
-        FileUnreadable,    // exists but cannot be opened or read
+        FileUnreadable,    // a folder, a pipe or a device, or a file that cannot be opened or read
         NoRowCount,        // fewer than the 2 bytes of the row count
         NoRows,            // row count 0: the route is not registered
         NegativeRowCount,  // row count below 0
@@ -64,6 +67,7 @@ struct FareDataError {
     int RowCount = 0;        // the count the file announces
     int NameLength = 0;      // for NameRunsPastEnd
     QString Path;            // empty when decoding bytes in memory
+    QString Reason;          // for FileUnreadable: what the file is instead ("is a folder")
 
     // One line in English, for the command-line tool and logs.
     QString message() const;

@@ -1,9 +1,8 @@
 #include "route/TapeData.h"
 
 #include "platform/Cp932.h"
+#include "platform/Files.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <optional>
 
 namespace route {
@@ -138,19 +137,15 @@ TapeDataResult decodeTapeData(std::string_view bytes) {
 }
 
 TapeDataResult readTapeDataFile(const QString& path) {
-    const QFileInfo info(path);
-    TapeDataError e;
-    e.Path = path;
-    if (!info.exists() || info.isDir()) {
-        e.Problem = Kind::FileMissing;
+    const auto read = platform::readRegularFile(path, kMaxTapeDataBytes);
+    if (const auto* failure = std::get_if<platform::ReadFailure>(&read)) {
+        TapeDataError e;
+        e.Path = path;
+        e.Problem = failure->kind == platform::ReadFailure::Kind::Missing ? Kind::FileMissing : Kind::FileUnreadable;
+        e.Reason = failure->reason();
         return e;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        e.Problem = Kind::FileUnreadable;
-        return e;
-    }
-    TapeDataResult result = decodeTapeData(file.readAll());
+    TapeDataResult result = decodeTapeData(std::get<QByteArray>(read));
     if (auto* err = std::get_if<TapeDataError>(&result)) err->Path = path;
     return result;
 }
@@ -177,7 +172,7 @@ QString TapeDataError::message() const {
     case Kind::FileMissing:
         return where + QStringLiteral(": no such file");
     case Kind::FileUnreadable:
-        return where + QStringLiteral(": cannot be opened for reading");
+        return Reason.isEmpty() ? where + QStringLiteral(": cannot be opened for reading") : where + u' ' + Reason;
     case Kind::NoLines:
         return where + QStringLiteral(": the file holds no announcement");
     case Kind::TooFewFields:

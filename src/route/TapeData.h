@@ -17,6 +17,11 @@
 
 namespace route {
 
+// A route's announcements are some hundreds of lines of some hundred bytes:
+// tens of kilobytes. A larger file is no broadcast data; it is not read, so
+// that a mistaken choice (a recording, a disk image) never fills the memory.
+inline constexpr qint64 kMaxTapeDataBytes = qint64(8) << 20;
+
 struct TapeEntry {
     QString Text;                // what the speech engine speaks
     std::int16_t AdvanceFlag = 0; // 1: the fare display moves one stop along with this announcement
@@ -27,7 +32,7 @@ struct TapeEntry {
 struct TapeDataError {
     enum class Kind {
         FileMissing,
-        FileUnreadable,
+        FileUnreadable, // a folder, a pipe, a device, larger than kMaxTapeDataBytes, or unreadable
         NoLines,        // the file holds no announcement
         TooFewFields,   // line `Line` has fewer than three fields
         TooManyFields,  // line `Line` has more than three fields (an unquoted comma in the text?)
@@ -40,6 +45,7 @@ struct TapeDataError {
     int FieldCount = 0;
     QString Value; // the offending field's text, for BadFlag
     QString Path;
+    QString Reason; // for FileUnreadable: what the file is instead ("is not a regular file")
 
     QString message() const;
 };
@@ -53,6 +59,8 @@ inline TapeDataResult decodeTapeData(const QByteArray& bytes) {
 }
 // Bytes already turned into text (the same rules; for UTF-8 sources).
 TapeDataResult parseTapeText(const QString& text);
+// The file at `path`, read only when it is a regular file of at most
+// kMaxTapeDataBytes.
 TapeDataResult readTapeDataFile(const QString& path);
 
 // The file's bytes: CP932, CR LF after every line, the text quoted when it

@@ -3,8 +3,6 @@
 #include "platform/Files.h"
 #include "route/FareTable.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QList>
 #include <QStringList>
 
@@ -165,17 +163,17 @@ TimetableResult decodeTimetable(QByteArrayView bytes, std::optional<int> fareRow
 }
 
 TimetableResult readTimetableFile(const QString& path, std::optional<int> fareRows) {
-    const QFileInfo info(path);
-    TimetableResult result = problem(Kind::FileMissing);
-    if (info.exists()) {
-        // Only a regular file of a timetable's size is read.
-        QFile file(path);
-        if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-            result = problem(Kind::FileUnreadable);
-        else if (file.size() > kMaxTimetableBytes)
-            result = problem(Kind::TooLarge);
-        else
-            result = decodeTimetable(file.read(kMaxTimetableBytes + 1), fareRows);
+    // Only a regular file of a timetable's size is read.
+    auto read = platform::readRegularFile(path, kMaxTimetableBytes);
+    TimetableResult result = problem(Kind::FileUnreadable);
+    if (const auto* failure = std::get_if<platform::ReadFailure>(&read)) {
+        using Failure = platform::ReadFailure::Kind;
+        auto& e = std::get<TimetableError>(result);
+        if (failure->kind == Failure::Missing) e.Problem = Kind::FileMissing;
+        if (failure->kind == Failure::TooLarge) e.Problem = Kind::TooLarge;
+        e.Reason = failure->reason();
+    } else {
+        result = decodeTimetable(std::get<QByteArray>(read), fareRows);
     }
     if (auto* e = std::get_if<TimetableError>(&result)) e->Path = path;
     return result;
@@ -207,7 +205,7 @@ QString TimetableError::message() const {
     case Kind::FileMissing:
         return where + QStringLiteral(": no timetable");
     case Kind::FileUnreadable:
-        return where + QStringLiteral(": not a file that can be read");
+        return Reason.isEmpty() ? where + QStringLiteral(": not a file that can be read") : where + u' ' + Reason;
     case Kind::TooLarge:
         return QStringLiteral("%1: larger than %2 KiB, too large for a timetable")
             .arg(where, QString::number(kMaxTimetableBytes / 1024));

@@ -48,7 +48,7 @@ struct Timetable {
 struct TimetableError {
     enum class Kind {
         FileMissing,    // no timetable
-        FileUnreadable, // not a regular file, or cannot be read
+        FileUnreadable, // a folder, a pipe or a device, or a file that cannot be read
         TooLarge,       // more than kMaxTimetableBytes
         NoHeader,       // nothing in the file, not even the header
         BadHeader,      // line `Line` is not "row,arrive,depart"
@@ -73,6 +73,7 @@ struct TimetableError {
     int Before = 0;      // TimeGoesBack: the time before it, in seconds
     QString Value;       // BadRow, BadTime: the field as written; TimeGoesBack: the time
     QString Path;        // empty when reading bytes in memory
+    QString Reason;      // FileUnreadable: what the file is instead ("is a folder")
 
     // One line in English, for the command-line tool.
     QString message() const;

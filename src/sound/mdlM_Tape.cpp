@@ -8,9 +8,6 @@
 #include "sound/SpeechEngine.h"
 #include "sound/mdlSndAPI.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <memory>
@@ -48,17 +45,6 @@ void setAvailability(bool available) {
         g->setTitle(available ? kCaptionAvailable : kCaptionUnavailable);
         g->setEnabled(available);
     }
-}
-
-// The broadcast file as Windows finds it: "\\" separates folders as "/"
-// does (route setting ends the folder with one), and the name's letter case
-// does not matter (12TP.CSV is 12tp.csv). Empty when there is no such file.
-QString findBroadcastFile(const QString& path) {
-    QString local = path;
-    if (QDir::separator() != u'\\') local.replace(u'\\', u'/');
-    const QString found = platform::findFileIgnoringCase(local);
-    const QFileInfo info(found);
-    return info.exists() && !info.isDir() ? found : QString();
 }
 
 bool valid(std::int32_t n) { return n >= 1 && n <= state().count && size_t(n) <= state().table.size(); }
@@ -103,15 +89,18 @@ void TapeLoad(const QString& folder, const QString& route) {
     State& s = state();
     s.count = 0;
 
-    const QString path = findBroadcastFile(folder + ::route::routeFileName(::route::RouteFile::Broadcast, route));
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    // The broadcast file as Windows finds it: "\" separates folders as "/"
+    // does (route setting ends the folder with one), and letter case does not
+    // matter (12TP.CSV is 12tp.csv). Only a regular file of a broadcast file's
+    // size is read: a pipe or a device by that name is no broadcast data.
+    const QString path = platform::findUserFile(folder + ::route::routeFileName(::route::RouteFile::Broadcast, route));
+    const auto read = platform::readRegularFile(path, ::route::kMaxTapeDataBytes);
+    if (!std::holds_alternative<QByteArray>(read)) {
         // Nothing counted, the previous table kept but out of reach.
         setGroupEnabled(false);
         return;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
+    const QByteArray& bytes = std::get<QByteArray>(read);
 
     route::TapeDataResult result = route::decodeTapeData(bytes);
     if (auto* entries = std::get_if<std::vector<route::TapeEntry>>(&result)) {

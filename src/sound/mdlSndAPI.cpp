@@ -25,14 +25,17 @@ QString typeClause(const QString& path) {
 QString SlotAlias(const QString& slot) { return platform::programIdentity().model + slot; }
 
 void SndPlay(const QString& path, const QString& slot, std::int16_t waitFlag, std::int16_t pauseMs) {
-    if (path.isEmpty() || !platform::FileExist(path)) return;
+    // A path from a Windows settings file ("Sounds\Chime.WAV") names the
+    // file the directory search finds, and that is the file opened.
+    const QString file = platform::findUserFile(path);
+    if (file.isEmpty()) return;
     const QString alias = SlotAlias(slot);
     // Closing a slot that is not open is harmless; the result does not matter.
     platform::mciSendString(QStringLiteral("close ") + alias);
 
-    const QString type = typeClause(path);
+    const QString type = typeClause(file);
     if (type.isEmpty()) return;
-    if (platform::mciSendString(QStringLiteral("open \"") + path + u'"' + type + alias + QStringLiteral(" wait")) != 0)
+    if (platform::mciSendString(QStringLiteral("open \"") + file + u'"' + type + alias + QStringLiteral(" wait")) != 0)
         return;
 
     if (waitFlag != 0) {

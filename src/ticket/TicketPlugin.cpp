@@ -1,9 +1,9 @@
 #include "ticket/TicketPlugin.h"
 
 #include "platform/Cp932.h"
+#include "platform/Files.h"
 
 #include <QDate>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -366,7 +366,10 @@ TicketPlugin readPlugin(const QJsonObject& root) {
     if (!companies.isUndefined()) {
         if (!companies.isArray()) throw Fault{QStringLiteral("Companies: must be a list [ ... ] of names")};
         const QJsonArray list = companies.toArray();
-        if (list.size() > kMaxCompanies) throw Fault{QStringLiteral("Companies: more than %1 names").arg(kMaxCompanies)};
+        // An empty list is a plug-in that meant to name companies and names
+        // none: the panel's list would offer nothing to choose.
+        if (list.isEmpty() || list.size() > kMaxCompanies)
+            throw Fault{QStringLiteral("Companies: must hold 1 to %1 names (leave it out for none)").arg(kMaxCompanies)};
         for (qsizetype i = 0; i < list.size(); ++i) {
             const QString name = list[i].toString();
             if (!list[i].isString() || name.isEmpty() || name.size() > kMaxCompanyLength)
@@ -478,12 +481,11 @@ PluginResult readTicketPlugin(const QByteArray& bytes) {
 }
 
 PluginResult loadTicketPlugin(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return PluginError{path + QStringLiteral(": ") + file.errorString()};
-    // One byte past the limit tells a file that is too large without reading it all.
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) return PluginError{path + QStringLiteral(": ") + file.errorString()};
-    return readTicketPlugin(bytes);
+    // Only a regular file is read, and no more of it than a plug-in may hold:
+    // a named pipe or a device by a plug-in's name is refused unread.
+    const auto read = platform::readRegularFile(path, kMaxFileBytes);
+    if (const auto* failure = std::get_if<platform::ReadFailure>(&read)) return PluginError{failure->message(path)};
+    return readTicketPlugin(std::get<QByteArray>(read));
 }
 
 QString printedStopName(const TicketPlugin& plugin, const QString& stopName) {

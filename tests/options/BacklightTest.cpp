@@ -1,6 +1,7 @@
 // Selecting a backlight mode: the display's panel picture and the label colour.
 #include "tests/options/OptionFixture.h"
 #include "options/OptionWidgets.h"
+#include "tests/support/SpecialFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,6 +79,9 @@ TEST(PanelPictureFile, LoadsAnyPictureByItsContentAndNamesEachFailure) {
     EXPECT_EQ(loadPanelPicture(writeBytes(d + QStringLiteral("/empty.jpg"), QByteArray())).error, 481);
     EXPECT_EQ(loadPanelPicture(writeBytes(d + QStringLiteral("/huge.bmp"), hugePicture())).error, 7);
     EXPECT_TRUE(loadPanelPicture(d + QStringLiteral("/text.bmp")).image.isNull());
+    // A pipe or a device is never opened, a file too large never read.
+    for (const auto& f : testing_files::makeSpecialFiles(d, QStringLiteral("p.bmp"), options::kMaxPictureFileBytes + 1))
+        EXPECT_EQ(loadPanelPicture(f.path).error, f.kind == platform::ReadFailure::Kind::TooLarge ? 7 : 75) << f.what;
 }
 
 class Backlight : public OptionTest {
@@ -125,6 +129,19 @@ TEST_F(Backlight, UserPicturesAreDrawnAtTheirOwnSizeFromTheTopLeft) {
     dialog->Option3[4]->click();
     applyBacklightMode(dialog->backlightLook(2), display, 2);
     EXPECT_EQ(display.picture(), builtIn);
+}
+
+TEST_F(Backlight, APictureNamedInAWindowsSettingsFileIsFound) {
+    useIndividualPictures();
+    QDir(dir.path()).mkdir(QStringLiteral("panels"));
+    writePicture(dir.path() + QStringLiteral("/panels/on1.bmp"), {60, 20}, Qt::green, "BMP");
+    dialog->txtSelectPanel[1]->setText(QStringLiteral("Panels\\ON1.BMP"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    applyBacklightMode(dialog->backlightLook(1), display, 1);
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(display.picture().size(), QSize(60, 20));
 }
 
 TEST_F(Backlight, AGoneUserPictureKeepsTheFaceSilentlyAndStillRecolours) {

@@ -22,6 +22,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 using platform::MsgButtons;
 using platform::MsgIcon;
@@ -139,6 +140,15 @@ TEST_F(PanelTest, AFailedRouteSettingTellsWhyAndKeepsTheFares) {
     EXPECT_EQ(mdlOrv_000::state().StartSection, 1);
     EXPECT_EQ(mdlOrv_000::state().RowCount, 2);
     EXPECT_EQ(mdlOrv_000::state().RouteText, QStringLiteral("4"));
+    EXPECT_EQ(shown(1), QStringLiteral("170"));
+
+    // A named pipe by the route's name is never opened (that would wait for
+    // a writer for ever): it is a file that cannot be read.
+    const QString pipe = folder.filePath(QStringLiteral("6.hy3"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    setRoute(QStringLiteral("6"), QStringLiteral("1"));
+    ASSERT_EQ(boxes.shown().size(), 3u);
+    EXPECT_EQ(boxes.shown()[2].text, QStringLiteral("運賃データファイルを読み込めません。\n") + pipe);
     EXPECT_EQ(shown(1), QStringLiteral("170"));
 }
 

@@ -5,12 +5,14 @@
 
 #include "platform/Cp932.h"
 #include "platform/ProgramIdentity.h"
+#include "route/TapeData.h"
 #include "tests/support/FakeAudio.h"
 #include "tests/support/FakeResourceLibrary.h"
 #include "tests/support/FakeSeams.h"
 #include "tests/support/FakeSpeech.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SoundFiles.h"
+#include "tests/support/SpecialFiles.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -201,6 +203,19 @@ TEST_F(TapeTest, AMissingOrBadFileDisablesTheGroupAGoodOneEnablesItAgain) {
     TapeLoad(folder(), QStringLiteral("1"));
     EXPECT_TRUE(group.isEnabled());
     EXPECT_EQ(TapeIndex(), 0);
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(TapeTest, APipeADeviceAFolderOrAHugeFileIsNoBroadcastData) {
+    init();
+    writeTape(QStringLiteral("1tp.csv"), 3);
+    for (const auto& f : testing_files::makeSpecialFiles(dir.path(), QStringLiteral("7tp.csv"), route::kMaxTapeDataBytes + 1)) {
+        TapeLoad(folder(), QStringLiteral("1"));
+        ASSERT_TRUE(group.isEnabled());
+        TapeLoad(f.folder + u'/', QStringLiteral("7"));
+        EXPECT_FALSE(group.isEnabled()) << f.what;
+        EXPECT_EQ(TapeCount(), 0) << f.what;
+    }
     EXPECT_TRUE(boxes.shown().empty());
 }
 

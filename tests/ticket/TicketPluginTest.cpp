@@ -3,9 +3,9 @@
 // the place, and the texts a ticket prints follow the values handed over.
 #include "ticket/TicketPlugin.h"
 
-#include "tests/support/FileBytes.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/Results.h"
+#include "tests/support/SpecialFiles.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -137,6 +137,7 @@ TEST(TicketPlugin, WhatIsNotAPluginIsRefusedWithTheReasonAndThePlace) {
          },
          "CorpSwitch"},
         {"a company printed from no list", element(text("Company")), "Companies"},
+        {"an empty company list", set("Companies", QJsonArray{}), "Companies: must hold 1 to 16 names"},
         {"an empty company name", set("Companies", QJsonArray{""}), "Companies, name 1"},
         {"a printed name outside the code page",
          set("StopNameReplacements", QJsonObject{{"東", QString::fromUtf8("東\xF0\x9F\x9A\x8C")}}), "StopNameReplacements, \"東\""},
@@ -193,12 +194,11 @@ TEST(TicketPlugin, FilesThatAreNoJsonOrTooLargeAreRefusedUnread) {
     EXPECT_TRUE(std::holds_alternative<PluginError>(readTicketPlugin(QByteArray())));
 
     QTemporaryDir dir;
-    const QString large = dir.filePath(QStringLiteral("large.4SP"));
-    // A valid plug-in padded with spaces past 1 MiB.
-    testing_files::writeFile(large, QJsonDocument(minimal()).toJson() + QByteArray(kMaxFileBytes, ' '));
-    EXPECT_TRUE(errorOf(loadTicketPlugin(large)).contains(QStringLiteral("1 MiB")));
     EXPECT_TRUE(std::holds_alternative<PluginError>(loadTicketPlugin(dir.filePath(QStringLiteral("none.4SP")))));
-    EXPECT_TRUE(std::holds_alternative<PluginError>(loadTicketPlugin(dir.path())));
+    // A pipe or a device by a plug-in's name is never opened, a file past
+    // 1 MiB never read.
+    for (const auto& f : testing_files::makeSpecialFiles(dir.path(), QStringLiteral("p.4SP"), kMaxFileBytes + 1))
+        EXPECT_EQ(errorOf(loadTicketPlugin(f.path)), f.path + testing_files::reasonFor(f, kMaxFileBytes)) << f.what;
 }
 
 TEST(TicketPlugin, DatesAndTimesArePrintedInTheElementsFormats) {

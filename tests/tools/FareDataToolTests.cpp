@@ -6,10 +6,12 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/Results.h"
+#include "tests/support/SpecialFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using testing_files::readFile;
 using testing_files::writeFile;
@@ -57,10 +59,30 @@ TEST(FareDataTool, DamagedFileGivesOneLineReason) {
     EXPECT_TRUE(r.Err.contains(QStringLiteral("row 3 of 20"))) << r.Err.toStdString();
     EXPECT_EQ(r.Err.count(u'\n'), 1);
     EXPECT_EQ(runTool("to-csv %", {dir.filePath(QStringLiteral("none.hy3"))}).ExitCode, 1);
-    // Only a file, and one of a size a person writes, is read.
-    EXPECT_TRUE(runTool("from-csv % -o %", {dir.path(), path}).Err.endsWith(QStringLiteral(": not a file\n")));
-    const QString huge = put(dir, QStringLiteral("huge.csv"), QByteArray((16 << 20) + 1, '\n'));
-    EXPECT_TRUE(runTool("tape-from-csv % -o %", {huge, path}).Err.contains(QStringLiteral("larger than any file this tool reads")));
+}
+
+TEST(FareDataTool, APipeADeviceAFolderOrAHugeFileIsNamedForWhatItIs) {
+    QTemporaryDir dir;
+    using Kind = platform::ReadFailure::Kind;
+    // The command, the file's name, the reader's limit and what a file past
+    // it gives.
+    const std::tuple<const char*, const char*, qint64, const char*> cases[] = {
+        {"check %", "1.hy3", route::kLargestFareDataFile, ": the row count is 0 (the route may not be registered)"},
+        {"check %", "1tp.csv", route::kMaxTapeDataBytes, " is larger than 8388608 bytes"},
+        {"check %", "1tt.csv", route::kMaxTimetableBytes, ": larger than 64 KiB, too large for a timetable"},
+        {"from-csv % -o x.hy3", "fares.csv", 16 << 20, " is larger than 16777216 bytes"},
+        {"gtfs % --list", "feed.zip", 0, nullptr}, // a folder is a feed; a zip is read as it is needed
+    };
+    for (const auto& [command, name, limit, tooLarge] : cases) {
+        const QString file = QString::fromLatin1(name);
+        for (const auto& f : testing_files::makeSpecialFiles(dir.filePath(file), file, limit + 1)) {
+            if (!tooLarge && f.kind != Kind::NotRegular) continue;
+            const QString reason = f.kind == Kind::TooLarge ? QString::fromLatin1(tooLarge) : testing_files::reasonFor(f, limit);
+            EXPECT_EQ(runTool(QString::fromLatin1(command), {f.path}).Err,
+                      QStringLiteral("ferrotab-data: ") + f.path + reason + u'\n')
+                << name << ": " << f.what;
+        }
+    }
 }
 
 TEST(FareDataTool, RoundTripThroughFiles) {

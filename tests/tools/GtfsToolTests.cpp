@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
 #include <zip.h>
 
 using testing_files::readFile;
@@ -187,6 +188,12 @@ TEST(GtfsTool, ClearMessagesForBadFeeds) {
     r = runTool("gtfs % --route R1 --number 1 -o %", {feed, notZip});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_EQ(r.Err, QStringLiteral("ferrotab-data: %1 is a file, not a folder\n").arg(notZip));
+
+    // A pipe by a feed file's name is never opened.
+    QFile::remove(feed + QStringLiteral("/stops.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(feed + QStringLiteral("/stops.txt")).constData(), 0600), 0);
+    EXPECT_EQ(runTool("gtfs % --route R1 --number 1 -o %", {feed, out}).Err,
+              QStringLiteral("ferrotab-data: %1: stops.txt: cannot be read: not a regular file\n").arg(feed));
 }
 
 TEST(GtfsTool, CommandLineMistakes) {

@@ -11,6 +11,7 @@
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SoundFiles.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -42,6 +43,17 @@ TEST_F(SndPlayTest, AnEmptyOrMissingPathSendsNothingAtAll) {
     SndPlay(dir.path(), kSlotS1, 0, 0); // a folder is no sound file
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_TRUE(time->sleeps.empty());
+}
+
+TEST_F(SndPlayTest, APathFromAWindowsSettingsFileOpensTheFileFound) {
+    QDir(dir.path()).mkdir(QStringLiteral("sounds"));
+    sound(QStringLiteral("sounds/chime.wav"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    SndPlay(QStringLiteral("Sounds\\Chime.WAV"), kSlotS1, 0, 0);
+    QDir::setCurrent(previous);
+    ASSERT_EQ(sent().size(), 4);
+    EXPECT_EQ(sent()[1], QStringLiteral("open \"sounds/chime.wav\" type waveaudio alias LED-84S1 wait"));
 }
 
 TEST_F(SndPlayTest, TheEndingChoosesTheDeviceWhateverItsCase) {
