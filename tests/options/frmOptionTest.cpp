@@ -17,16 +17,6 @@
 
 using ZelP4Res::SystemTime;
 
-namespace {
-
-QByteArray nulPairs(std::initializer_list<const char*> parts) {
-    QByteArray b;
-    for (const char* p : parts) b += cp932::encode(QString::fromUtf8(p)) + '\0';
-    return b + '\0';
-}
-
-} // namespace
-
 TEST_F(OptionTest, DependentControlsFollowTheirSwitches) {
     // Labels on: their settings usable; off: not.
     EXPECT_TRUE(dialog->Frame3->isEnabled());
@@ -77,44 +67,6 @@ TEST_F(OptionTest, DependentControlsFollowTheirSwitches) {
     dialog->chkUseSeiriPrev->click();
     EXPECT_TRUE(dialog->Frame10->isHidden());
     EXPECT_FALSE(dialog->Frame7->isEnabled());
-}
-
-TEST_F(OptionTest, FileAndFolderChoosersFillTheirBoxesUnlessCancelled) {
-    const QByteArray soundFilter = nulPairs({"Waveサウンド(*.wav)", "*.wav", "MP3サウンド(*.mp3)", "*.mp3",
-                                             "MIDIシーケンス(*.mid)", "*.mid"});
-    for (int i : {0, 1, 3, 4, 5, 6, 7, 8, 9, 10}) {
-        library->fileAnswer = cp932::encode(QStringLiteral("/音/%1.wav").arg(i));
-        dialog->cmdSelectSound[size_t(i)]->click();
-        EXPECT_EQ(dialog->txtSelectSound[size_t(i)]->text(), QStringLiteral("/音/%1.wav").arg(i));
-        const auto& call = library->files.back();
-        EXPECT_EQ(call.title, cp932::encode(QStringLiteral("サウンドの選択")));
-        EXPECT_EQ(call.filter, soundFilter);
-        EXPECT_EQ(call.mode, 0);
-        EXPECT_TRUE(call.initialName.isEmpty());
-        EXPECT_EQ(call.owner, dialog.get());
-    }
-    library->fileAnswer.clear();
-    dialog->cmdSelectSound[7]->click();
-    EXPECT_EQ(dialog->txtSelectSound[7]->text(), QStringLiteral("/音/7.wav"));
-
-    library->fileAnswer = cp932::encode(QStringLiteral("C:\\パネル\\on2.gif"));
-    dialog->Option3[1]->click();
-    dialog->Command6[2]->click();
-    EXPECT_EQ(dialog->txtSelectPanel[2]->text(), QStringLiteral("C:\\パネル\\on2.gif"));
-    EXPECT_EQ(library->files.back().title, cp932::encode(QStringLiteral("パネル画像の選択")));
-    EXPECT_EQ(library->files.back().filter, nulPairs({"ビットマップ(*.bmp)", "*.bmp", "GIF画像(*.gif)", "*.gif",
-                                                      "JPEG画像(*.jpg)", "*.jpg"}));
-
-    library->folderAnswer = cp932::encode(QStringLiteral("D:\\運賃"));
-    dialog->Command3[0]->click();
-    EXPECT_EQ(dialog->Text2[0]->text(), QStringLiteral("D:\\運賃"));
-    EXPECT_EQ(library->folders.back().prompt, cp932::encode(QStringLiteral("フォルダーを選択してください")));
-    EXPECT_EQ(library->folders.back().owner, dialog.get());
-    library->folderAnswer.clear();
-    dialog->Command3[0]->click();
-    dialog->Command3[1]->click();
-    EXPECT_EQ(dialog->Text2[0]->text(), QStringLiteral("D:\\運賃"));
-    EXPECT_EQ(dialog->Text2[1]->text(), QString());
 }
 
 TEST_F(OptionTest, OpenShowsTheFolderAndIgnoresEveryFailure) {

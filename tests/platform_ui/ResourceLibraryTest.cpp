@@ -95,42 +95,6 @@ TEST(ResourceLibraryColors, SixteenCustomColoursCarriedTheSeventeenthKept) {
     EXPECT_EQ(out[16], 0x123456);
 }
 
-TEST(ResourceLibraryDialogs, DigitSettingsDialogEditsTheThreeValues) {
-    auto library = makeQtResourceLibrary();
-    std::int16_t zeroMode = 1, shift = 1, fillZero = 0;
-    int shiftMaximum = -1;
-    whenDialogOpens([&](QDialog* d) {
-        d->findChild<QRadioButton*>("zeroMode2")->click();
-        auto* shiftBox = d->findChild<QSpinBox*>("shift");
-        shiftMaximum = shiftBox->maximum();
-        shiftBox->setValue(2);
-        d->findChild<QSpinBox*>("fillZero")->setValue(3);
-        d->findChild<QPushButton*>("ok")->click();
-    });
-    EXPECT_EQ(library->Call_dlg100(nullptr, 4, zeroMode, shift, fillZero), 1);
-    EXPECT_EQ(shiftMaximum, 3);
-    EXPECT_EQ(zeroMode, 2);
-    EXPECT_EQ(shift, 2);
-    EXPECT_EQ(fillZero, 3);
-
-    // Cancel: 0, and the values come back as they went in, even a mode the
-    // dialog does not offer.
-    zeroMode = -1;
-    whenDialogOpens([](QDialog* d) {
-        d->findChild<QRadioButton*>("zeroMode0")->click();
-        d->findChild<QPushButton*>("cancel")->click();
-    });
-    EXPECT_EQ(library->Call_dlg100(nullptr, 4, zeroMode, shift, fillZero), 0);
-    EXPECT_EQ(zeroMode, -1);
-    EXPECT_EQ(shift, 2);
-    EXPECT_EQ(fillZero, 3);
-
-    // OK without choosing a mode keeps the one it came with.
-    whenDialogOpens([](QDialog* d) { d->findChild<QPushButton*>("ok")->click(); });
-    EXPECT_EQ(library->Call_dlg100(nullptr, 4, zeroMode, shift, fillZero), 1);
-    EXPECT_EQ(zeroMode, -1);
-}
-
 TEST(ResourceLibraryDialogs, ChoosersCancelledChangeNothing) {
     auto library = makeQtResourceLibrary();
     SystemTime date{};
