@@ -129,7 +129,9 @@ int main(int argc, char* argv[]) {
         if (target > 0 && stops % 1000 == 0)
             std::fprintf(stderr, "%ld stop changes, %.0f s, resident %.1f MB\n", stops, double(clock.elapsed()) / 1000.0,
                          double(residentKiB()) / 1024.0);
-        if (target > 0 && stops >= target) QApplication::quit();
+        // exit, not quit: quit would close the panel, which asks the quit
+        // question.
+        if (target > 0 && stops >= target) QApplication::exit(0);
     });
 
     control::Ride::Options options;
@@ -148,7 +150,7 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(5000, [&] {
             cpuAtStart = cpuSeconds();
             clock.restart();
-            QTimer::singleShot(int(cpuWindow * 1000), &application, &QApplication::quit);
+            QTimer::singleShot(int(cpuWindow * 1000), &application, [] { QApplication::exit(0); });
         });
     }
     QApplication::exec();
