@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto message = control::decodeSocketMessage(bytes, access);
         if (const auto* taken = std::get_if<control::SocketCommand>(&message)) {
             bool readOnly = false;
-            for (const control::CommandSpec& spec : control::commandSpecs())
-                if (spec.name == taken->command.name) readOnly = spec.readOnly;
+            for (const control::CommandShape& shape : control::commandShapes())
+                if (shape.name == taken->command.name) readOnly = shape.readOnly;
             if (access == control::Access::Watch && !readOnly) std::abort();
         }
     }

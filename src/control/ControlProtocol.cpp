@@ -29,15 +29,15 @@ QString quoted(const QString& text) {
     return u'"' + shown + (text.size() > 40 ? QStringLiteral("…\"") : QStringLiteral("\""));
 }
 
-const Parameter* findParameter(const CommandSpec& spec, const QString& name) {
-    for (const Parameter& p : spec.parameters)
+const Parameter* findParameter(const CommandShape& shape, const QString& name) {
+    for (const Parameter& p : shape.parameters)
         if (p.name == name) return &p;
     return nullptr;
 }
 
-const CommandSpec* findCommand(const QString& name) {
-    for (const CommandSpec& spec : commandSpecs())
-        if (spec.name == name) return &spec;
+const CommandShape* findCommand(const QString& name) {
+    for (const CommandShape& shape : commandShapes())
+        if (shape.name == name) return &shape;
     return nullptr;
 }
 
@@ -106,14 +106,14 @@ std::optional<QString> jsonArgumentText(const QJsonValue& v) {
 }
 
 // Checks the named arguments against the command's parameters.
-std::variant<CommandCall, Refusal> buildCall(const CommandSpec& spec,
+std::variant<CommandCall, Refusal> buildCall(const CommandShape& shape,
                                              const QList<QPair<QString, QString>>& given) {
-    CommandCall call{spec.name, {}};
+    CommandCall call{shape.name, {}};
     for (const auto& [name, text] : given) {
-        const Parameter* p = findParameter(spec, name);
+        const Parameter* p = findParameter(shape, name);
         if (!p)
             return refusal(400, "unknown_parameter",
-                           QStringLiteral("%1 にパラメータ %2 はありません").arg(spec.name, quoted(name)));
+                           QStringLiteral("%1 にパラメータ %2 はありません").arg(shape.name, quoted(name)));
         if (call.args.contains(name))
             return refusal(400, "bad_parameter", QStringLiteral("パラメータ %1 が二度あります").arg(name));
         const std::optional<QVariant> value = parseValue(*p, text);
@@ -123,7 +123,7 @@ std::variant<CommandCall, Refusal> buildCall(const CommandSpec& spec,
                 QStringLiteral("パラメータ %1 は %2 です（%3）").arg(name, expectation(*p), quoted(text)));
         call.args.insert(name, *value);
     }
-    for (const Parameter& p : spec.parameters)
+    for (const Parameter& p : shape.parameters)
         if (p.required && !call.args.contains(p.name))
             return refusal(400, "missing_parameter",
                            QStringLiteral("パラメータ %1 がありません（%2）").arg(p.name, expectation(p)));
@@ -303,9 +303,9 @@ const std::vector<PageFile>& pageFiles() {
     return files;
 }
 
-const std::vector<CommandSpec>& commandSpecs() {
+const std::vector<CommandShape>& commandShapes() {
     using K = ParameterKind;
-    static const std::vector<CommandSpec> specs{
+    static const std::vector<CommandShape> shapes{
         {QStringLiteral("route"),
          {{QStringLiteral("route"), K::Digits, true, panel::kRouteDigits, {}},
           {QStringLiteral("section"), K::Digits, false, panel::kSectionDigits, {}}}},
@@ -350,13 +350,13 @@ const std::vector<CommandSpec>& commandSpecs() {
         // The whole state, for a WebSocket client that wants it now.
         {QStringLiteral("state"), {}, true},
     };
-    return specs;
+    return shapes;
 }
 
 std::variant<CommandCall, Refusal> checkedCommand(const QString& name, const QList<QPair<QString, QString>>& args) {
-    const CommandSpec* spec = findCommand(name);
-    if (!spec) return refusal(404, "unknown_command", QStringLiteral("このコマンドは使えません"));
-    return buildCall(*spec, args);
+    const CommandShape* shape = findCommand(name);
+    if (!shape) return refusal(404, "unknown_command", QStringLiteral("このコマンドは使えません"));
+    return buildCall(*shape, args);
 }
 
 bool asksForWebSocket(const Headers& headers) {
@@ -401,9 +401,9 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
 
     const Credentials shown = credentials(input, items);
     if (shown.refusal) return *shown.refusal;
-    const CommandSpec* spec = request.target == Target::Command ? findCommand(commandName) : nullptr;
+    const CommandShape* shape = request.target == Target::Command ? findCommand(commandName) : nullptr;
     const bool readOnly = request.target == Target::State || request.target == Target::DisplayPicture ||
-                          request.target == Target::Events || (spec && spec->readOnly);
+                          request.target == Target::Events || (shape && shape->readOnly);
     const bool forEverybody = request.target == Target::PageFile;
     if (shown.token) {
         if (listening.token.isEmpty() || !sameSecret(*shown.token, listening.token))
@@ -431,7 +431,7 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
         if (const auto* r = std::get_if<Refusal>(&fromBody)) return *r;
         given.append(std::get<QList<QPair<QString, QString>>>(fromBody));
     }
-    auto call = buildCall(*spec, given);
+    auto call = buildCall(*shape, given);
     if (const auto* r = std::get_if<Refusal>(&call)) return *r;
     request.command = std::get<CommandCall>(call);
     return request;
@@ -450,11 +450,11 @@ std::variant<SocketCommand, SocketRefusal> decodeSocketMessage(const QByteArray&
     const QJsonValue name = message->value(QStringLiteral("command"));
     if (!name.isString())
         return refuse(refusal(400, "missing_parameter", QStringLiteral("\"command\" がありません")));
-    const CommandSpec* spec = findCommand(name.toString());
-    if (!spec)
+    const CommandShape* shape = findCommand(name.toString());
+    if (!shape)
         return refuse(refusal(404, "unknown_command",
                               QStringLiteral("%1 というコマンドはありません").arg(quoted(name.toString()))));
-    if (access != Access::Command && !spec->readOnly)
+    if (access != Access::Command && !shape->readOnly)
         return refuse(
             refusal(401, "token_required", QStringLiteral("アクセストークンを付けて /ws を開いてください")));
     const QJsonValue args = message->value(QStringLiteral("args"));
@@ -462,7 +462,7 @@ std::variant<SocketCommand, SocketRefusal> decodeSocketMessage(const QByteArray&
         return refuse(refusal(400, "bad_parameter", QStringLiteral("\"args\" はオブジェクトです")));
     auto given = jsonArguments(args.toObject());
     if (const auto* r = std::get_if<Refusal>(&given)) return refuse(*r);
-    auto call = buildCall(*spec, std::get<QList<QPair<QString, QString>>>(given));
+    auto call = buildCall(*shape, std::get<QList<QPair<QString, QString>>>(given));
     if (const auto* r = std::get_if<Refusal>(&call)) return refuse(*r);
     return SocketCommand{id, std::get<CommandCall>(call)};
 }

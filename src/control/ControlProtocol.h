@@ -78,7 +78,7 @@ struct Parameter {
     double maximum = 0;
 };
 
-struct CommandSpec {
+struct CommandShape {
     QString name;
     std::vector<Parameter> parameters;
     bool readOnly = false; // allowed without the token (on this machine)
@@ -86,7 +86,7 @@ struct CommandSpec {
 
 // Every command the interface knows. A new command is one entry here and
 // one in the controller that carries it out.
-const std::vector<CommandSpec>& commandSpecs();
+const std::vector<CommandShape>& commandShapes();
 
 // A command named with its arguments as texts (from the program's own
 // command line), checked as a request's would be.

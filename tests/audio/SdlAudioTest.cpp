@@ -7,7 +7,7 @@
 
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SoundFiles.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -117,7 +117,7 @@ TEST_F(SdlAudioTest, ACorruptOrMismatchedFileFailsToOpenAndLeavesTheSlotClosed) 
     EXPECT_EQ(openAs(dir.filePath(QStringLiteral("none.wav")), "waveaudio", "busS1"), mci::kFileNotFound);
     // Nothing but a regular file of a sound's size is read: a pipe would
     // hold the click until something wrote to it, /dev/zero never ends.
-    for (const auto& f : testing_files::makeSpecialFiles(dir.path(), QStringLiteral("c.wav"), platform::kMaxSoundFileBytes + 1))
+    for (const auto& f : testing_files::makeNonRegularFiles(dir.path(), QStringLiteral("c.wav"), platform::kMaxSoundFileBytes + 1))
         EXPECT_EQ(openAs(f.path, "waveaudio", "busS1"), mci::kFileNotFound) << f.what;
 
     // The slot is free for a good file; opening it twice is refused.

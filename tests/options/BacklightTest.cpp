@@ -1,7 +1,7 @@
 // Selecting a backlight mode: the display's panel picture and the label colour.
 #include "tests/options/OptionFixture.h"
 #include "options/OptionWidgets.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,7 +80,7 @@ TEST(PanelPictureFile, LoadsAnyPictureByItsContentAndNamesEachFailure) {
     EXPECT_EQ(loadPanelPicture(writeBytes(d + QStringLiteral("/huge.bmp"), hugePicture())).error, 7);
     EXPECT_TRUE(loadPanelPicture(d + QStringLiteral("/text.bmp")).image.isNull());
     // A pipe or a device is never opened, a file too large never read.
-    for (const auto& f : testing_files::makeSpecialFiles(d, QStringLiteral("p.bmp"), options::kMaxPictureFileBytes + 1))
+    for (const auto& f : testing_files::makeNonRegularFiles(d, QStringLiteral("p.bmp"), options::kMaxPictureFileBytes + 1))
         EXPECT_EQ(loadPanelPicture(f.path).error, f.kind == platform::ReadFailure::Kind::TooLarge ? 7 : 75) << f.what;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/Files.h"
 #include "tests/support/FileBytes.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -45,7 +45,7 @@ TEST(ReadingUserFiles, OnlyRegularFilesAreReadAndNoFurtherThanTheLimit) {
         return std::holds_alternative<platform::ReadFailure>(read) ? std::get<platform::ReadFailure>(read)
                                                                     : platform::ReadFailure{Kind::Missing, QStringLiteral("(read)"), 0};
     };
-    for (const auto& f : testing_files::makeSpecialFiles(dir.path(), QStringLiteral("1.hy3"), 101)) {
+    for (const auto& f : testing_files::makeNonRegularFiles(dir.path(), QStringLiteral("1.hy3"), 101)) {
         const auto failure = failureOf(platform::readRegularFile(f.path, 100));
         EXPECT_EQ(failure.kind, f.kind) << f.what;
         EXPECT_EQ(failure.message(f.path), f.path + testing_files::reasonFor(f, 100)) << f.what;

@@ -12,7 +12,7 @@
 #include "tests/support/FakeSpeech.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SoundFiles.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -209,7 +209,7 @@ TEST_F(TapeTest, AMissingOrBadFileDisablesTheGroupAGoodOneEnablesItAgain) {
 TEST_F(TapeTest, APipeADeviceAFolderOrAHugeFileIsNoBroadcastData) {
     init();
     writeTape(QStringLiteral("1tp.csv"), 3);
-    for (const auto& f : testing_files::makeSpecialFiles(dir.path(), QStringLiteral("7tp.csv"), route::kMaxTapeDataBytes + 1)) {
+    for (const auto& f : testing_files::makeNonRegularFiles(dir.path(), QStringLiteral("7tp.csv"), route::kMaxTapeDataBytes + 1)) {
         TapeLoad(folder(), QStringLiteral("1"));
         ASSERT_TRUE(group.isEnabled());
         TapeLoad(f.folder + u'/', QStringLiteral("7"));

@@ -5,7 +5,7 @@
 
 #include "tests/support/QtPrinters.h"
 #include "tests/support/Results.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -197,7 +197,7 @@ TEST(TicketPlugin, FilesThatAreNoJsonOrTooLargeAreRefusedUnread) {
     EXPECT_TRUE(std::holds_alternative<PluginError>(loadTicketPlugin(dir.filePath(QStringLiteral("none.4SP")))));
     // A pipe or a device by a plug-in's name is never opened, a file past
     // 1 MiB never read.
-    for (const auto& f : testing_files::makeSpecialFiles(dir.path(), QStringLiteral("p.4SP"), kMaxFileBytes + 1))
+    for (const auto& f : testing_files::makeNonRegularFiles(dir.path(), QStringLiteral("p.4SP"), kMaxFileBytes + 1))
         EXPECT_EQ(errorOf(loadTicketPlugin(f.path)), f.path + testing_files::reasonFor(f, kMaxFileBytes)) << f.what;
 }
 

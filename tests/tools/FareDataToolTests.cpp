@@ -6,7 +6,7 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/Results.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -75,7 +75,7 @@ TEST(FareDataTool, APipeADeviceAFolderOrAHugeFileIsNamedForWhatItIs) {
     };
     for (const auto& [command, name, limit, tooLarge] : cases) {
         const QString file = QString::fromLatin1(name);
-        for (const auto& f : testing_files::makeSpecialFiles(dir.filePath(file), file, limit + 1)) {
+        for (const auto& f : testing_files::makeNonRegularFiles(dir.filePath(file), file, limit + 1)) {
             if (!tooLarge && f.kind != Kind::NotRegular) continue;
             const QString reason = f.kind == Kind::TooLarge ? QString::fromLatin1(tooLarge) : testing_files::reasonFor(f, limit);
             EXPECT_EQ(runTool(QString::fromLatin1(command), {f.path}).Err,

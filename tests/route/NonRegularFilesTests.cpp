@@ -5,7 +5,7 @@
 #include "route/Timetable.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/Results.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 
 #include <QTemporaryDir>
 #include <functional>
@@ -32,7 +32,7 @@ TEST(RouteFiles, APipeADeviceAFolderOrAHugeFileIsNotReadAndSaysWhatItIs) {
     };
     using Kind = platform::ReadFailure::Kind;
     for (const Reader& r : readers) {
-        for (const auto& f : testing_files::makeSpecialFiles(dir.filePath(r.name), r.name, r.limit + 1)) {
+        for (const auto& f : testing_files::makeNonRegularFiles(dir.filePath(r.name), r.name, r.limit + 1)) {
             const QString expected = f.kind == Kind::TooLarge ? r.tooLarge
                                      : f.kind == Kind::Folder ? QStringLiteral(" is a folder")
                                                               : QStringLiteral(" is not a regular file");

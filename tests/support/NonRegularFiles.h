@@ -15,7 +15,7 @@
 
 namespace testing_files {
 
-struct SpecialFile {
+struct UnusualFile {
     const char* what;
     platform::ReadFailure::Kind kind; // what the shared reader says of it
     QString folder;                   // a folder of its own, holding only it
@@ -24,9 +24,9 @@ struct SpecialFile {
 
 // One of each, named `name`, each in its own folder under `root`; the large
 // file holds `largeBytes`.
-inline std::vector<SpecialFile> makeSpecialFiles(const QString& root, const QString& name, qint64 largeBytes) {
+inline std::vector<UnusualFile> makeNonRegularFiles(const QString& root, const QString& name, qint64 largeBytes) {
     using Kind = platform::ReadFailure::Kind;
-    std::vector<SpecialFile> made;
+    std::vector<UnusualFile> made;
     for (const auto& [what, kind] : {std::pair{"a named pipe", Kind::NotRegular}, {"a link to /dev/zero", Kind::NotRegular},
                                      {"a folder", Kind::Folder}, {"a file too large", Kind::TooLarge}}) {
         const QString folder = root + QStringLiteral("/special") + QString::number(made.size());
@@ -43,7 +43,7 @@ inline std::vector<SpecialFile> makeSpecialFiles(const QString& root, const QStr
 
 // What the shared reader says of it after its name, for a reader whose limit
 // is `limit`.
-inline QString reasonFor(const SpecialFile& f, qint64 limit) {
+inline QString reasonFor(const UnusualFile& f, qint64 limit) {
     switch (f.kind) {
     case platform::ReadFailure::Kind::Folder: return QStringLiteral(" is a folder");
     case platform::ReadFailure::Kind::TooLarge: return QStringLiteral(" is larger than %1 bytes").arg(limit);
