@@ -15,8 +15,8 @@
 // One timer on the event loop drives it; the times come from the program's
 // clock, so a test rides with a fake one.
 
-#include "control/ControlProtocol.h"
-#include "control/RidePlan.h"
+#include "protocol/ControlProtocol.h"
+#include "ride/RidePlan.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -25,10 +25,17 @@
 #include <optional>
 
 class frmCtl;
-
-namespace control {
-
+namespace panel {
 class PanelDriver;
+struct Outcome;
+} // namespace panel
+
+namespace ride {
+
+using panel::Outcome;
+using panel::PanelDriver;
+using protocol::CommandCall;
+using protocol::Refusal;
 
 class Ride : public QObject {
     Q_OBJECT
@@ -109,4 +116,4 @@ private:
     QString ended_;               // why the last ride ended
 };
 
-} // namespace control
+} // namespace ride

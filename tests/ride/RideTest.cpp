@@ -4,7 +4,7 @@
 // and a timetable that does not fit.
 #include "tests/e2e/ProgramFixture.h"
 
-#include "control/ControlService.h"
+#include "remote/ControlService.h"
 #include "panel/frmCtl.h"
 #include "platform/ControlFile.h"
 #include "platform/Cp932.h"
@@ -28,7 +28,7 @@ protected:
             r.FareDataDir = home.path();
             r.BroadcastDataDir = home.path();
         });
-        service = std::make_unique<control::ControlService>(program->panel(), program->display(),
+        service = std::make_unique<remote::ControlService>(program->panel(), program->display(),
                                                             home.filePath(QStringLiteral("LED-84.control.json")));
         frmCtl& panel = program->panel();
         QObject::connect(&panel, &frmCtl::stopShown, [this](int n) { log << at() + QStringLiteral(" stop %1").arg(n); });
@@ -37,7 +37,7 @@ protected:
             speech->status = 1; // speaking for the next kSpeechMs
             speakingUntilMs = nowMs() + kSpeechMs;
         });
-        QObject::connect(&service->ride(), &control::Ride::changed,
+        QObject::connect(&service->ride(), &ride::Ride::changed,
                          [this](const QString& e) { log << at() + u' ' + e; });
     }
     ~RideTest() override { service.reset(); }
@@ -65,8 +65,8 @@ protected:
         return "row,arrive,depart\n1,,10:00:00\n2,10:02:00,10:02:30\n3,10:05:00,10:05:00\n4,10:06:00,\n";
     }
 
-    std::optional<control::Refusal> ride(double speed, double maxGap = 1000, bool loop = false, double interval = 60) {
-        control::Ride::Options o;
+    std::optional<protocol::Refusal> ride(double speed, double maxGap = 1000, bool loop = false, double interval = 60) {
+        ride::Ride::Options o;
         o.route = QStringLiteral("7");
         o.pace = {speed, maxGap, interval};
         o.loop = loop;
@@ -105,7 +105,7 @@ protected:
     platform::testing::ScopedAudio audio;
     sound::testing::ScopedSpeechEngine speech;
     std::unique_ptr<Program> program;
-    std::unique_ptr<control::ControlService> service;
+    std::unique_ptr<remote::ControlService> service;
     QStringList log;
     qint64 startMs = 0;
     qint64 speakingUntilMs = 0;

@@ -1,6 +1,6 @@
-#include "control/Ride.h"
+#include "ride/Ride.h"
 
-#include "control/PanelDriver.h"
+#include "panel/PanelDriver.h"
 #include "panel/PanelLogic.h"
 #include "panel/frmCtl.h"
 #include "platform/Files.h"
@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace control {
+namespace ride {
 
 namespace {
 
@@ -300,4 +300,4 @@ QJsonObject Ride::state() const {
     return o;
 }
 
-} // namespace control
+} // namespace ride

@@ -12,7 +12,7 @@
 #include <QtGlobal>
 #include <optional>
 
-namespace control {
+namespace ride {
 
 struct RidePace {
     double speed = 1.0;           // > 0
@@ -46,4 +46,4 @@ private:
     RidePace pace_;
 };
 
-} // namespace control
+} // namespace ride
