@@ -15,6 +15,7 @@
 // One timer on the event loop drives it; the times come from the program's
 // clock, so a test rides with a fake one.
 
+#include "panel/PanelDriver.h"
 #include "protocol/ControlProtocol.h"
 #include "ride/RidePlan.h"
 
@@ -22,13 +23,10 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 class frmCtl;
-namespace panel {
-class PanelDriver;
-struct Outcome;
-} // namespace panel
 
 namespace ride {
 
@@ -114,6 +112,8 @@ private:
     qint64 arrivalNs_ = 0;        // when the bus reaches the next stop
     qint64 voiceWaitSinceNs_ = 0; // since when the next announcement waits for the voice
     QString ended_;               // why the last ride ended
+    // The ride as a client of the panel's command queue: never gone.
+    std::shared_ptr<panel::ClientTicket> ticket_ = std::make_shared<panel::ClientTicket>();
 };
 
 } // namespace ride

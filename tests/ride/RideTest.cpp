@@ -136,7 +136,7 @@ TEST_F(RideTest, WithoutATimetableOneIntervalAndNoWaitLongerThanTheCap) {
     ASSERT_FALSE(ride(1, 30, false, 100));
     run(100);
     expectTimeline({{30, "stop 2"}, {60, "stop 3"}, {90, "stop 4"}, {90, "rideEnded"}});
-    EXPECT_FALSE(service->driver().state().value(QStringLiteral("ride")).toObject().value(QStringLiteral("running")).toBool());
+    EXPECT_FALSE(service->ride().state().value(QStringLiteral("running")).toBool());
 }
 
 TEST_F(RideTest, AHandOnThePanelWins) {
@@ -148,7 +148,7 @@ TEST_F(RideTest, AHandOnThePanelWins) {
         if (s == 20) panel.Command2[1]->click();
     });
     expectTimeline({{20, "stop 2"}, {80, "stop 3"}});
-    const QJsonObject rideState = service->driver().state().value(QStringLiteral("ride")).toObject();
+    const QJsonObject rideState = service->ride().state();
     EXPECT_EQ(rideState.value(QStringLiteral("nextStop")).toInt(), 4);
     EXPECT_NEAR(rideState.value(QStringLiteral("secondsToNext")).toDouble(), 55, 0.5);
 
