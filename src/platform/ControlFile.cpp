@@ -217,19 +217,19 @@ std::optional<RunningDevice> readAnnouncement(const QString& path) {
 std::vector<RunningDevice> runningDevices() {
     const QString folder = announcementFolder();
     if (folder.isEmpty()) return {};
-    std::vector<std::pair<QDateTime, RunningDevice>> found;
+    // Newest first.
     const QFileInfoList files =
         QDir(folder).entryInfoList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks, QDir::Time);
+    std::vector<RunningDevice> devices;
+    devices.reserve(size_t(files.size()));
     for (const QFileInfo& file : files) {
-        const std::optional<RunningDevice> d = readAnnouncement(file.filePath());
+        std::optional<RunningDevice> d = readAnnouncement(file.filePath());
         if (!d || !platform::processRunningSince(d->pid, file.lastModified())) {
             QFile::remove(file.filePath());
             continue;
         }
-        found.emplace_back(file.lastModified(), *d);
+        devices.push_back(std::move(*d));
     }
-    std::vector<RunningDevice> devices;
-    for (auto& [when, d] : found) devices.push_back(std::move(d));
     return devices;
 }
 

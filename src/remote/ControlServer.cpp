@@ -391,7 +391,7 @@ quint64 ControlServer::owe(Connection& c, bool last) {
     return serial;
 }
 
-void ControlServer::fulfil(quint64 id, quint64 serial, Answer answer) {
+void ControlServer::fulfil(quint64 id, quint64 serial, const Answer& answer) {
     Connection* c = find(id);
     if (!c) return;
     const auto it = std::find_if(c->owed.begin(), c->owed.end(), [serial](const Owed& o) { return o.serial == serial; });
@@ -429,8 +429,8 @@ void ControlServer::writeReady(Connection& c) {
     if (find(id) && c.mode == Mode::Http && c.owed.empty() && !c.buffer.isEmpty()) readRequests(c);
 }
 
-bool ControlServer::sendFrame(Connection& c, const QByteArray& bytes) {
-    c.socket->write(bytes);
+bool ControlServer::sendFrame(Connection& c, const QByteArray& frame) {
+    c.socket->write(frame);
     // A client that does not read what it is sent is let go before it piles up.
     if (c.socket->bytesToWrite() <= limits_.unreadBytes) return true;
     release(c.id);

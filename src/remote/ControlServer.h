@@ -106,7 +106,7 @@ private:
     void onSocketText(Connection& c, const QByteArray& text);
     // An answer owed for the request just read; `last`: the connection closes after it.
     quint64 owe(Connection& c, bool last = false);
-    void fulfil(quint64 id, quint64 serial, Answer answer);
+    void fulfil(quint64 id, quint64 serial, const Answer& answer);
     void writeReady(Connection& c);
     // False when the client was let go (it left too much unread).
     bool sendFrame(Connection& c, const QByteArray& frame);

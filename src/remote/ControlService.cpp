@@ -140,6 +140,9 @@ ControlService::ControlService(frmCtl& panel, Form1& display, QString controlFil
       link_(std::make_unique<Link>(*this)), driver_(panel, display), ride_(driver_, panel), rideMenu_(ride_, panel) {
     driver_.rideCommand = [this](const protocol::CommandCall& call) { return ride_.command(call); };
     connect(&ride_, &ride::Ride::changed, &driver_, &panel::PanelDriver::notify);
+    pictureSoon_.setSingleShot(true);
+    pictureSoon_.setInterval(0);
+    connect(&pictureSoon_, &QTimer::timeout, this, &ControlService::takePicture);
     pictureTimer_.setInterval(kPictureEveryMs);
     connect(&pictureTimer_, &QTimer::timeout, this, [this] {
         if (nowMs() - published_.pictureWantedMs() > kPictureWatchMs) {
@@ -230,10 +233,11 @@ void ControlService::start(const ControlChoice& choice) {
 // ---- what the device publishes -------------------------------------------------------------
 
 std::shared_ptr<const StateSnapshot> ControlService::publish() {
-    const auto snapshot = published_.publishState(stateObject(panel_.panelState(), ride_.state(), activity_));
-    // While somebody looks at the picture, it follows the state.
+    auto snapshot = published_.publishState(stateObject(panel_.panelState(), ride_.state(), activity_));
+    // While somebody looks at the picture, it follows the state, once the
+    // device has painted what changed.
     if (nowMs() - published_.pictureWantedMs() <= kPictureWatchMs && activity_ == platform::Activity::None)
-        QTimer::singleShot(0, this, [this] { takePicture(); });
+        pictureSoon_.start();
     return snapshot;
 }
 

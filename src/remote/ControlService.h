@@ -94,7 +94,8 @@ private:
     std::unique_ptr<ServerThread> thread_;
     quint16 port_ = 0;
     platform::Activity activity_ = platform::Activity::None;
-    QTimer pictureTimer_;
+    QTimer pictureTimer_; // while somebody reads the picture
+    QTimer pictureSoon_;  // after a change
     qint64 lastPictureMs_ = -1;
     std::unique_ptr<PhonePanelWindow> phoneWindow_;
     QString pageHost_;
