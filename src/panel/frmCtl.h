@@ -215,7 +215,9 @@ public:
     void goToRow(int n);
     // A note on the panel about the control interface (the address in use,
     // or why it is off), shown as the version button's tooltip.
-    void setRemoteControlNote(const QString& note) const;
+    void setRemoteControlNote(const QString& note);
+    // Which settings file is in use, shown there too.
+    void setSettingsFileNote(const QString& note);
 
 signals:
     // The fares and the ticket of row n are shown and its name goes to the
@@ -250,6 +252,7 @@ private:
     // The keys that work the panel without a mouse, and the Tab order.
     void setUpKeyboard();
     bool lateNight() const;
+    void showVersionButtonNotes();
 
     Form1* display_;
     frmOption* options_;
@@ -257,4 +260,6 @@ private:
     bool routeIsSet_ = false;
     QWidget* mainColumn_ = nullptr;
     QWidget* previewPane_ = nullptr;
+    QString remoteControlNote_;
+    QString settingsFileNote_;
 };
