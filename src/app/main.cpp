@@ -27,8 +27,9 @@ std::optional<app::CommandLine> readCommandLine(int& exitCode) {
         return std::nullopt;
     }
     exitCode = 0;
-    auto& line = std::get<app::CommandLine>(commandLine);
-    return line.helpShown ? std::nullopt : std::optional(std::move(line));
+    auto* line = std::get_if<app::CommandLine>(&commandLine);
+    if (!line || line->helpShown) return std::nullopt;
+    return std::move(*line);
 }
 
 } // namespace
