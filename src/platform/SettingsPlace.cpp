@@ -55,7 +55,8 @@ SettingsPlace settingsPlace() {
 QString settingsFileNote(const SettingsPlace& place) {
     QString note = QStringLiteral("設定ファイル: ") + QDir::toNativeSeparators(place.settingsFile);
     if (place.settingsFileToRead != place.settingsFile)
-        note += QStringLiteral("\n読み込む設定ファイル: ") + QDir::toNativeSeparators(place.settingsFileToRead);
+        note +=
+            QStringLiteral("\n読み込む設定ファイル: ") + QDir::toNativeSeparators(place.settingsFileToRead);
     return note;
 }
 
@@ -67,7 +68,8 @@ QString settingsFilePath(const QString& folder, const QString& model) {
 
 QString userConfigFolder() {
     // Linux: $XDG_CONFIG_HOME or ~/.config; Windows: %LOCALAPPDATA%.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/ferrotab");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/ferrotab");
 }
 
 bool programMayWriteIn(const QString& folder) {

@@ -1,8 +1,8 @@
 // Where an installed device keeps its settings, and data folders given for
 // one run only.
-#include "tests/e2e/ProgramFixture.h"
 #include "display/Form1.h"
 #include "options/frmOption.h"
+#include "tests/e2e/ProgramFixture.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QPushButton>
@@ -15,7 +15,8 @@ protected:
     // The program's folder as an installed one: the program may not write
     // there, whoever runs it.
     platform::SettingsPlace installedPlace() const {
-        return platform::settingsPlace(home.path(), QStringLiteral("LED-84"), false, config.filePath(QStringLiteral("ferrotab")));
+        return platform::settingsPlace(home.path(), QStringLiteral("LED-84"), false,
+                                       config.filePath(QStringLiteral("ferrotab")));
     }
     QTemporaryDir config;
 };
@@ -74,6 +75,8 @@ TEST_F(SettingsPlace, DataFoldersForOneRunLeaveTheSettingsFileItsOwn) {
     EXPECT_EQ(saved.BroadcastDataDir, QStringLiteral("/mine/tapes/"));
 
     // A folder the user chooses under 設定... during such a run is theirs.
-    saved = run([](Program& p) { p.options().setDataFolders({QStringLiteral("/chosen/"), QStringLiteral("/mine/tapes/")}); });
+    saved = run([](Program& p) {
+        p.options().setDataFolders({QStringLiteral("/chosen/"), QStringLiteral("/mine/tapes/")});
+    });
     EXPECT_EQ(saved.FareDataDir, QStringLiteral("/chosen/"));
 }
