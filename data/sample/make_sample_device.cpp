@@ -1,6 +1,9 @@
 // Makes the sample device's sounds and settings in a folder:
 //
-//   make_sample_device FOLDER MODEL
+//   make_sample_device FOLDER MODEL [NAMED]
+//
+// The settings name the files in NAMED, by default FOLDER itself: an
+// installed sample names the folder it is installed in.
 //
 // The sounds are synthesised here, note by note: a bell-like tone is a few
 // harmonics of a pitch, each dying away at its own rate.
@@ -117,13 +120,15 @@ bool write(const QString& path, const QByteArray& bytes) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_sample_device FOLDER MODEL\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: make_sample_device FOLDER MODEL [NAMED]\n");
         return 2;
     }
     const QDir folder(QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath());
     const QString model = QString::fromLocal8Bit(argv[2]);
+    const QDir named = argc == 4 ? QDir(QString::fromLocal8Bit(argv[3])) : folder;
     auto path = [&folder](const char* name) { return folder.filePath(QString::fromLatin1(name)); };
+    auto namedPath = [&named](const char* name) { return named.filePath(QString::fromLatin1(name)); };
 
     const struct {
         const char* name;
@@ -143,11 +148,11 @@ int main(int argc, char** argv) {
         if (!write(path(s.name), s.bytes)) return 1;
 
     settings::SettingsRecord r = settings::SettingsRecord::initial(QDate::currentDate());
-    const QString data = folder.absolutePath() + u'/';
+    const QString data = named.absolutePath() + u'/';
     r.FareDataDir = data;
     r.BroadcastDataDir = data;
-    r.SoundRouteSetFile = path("route_set.wav");
-    r.SoundResetFile = path("key_click.wav");
+    r.SoundRouteSetFile = namedPath("route_set.wav");
+    r.SoundResetFile = namedPath("key_click.wav");
     // Data forward / back: the sound chosen by fare column 90, heard to its
     // end before the fares change.
     r.AdvanceSoundAlways = 0;
@@ -155,22 +160,22 @@ int main(int argc, char** argv) {
     r.AdvanceSoundSync = -1;
     r.AdvanceSoundAsync = 0;
     r.AdvanceSoundColumn = 89;
-    r.AdvanceSoundFile = path("advance_1.wav");
-    r.AdvanceSoundFile1 = path("advance_1.wav");
-    r.AdvanceSoundFile2 = path("advance_2.wav");
-    r.AdvanceSoundFile3 = path("advance_3.wav");
+    r.AdvanceSoundFile = namedPath("advance_1.wav");
+    r.AdvanceSoundFile1 = namedPath("advance_1.wav");
+    r.AdvanceSoundFile2 = namedPath("advance_2.wav");
+    r.AdvanceSoundFile3 = namedPath("advance_3.wav");
     // Before every announcement the chime, and the voice after it.
     r.AnnounceSoundAlways = -1;
     r.AnnounceSoundByFlag = 0;
     r.AnnounceSoundSync = -1;
     r.AnnounceSoundAsync = 0;
-    r.AnnounceSoundFile = path("announce.wav");
-    r.AnnounceSoundFile1 = path("announce.wav");
-    r.AnnounceSoundFile2 = path("announce_2.wav");
-    r.AnnounceSoundFile3 = path("announce_3.wav");
+    r.AnnounceSoundFile = namedPath("announce.wav");
+    r.AnnounceSoundFile1 = namedPath("announce.wav");
+    r.AnnounceSoundFile2 = namedPath("announce_2.wav");
+    r.AnnounceSoundFile3 = namedPath("announce_3.wav");
     // The ticket preview on, with the plain sample ticket; ">>" opens its pane.
     r.TicketPreviewOn = 1;
-    r.TicketPluginFile = path("plugins/sakuragawa_plain.4SP");
+    r.TicketPluginFile = namedPath("plugins/sakuragawa_plain.4SP");
     // No saved place for either window: a place off every screen, so both
     // open where a first start puts them (the display top-left, the panel
     // bottom-right) until the device is closed and saves where they are.

@@ -2,13 +2,52 @@
 
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
+#include "platform/SettingsPlace.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 namespace app {
+
+namespace {
+
+// Where the settings go, and the file this device uses.
+QString settingsHelp() {
+    return QStringLiteral("\n設定は <型番>.in4 に、外部制御の設定は <型番>.control.json に保存します。\n"
+                          "プログラムのフォルダに書き込めるときはそのフォルダに、書き込めないとき\n"
+                          "（/usr/bin に入れたときなど）は $XDG_CONFIG_HOME/ferrotab/（既定は\n"
+                          "~/.config/ferrotab/）に置きます。プログラムのフォルダにある設定ファイルは、\n"
+                          "そちらに設定ファイルができるまで読み込みます。\n") +
+           platform::settingsFileNote(platform::settingsPlace()) + u'\n';
+}
+
+// The sample device's folder: installed, <prefix>/share/ferrotab/sample
+// beside <prefix>/bin; in a build tree, build/data/sample.
+std::optional<QString> sampleDeviceFolder() {
+    const QDir program(QCoreApplication::applicationDirPath());
+    for (const char* relative : {"../share/ferrotab/sample", "../../data/sample"}) {
+        const QString folder = QDir::cleanPath(program.filePath(QString::fromLatin1(relative)));
+        if (QFileInfo::exists(platform::settingsFilePath(folder, kSampleModel))) return folder;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool asksOnlyForText(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--") return false;
+        if (a == "-h" || a == "-?" || a == "--help" || a == "--help-all" || a == "-v" || a == "--version") return true;
+    }
+    return false;
+}
 
 std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -38,7 +77,16 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
                                     QStringLiteral("次の出来事まで待つ最長の実時間（秒、既定 30）"),
                                     QStringLiteral("S"));
     const QCommandLineOption loop(QStringLiteral("loop"), QStringLiteral("終点で折り返して繰り返す"));
-    parser.addOptions({control, port, listen, ride, section, speed, interval, maxGap, loop});
+    const QCommandLineOption sample(QStringLiteral("sample"),
+                                    QStringLiteral("見本の装置（型番 %1）を見本の路線で起動する").arg(kSampleModel));
+    const QCommandLineOption fareData(QStringLiteral("fare-data"),
+                                      QStringLiteral("この起動だけ運賃データをこのフォルダから読む（設定は変えない）"),
+                                      QStringLiteral("DIR"));
+    const QCommandLineOption broadcastData(
+        QStringLiteral("broadcast-data"),
+        QStringLiteral("この起動だけ放送用データをこのフォルダから読む（設定は変えない）"), QStringLiteral("DIR"));
+    parser.addOptions({control, port, listen, ride, section, speed, interval, maxGap, loop, sample, fareData,
+                       broadcastData});
     if (!parser.parse(arguments)) return parser.errorText();
     if (!parser.positionalArguments().isEmpty())
         return QStringLiteral("知らない引数です: %1").arg(parser.positionalArguments().join(u' '));
@@ -46,7 +94,7 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
     CommandLine line;
     if (parser.isSet(help) || parser.isSet(version)) {
         const platform::ProgramVersion v = platform::programVersion();
-        const QString text = parser.isSet(help) ? parser.helpText()
+        const QString text = parser.isSet(help) ? parser.helpText() + settingsHelp()
                                                 : QStringLiteral("Ferrotab %1.%2.%3\n")
                                                       .arg(v.majorVersion)
                                                       .arg(v.minorVersion)
@@ -54,6 +102,19 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
         std::fputs(text.toLocal8Bit().constData(), stdout);
         line.helpShown = true;
         return line;
+    }
+    if (parser.isSet(sample)) {
+        line.sampleFolder = sampleDeviceFolder();
+        if (!line.sampleFolder) return QStringLiteral("見本の装置が見つかりません（%1）").arg(kSampleModel);
+    }
+    const std::pair<const QCommandLineOption*, std::optional<QString>*> folders[] = {
+        {&fareData, &line.fareDataFolder}, {&broadcastData, &line.broadcastDataFolder}};
+    for (const auto& [option, folder] : folders) {
+        if (!parser.isSet(*option)) continue;
+        const QString path = parser.value(*option);
+        if (!QFileInfo(path).isDir())
+            return QStringLiteral("--%1 のフォルダがありません: %2").arg(option->names().constFirst(), path);
+        *folder = QFileInfo(path).absoluteFilePath();
     }
     // A port or address alone asks for the interface too.
     line.control.enable = parser.isSet(control) || parser.isSet(port) || parser.isSet(listen);

@@ -4,6 +4,7 @@
 #include "display/Form1.h"
 #include "display/M_Degit.h"
 #include "platform/Seams.h"
+#include "platform/SettingsPlace.h"
 #include "settings/SettingsRecord.h"
 #include "panel/frmCtl.h"
 #include "options/frmOption.h"
@@ -11,6 +12,7 @@
 #include "sound/mdlM_Tape.h"
 #include "sound/mdlSndAPI.h"
 
+#include <QDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,6 +31,10 @@ public:
             r.CellFormat[size_t(i - 1)] = {cell.Shift(), cell.ZeroMode(), cell.FillZero()};
         }
         p_.option_->GetOptionInfo(r);
+        // A folder for this run only is not the settings' own.
+        if (p_.fareDataFolderForThisRun == r.FareDataDir) r.FareDataDir = p_.storedDataFolders_.fareData;
+        if (p_.broadcastDataFolderForThisRun == r.BroadcastDataDir)
+            r.BroadcastDataDir = p_.storedDataFolders_.broadcastData;
         p_.ctl_->GetCtrlDataInfo(r);
         f.GetFormInfo(r);
     }
@@ -69,14 +75,16 @@ private:
     Program& p_;
 };
 
-Program::Program(QString settingsFile)
+Program::Program(const QString& settingsFile) : Program(platform::SettingsPlace{{}, settingsFile, settingsFile}) {}
+
+Program::Program(const platform::SettingsPlace& place)
     : endProcess([] {
           // Nothing may run after the settings are written: not the rest of a
           // nested scroll loop, not a pending timer. Leave now.
           std::fflush(nullptr);
           std::_Exit(0);
       }),
-      settingsFile_(std::move(settingsFile)), form1_(std::make_unique<Form1>()), exchange_(std::make_unique<Exchange>(*this)) {
+      place_(place), form1_(std::make_unique<Form1>()), exchange_(std::make_unique<Exchange>(*this)) {
 }
 
 Program::~Program() = default;
@@ -110,6 +118,7 @@ void Program::start() {
     ctl_->onQuitConfirmed = [this] { shutDown(); };
     form1_->setOperationPanel(ctl_.get());
     ctl_->Load();
+    ctl_->setSettingsFileNote(platform::settingsFileNote(place_));
     ctl_->show();
     ctl_->raise();
 
@@ -120,8 +129,12 @@ void Program::start() {
     // 8. The display's rounded shape.
     form1_->applyRoundRegion();
 
-    // 9. Settings file, if there is one.
-    mdlIniIo::LoadIni(*exchange_, settingsFile_);
+    // 9. Settings file, if there is one; then the data folders of this run.
+    mdlIniIo::LoadIni(*exchange_, place_.settingsFileToRead);
+    storedDataFolders_ = option_->dataFolders();
+    if (fareDataFolderForThisRun || broadcastDataFolderForThisRun)
+        option_->setDataFolders({fareDataFolderForThisRun.value_or(storedDataFolders_.fareData),
+                                 broadcastDataFolderForThisRun.value_or(storedDataFolders_.broadcastData)});
 
     form1_->show();
 }
@@ -134,6 +147,8 @@ void Program::shutDown() {
     // settings written.
     mdlSndAPI::SndCloseAll();
     mdlM_Tape::TapeRelease();
-    mdlIniIo::SaveIni(*exchange_, settingsFile_);
+    // The user's configuration folder is made by the first quit that needs it.
+    if (!place_.folder.isEmpty()) QDir().mkpath(place_.folder);
+    mdlIniIo::SaveIni(*exchange_, place_.settingsFile);
     if (endProcess) endProcess();
 }

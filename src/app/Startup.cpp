@@ -12,12 +12,16 @@
 
 namespace app {
 
-void prepareApplication(QApplication& application, const char* argv0) {
-    QApplication::setApplicationName(QStringLiteral("Ferrotab"));
-
+void identifyProgram(const char* argv0) {
     // The device's model is the name the program was started under.
     platform::setProgramIdentity(platform::identityFromArgv0(argv0 ? QString::fromLocal8Bit(argv0) : QString(),
                                                              QCoreApplication::applicationFilePath()));
+}
+
+void prepareApplication(QApplication& application, const char* argv0) {
+    QApplication::setApplicationName(QStringLiteral("Ferrotab"));
+
+    identifyProgram(argv0);
 
     // The whole interface is Japanese, Qt's own buttons and choosers included.
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);

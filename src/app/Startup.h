@@ -10,4 +10,8 @@ namespace app {
 
 void prepareApplication(QApplication& application, const char* argv0);
 
+// Who the program is (platform::programIdentity()), from the name it was
+// started under; the first step of prepareApplication.
+void identifyProgram(const char* argv0);
+
 } // namespace app

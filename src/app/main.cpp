@@ -8,24 +8,53 @@
 #include "remote/ControlService.h"
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
+#include "platform/SettingsPlace.h"
 #include "platform/Seams.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <optional>
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    app::prepareApplication(application, argc > 0 ? argv[0] : nullptr);
+namespace {
 
-    const auto commandLine = app::parseCommandLine(QApplication::arguments());
+// The command line, or nothing when it was refused (said on the terminal) or
+// only asked for --help or --version (answered).
+std::optional<app::CommandLine> readCommandLine(int& exitCode) {
+    auto commandLine = app::parseCommandLine(QCoreApplication::arguments());
     if (const auto* why = std::get_if<QString>(&commandLine)) {
         std::fprintf(stderr, "ferrotab: %s\n", why->toLocal8Bit().constData());
-        return 2;
+        exitCode = 2;
+        return std::nullopt;
     }
-    const auto* line = std::get_if<app::CommandLine>(&commandLine);
-    if (!line || line->helpShown) return 0;
+    exitCode = 0;
+    auto* line = std::get_if<app::CommandLine>(&commandLine);
+    if (!line || line->helpShown) return std::nullopt;
+    return std::move(*line);
+}
 
-    Program program;
+} // namespace
+
+int main(int argc, char* argv[]) {
+    int exitCode = 0;
+    // --help and --version need no window system.
+    if (app::asksOnlyForText(argc, argv)) {
+        const QCoreApplication application(argc, argv);
+        app::identifyProgram(argc > 0 ? argv[0] : nullptr);
+        readCommandLine(exitCode);
+        return exitCode;
+    }
+
+    QApplication application(argc, argv);
+    app::prepareApplication(application, argc > 0 ? argv[0] : nullptr);
+    const auto line = readCommandLine(exitCode);
+    if (!line) return exitCode;
+    // The sample device, as if started as <sample folder>/ferrotab-sample.
+    if (line->sampleFolder) platform::setProgramIdentity({*line->sampleFolder, app::kSampleModel});
+
+    const platform::SettingsPlace place = platform::settingsPlace();
+    Program program(place);
+    program.fareDataFolderForThisRun = line->fareDataFolder;
+    program.broadcastDataFolderForThisRun = line->broadcastDataFolder;
     // A quit from outside the windows is a confirmed quit; one that comes
     // while the program starts runs once it has started.
     app::quitOnSignals([&program] { program.shutDown(); });
@@ -33,7 +62,7 @@ int main(int argc, char* argv[]) {
     // The control interface beside the settings file, <model>.control.json.
     const platform::ProgramIdentity& id = platform::programIdentity();
     remote::ControlService control(program.panel(), program.display(),
-                                    platform::control::controlFilePath(id.folder, id.model));
+                                    platform::control::controlFilePath(place.folder, id.model));
     program.beforeShutDown = [&control] { control.shutDown(); };
     control.start(line->control);
     if (line->ride) {

@@ -260,6 +260,11 @@ settings::DataFolders frmOption::dataFolders() const {
     return {Text2[kFareFolder]->text(), Text2[kBroadcastFolder]->text()};
 }
 
+void frmOption::setDataFolders(const settings::DataFolders& folders) {
+    Text2[kFareFolder]->setText(folders.fareData);
+    Text2[kBroadcastFolder]->setText(folders.broadcastData);
+}
+
 settings::KeySounds frmOption::keySounds() const {
     return {txtSelectSound[kSoundRouteSet]->text(), txtSelectSound[kSoundKey]->text()};
 }

@@ -65,6 +65,8 @@ public:
 
     // ---- the settings, by name, as they stand now -------------------------------------
     settings::DataFolders dataFolders() const;
+    // The data folders put in as if typed on the first page.
+    void setDataFolders(const settings::DataFolders& folders);
     settings::KeySounds keySounds() const;
     settings::AdvanceSoundSettings advanceSound() const;
     settings::AnnounceSoundSettings announceSound() const;

@@ -217,7 +217,9 @@ public:
     void goToRow(int n);
     // A note on the panel about the control interface (the address in use,
     // or why it is off), shown as the version button's tooltip.
-    void setRemoteControlNote(const QString& note) const;
+    void setRemoteControlNote(const QString& note);
+    // Which settings file is in use, shown there too.
+    void setSettingsFileNote(const QString& note);
 
     // What the device shows and how the panel stands, as last published.
     const panel::PanelState& panelState() const { return state_; }
@@ -264,6 +266,7 @@ private:
     void noteCellWrites(const std::vector<panel::CellWrite>& writes);
     void noteAnnouncementStarted(bool approaching);
     QString setRoute(int index);
+    void showVersionButtonNotes();
 
     Form1* display_;
     frmOption* options_;
@@ -273,4 +276,6 @@ private:
     QWidget* previewPane_ = nullptr;
     panel::PanelState state_;
     QTimer* speechPoll_ = nullptr;
+    QString remoteControlNote_;
+    QString settingsFileNote_;
 };

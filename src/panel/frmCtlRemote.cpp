@@ -42,7 +42,20 @@ void frmCtl::goToRow(int n) {
     DispData(n);
 }
 
-void frmCtl::setRemoteControlNote(const QString& note) const {
-    Command8->setToolTip(note);
-    Command8->setAccessibleDescription(note);
+void frmCtl::setRemoteControlNote(const QString& note) {
+    remoteControlNote_ = note;
+    showVersionButtonNotes();
+}
+
+void frmCtl::setSettingsFileNote(const QString& note) {
+    settingsFileNote_ = note;
+    showVersionButtonNotes();
+}
+
+void frmCtl::showVersionButtonNotes() {
+    QStringList notes;
+    for (const QString& note : {settingsFileNote_, remoteControlNote_})
+        if (!note.isEmpty()) notes.append(note);
+    Command8->setToolTip(notes.join(u'\n'));
+    Command8->setAccessibleDescription(Command8->toolTip());
 }

@@ -156,6 +156,8 @@ LoadedControlFile loadControlFile(const QString& path) {
 }
 
 std::optional<QString> saveControlFile(const QString& path, const ControlSettings& settings) {
+    // Its folder may be the user's configuration folder, not made yet.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     return writeOwnerOnly(path, serializeControlFile(settings));
 }
 

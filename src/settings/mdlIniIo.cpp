@@ -1,7 +1,7 @@
 #include "settings/mdlIniIo.h"
 
 #include "platform/Files.h"
-#include "platform/ProgramIdentity.h"
+#include "platform/SettingsPlace.h"
 #include "platform/Seams.h"
 #include "settings/SettingsCodec.h"
 
@@ -34,15 +34,10 @@ QString describe(QString reason, const QString& path) {
 } // namespace
 
 QString settingsPath(const QString& programFolder, const QString& model) {
-    QString folder = programFolder;
-    if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\'))) folder += QLatin1Char('/');
-    return folder + model + QStringLiteral(".in4");
+    return platform::settingsFilePath(programFolder, model);
 }
 
-QString settingsPath() {
-    const auto& id = platform::programIdentity();
-    return settingsPath(id.folder, id.model);
-}
+QString settingsPath() { return platform::settingsPlace().settingsFile; }
 
 settings::SettingsRecord& record() {
     static settings::SettingsRecord r;

@@ -1,6 +1,7 @@
 #pragma once
-// The settings file beside the executable: read once at start, written once
-// at the end. The record moves between the file and the windows through an
+// The settings file (beside the executable, or in the user's configuration
+// folder: platform/SettingsPlace.h): read once at start, written once at the
+// end. The record moves between the file and the windows through an
 // Exchange that the program supplies (the windows own the live values).
 
 #include "settings/SettingsRecord.h"
@@ -46,7 +47,8 @@ public:
 
 // Program folder, a separator, the model and ".in4".
 QString settingsPath(const QString& programFolder, const QString& model);
-// The path for this process.
+// Where this process writes its settings (platform::settingsPlace(): beside
+// the program, or in the user's configuration folder).
 QString settingsPath();
 
 // The module's record: the transfer buffer between file and windows. Fields
@@ -62,7 +64,6 @@ settings::SettingsRecord& record();
 // shows the load failure message and ends loading. Returns true when the file
 // was read and applied completely.
 bool LoadIni(Exchange& exchange, const QString& path);
-inline bool LoadIni(Exchange& exchange) { return LoadIni(exchange, settingsPath()); }
 
 // Gathers the record through `exchange` and writes it to `path`, replacing the
 // old file only once the new one is complete. A failure shows the save failure
@@ -73,7 +74,6 @@ bool SaveIni(Exchange& exchange, const QString& path);
 // The same through a save file that is not yet open, named for the settings
 // file (the path form makes one that may write in place).
 bool SaveIni(Exchange& exchange, QSaveFile& file);
-inline bool SaveIni(Exchange& exchange) { return SaveIni(exchange, settingsPath()); }
 
 // The message texts, exposed for the tests.
 QString loadFailureText(int code, const QString& description);

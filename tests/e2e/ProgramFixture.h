@@ -29,8 +29,9 @@ protected:
     ProgramTest(const ProgramTest&) = delete;
     ProgramTest& operator=(const ProgramTest&) = delete;
 
-    std::unique_ptr<Program> startProgram() {
-        auto p = std::make_unique<Program>(settingsFile);
+    std::unique_ptr<Program> startProgram() { return startProgram({{}, settingsFile, settingsFile}); }
+    std::unique_ptr<Program> startProgram(const platform::SettingsPlace& place) {
+        auto p = std::make_unique<Program>(place);
         p->endProcess = [this] { ++ended; };
         p->start();
         // The window system reports where the windows went.

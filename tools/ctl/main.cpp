@@ -30,6 +30,7 @@
 
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
+#include "platform/SettingsPlace.h"
 #include "qrcode/QrCode.h"
 
 #include <QCoreApplication>
@@ -99,10 +100,13 @@ struct Device {
     QString pageHost; // where a phone finds it
 };
 
+// A device's control file, named itself or by its program: where that device
+// keeps its files (beside it, or in the user's configuration folder).
 QString controlFileFor(const QString& path) {
     if (path.endsWith(pc::kControlFileSuffix)) return QFileInfo(path).absoluteFilePath();
     const QFileInfo program(path);
-    return pc::controlFilePath(program.absolutePath(), platform::modelFromFileName(program.fileName()));
+    const QString model = platform::modelFromFileName(program.fileName());
+    return pc::controlFilePath(platform::settingsPlace(program.absolutePath(), model).folder, model);
 }
 
 // The device asked for: --device, else FERROTAB_CONTROL; empty: any.
@@ -131,7 +135,7 @@ std::optional<QString> controlFileOf(const QString& wanted) {
     if (!wanted.isEmpty()) return controlFileFor(wanted);
     const QDir here(QCoreApplication::applicationDirPath());
     const QStringList candidates = {
-        here.filePath(QStringLiteral("ferrotab") + pc::kControlFileSuffix),
+        controlFileFor(here.filePath(QStringLiteral("ferrotab"))),
         here.filePath(QStringLiteral("../data/sample/ferrotab-sample") + pc::kControlFileSuffix),
         here.filePath(QStringLiteral("../src/app/ferrotab") + pc::kControlFileSuffix),
     };
