@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <array>
 
@@ -21,6 +23,16 @@ const QString kEnabledKey = QStringLiteral("enabled");
 const QString kPortKey = QStringLiteral("port");
 const QString kListenKey = QStringLiteral("listen");
 const QString kTokenKey = QStringLiteral("token");
+const QString kAllowedOriginsKey = QStringLiteral("allowedOrigins");
+// A page's origin as a browser sends it: the scheme, the host and a port,
+// nothing after; or "null" for a page opened as a file.
+constexpr int kMaxOrigins = 16;
+
+bool isOrigin(const QString& text) {
+    if (text == u"null") return true;
+    static const QRegularExpression form(QStringLiteral("^https?://[A-Za-z0-9.-]+(:[0-9]{1,5})?$|^https?://\\[[0-9A-Fa-f:.]+\\](:[0-9]{1,5})?$"));
+    return text.size() <= 255 && form.match(text).hasMatch();
+}
 const QString kAnnouncementFolder = QStringLiteral("ferrotab");
 
 // A pipe or a device by the control file's name is refused unread: the
@@ -102,6 +114,16 @@ std::variant<ControlSettings, QString> parseControlFile(const QByteArray& bytes)
             return QStringLiteral("\"listen\" は IP アドレスです");
         s.listen = listen;
     }
+    if (o.contains(kAllowedOriginsKey)) {
+        const QJsonValue list = o[kAllowedOriginsKey];
+        if (!list.isArray() || list.toArray().size() > kMaxOrigins)
+            return QStringLiteral("\"allowedOrigins\" は %1 個までのオリジンの並びです").arg(kMaxOrigins);
+        for (const QJsonValue& origin : list.toArray()) {
+            if (!origin.isString() || !isOrigin(origin.toString()))
+                return QStringLiteral("\"allowedOrigins\" の各項目は http://ホスト:ポート の形か null です");
+            s.allowedOrigins.append(origin.toString().toLatin1());
+        }
+    }
     if (o.contains(kTokenKey)) {
         const QByteArray token = o[kTokenKey].toString().toLatin1();
         if (!o[kTokenKey].isString() || (!token.isEmpty() && !isTokenForm(token)))
@@ -117,6 +139,9 @@ QByteArray serializeControlFile(const ControlSettings& settings) {
     o[kPortKey] = int(settings.port);
     o[kListenKey] = settings.listen;
     o[kTokenKey] = QString::fromLatin1(settings.token);
+    QJsonArray origins;
+    for (const QByteArray& origin : settings.allowedOrigins) origins.append(QString::fromLatin1(origin));
+    o[kAllowedOriginsKey] = origins;
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 

@@ -10,6 +10,7 @@
 // where the device lives. Qt Core only: ferrotab-ctl uses this too.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -31,6 +32,9 @@ struct ControlSettings {
     quint16 port = kDefaultPort;
     QString listen = kLoopbackListen;
     QByteArray token; // empty until the interface is first used
+    // Pages of these origins may read the answers to what they ask with the
+    // token ("http://localhost:8080", "null" for a page opened as a file).
+    QList<QByteArray> allowedOrigins;
     bool operator==(const ControlSettings&) const = default;
 };
 

@@ -272,6 +272,8 @@ std::variant<Target, Refusal> targetOf(const QByteArray& path, QString* commandN
 
 bool methodAllowed(Target target, const QByteArray& method) {
     switch (target) {
+    case Target::Preflight:
+        return method == "OPTIONS";
     case Target::State:
     case Target::DisplayPicture:
     case Target::Events:
@@ -371,6 +373,19 @@ std::variant<CommandCall, Refusal> checkedCommand(const QString& name, const QLi
     return buildCall(*shape, args);
 }
 
+std::optional<QByteArray> corsOrigin(const HttpInput& input, const Listening& listening) {
+    const auto origin = headerValue(input.headers, "Origin");
+    if (!origin || !listening.allowedOrigins.contains(*origin)) return std::nullopt;
+    const auto host = headerValue(input.headers, "Host");
+    if (!host || !hostIsOurs(*host, listening)) return std::nullopt;
+    const qsizetype question = input.target.indexOf('?');
+    const QUrlQuery query(question < 0 ? QString() : QString::fromUtf8(input.target.mid(question + 1)));
+    const Credentials shown = credentials(input, query.queryItems(QUrl::FullyDecoded));
+    if (shown.refusal || !shown.token || listening.token.isEmpty() || !sameSecret(*shown.token, listening.token))
+        return std::nullopt;
+    return origin;
+}
+
 bool asksForWebSocket(const Headers& headers) {
     const auto upgrade = headerValue(headers, "Upgrade");
     return upgrade && upgrade->compare("websocket", Qt::CaseInsensitive) == 0;
@@ -397,6 +412,15 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
     if (const auto* r = std::get_if<Refusal>(&target)) return *r;
     Request request;
     request.target = std::get<Target>(target);
+    // A page of an allowed origin asks the browser's question first; the
+    // question carries no token, the request that follows must.
+    if (input.method == "OPTIONS") {
+        const auto origin = headerValue(input.headers, "Origin");
+        if (!origin || !listening.allowedOrigins.contains(*origin))
+            return refusal(403, "bad_origin", QStringLiteral("このページの出どころは許されていません"));
+        request.target = Target::Preflight;
+        return request;
+    }
     if (request.target == Target::PageFile) request.page = pageFileAt(path);
 
     if (!methodAllowed(request.target, input.method))

@@ -29,6 +29,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -106,6 +107,7 @@ enum class Target {
     Command,        // GET or POST /command/NAME
     RenewToken,     // POST /token/renew
     PageFile,       // GET /, /panel.js, /panel.css: the phone's panel page
+    Preflight,      // OPTIONS from a page of an allowed origin, before it asks
 };
 
 // A file of the phone's panel page, kept in the program's resources.
@@ -130,6 +132,9 @@ struct Listening {
     quint16 port = 0;
     QList<QHostAddress> addresses;
     QByteArray token;
+    // Pages of these origins ("http://localhost:8080", "null" for a local
+    // file) may read the answers to what they ask with the token (CORS).
+    QList<QByteArray> allowedOrigins;
 };
 
 using Headers = QList<QPair<QByteArray, QByteArray>>;
@@ -146,6 +151,10 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
 
 // True when the request asks to become a WebSocket.
 bool asksForWebSocket(const Headers& headers);
+
+// The origin whose page may read the answer to this request: one of the
+// allowed origins, named by a request with the right token to our Host.
+std::optional<QByteArray> corsOrigin(const HttpInput& input, const Listening& listening);
 
 // The request target of a URL as the server received it.
 QByteArray requestTarget(const QByteArray& encodedPath, const QByteArray& encodedQuery, bool hasQuery);

@@ -49,6 +49,12 @@ const QByteArray kContentSecurityPolicy =
     "default-src 'self'; img-src 'self' blob:; connect-src 'self'; base-uri 'none'; form-action 'none'; "
     "frame-ancestors 'none'";
 
+QByteArray headerOf(const Headers& headers, const char* name) {
+    for (const auto& [key, value] : headers)
+        if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
+    return {};
+}
+
 QByteArray pageFileBytes(const PageFile& file) {
     QFile f(file.resource);
     if (!f.open(QIODevice::ReadOnly)) return {};
@@ -73,12 +79,18 @@ struct ControlServer::Answer {
     int status = 200;
     QByteArray contentType = "application/json";
     QByteArray body;
-    bool close = false;
+    // The page's origin that may read it (an allowed origin, with the token).
+    QByteArray corsOrigin = {};
+    bool preflight = false;
 
-    static Answer json(const QByteArray& body, int status = 200) { return {status, "application/json", body, false}; }
+    static Answer json(const QByteArray& body, int status = 200) { return {status, "application/json", body}; }
     static Answer refusal(const Refusal& r) {
         return {r.status, "application/json",
-                compact({{QStringLiteral("ok"), false}, {QStringLiteral("error"), errorObject(r)}}), false};
+                compact({{QStringLiteral("ok"), false}, {QStringLiteral("error"), errorObject(r)}})};
+    }
+    Answer readableBy(const std::optional<QByteArray>& origin) && {
+        corsOrigin = origin.value_or(QByteArray());
+        return std::move(*this);
     }
 };
 
@@ -155,7 +167,7 @@ private:
 
 std::optional<QString> ControlServer::start(const QString& listen, quint16 port, const QByteArray& token) {
     listen_ = listen;
-    listening_ = {port, {}, token};
+    listening_ = {port, {}, token, listening_.allowedOrigins};
     QList<QHostAddress> addresses;
     if (platform::control::isLoopbackListen(listen)) {
         addresses = {QHostAddress(QHostAddress::LocalHost), QHostAddress(QHostAddress::LocalHostIPv6)};
@@ -310,6 +322,7 @@ void ControlServer::readRequests(Connection& c) {
 void ControlServer::handleRequest(Connection& c, const RequestHead& head, const QByteArray& body) {
     const HttpInput input{head.method, head.target, head.headers, body, c.socket->peerAddress().isLoopback()};
     const auto decoded = decodeHttpRequest(input, listening_);
+    const std::optional<QByteArray> cors = corsOrigin(input, listening_);
     // HTTP/1.0 and "Connection: close": this request is the connection's last.
     if (!head.keepAlive) c.closeAfterAnswers = true;
 
@@ -332,30 +345,35 @@ void ControlServer::handleRequest(Connection& c, const RequestHead& head, const 
 
     const quint64 serial = owe(c, !head.keepAlive);
     if (const auto* r = std::get_if<Refusal>(&decoded)) {
-        fulfil(c.id, serial, Answer::refusal(*r));
+        fulfil(c.id, serial, Answer::refusal(*r).readableBy(cors));
         return;
     }
     const Request& request = std::get<Request>(decoded);
     switch (request.target) {
     case Target::State:
-        fulfil(c.id, serial, Answer::json(published_.state()->json));
+        fulfil(c.id, serial, Answer::json(published_.state()->json).readableBy(cors));
         break;
     case Target::DisplayPicture:
-        servePicture(c.id, serial);
+        servePicture(c.id, serial, cors);
         break;
     case Target::RenewToken:
         renew(c.id, serial);
         break;
     case Target::PageFile:
-        fulfil(c.id, serial, {200, request.page->contentType, pageFileBytes(*request.page), false});
+        fulfil(c.id, serial, {200, request.page->contentType, pageFileBytes(*request.page)});
         break;
+    case Target::Preflight: {
+        Answer a{204, "text/plain", {}, headerOf(head.headers, "Origin"), true};
+        fulfil(c.id, serial, a);
+        break;
+    }
     case Target::Command: {
         const quint64 id = c.id;
         device_.submit(request.command, c.ticket,
-                       [this, id, serial](const panel::Outcome& o, const std::shared_ptr<const StateSnapshot>& s) {
+                       [this, id, serial, cors](const panel::Outcome& o, const std::shared_ptr<const StateSnapshot>& s) {
                            const QJsonObject body = outcomeObject(o.refusal, s->state);
                            fulfil(id, serial,
-                                  Answer::json(compact(body), o.refusal ? o.refusal->status : 200));
+                                  Answer::json(compact(body), o.refusal ? o.refusal->status : 200).readableBy(cors));
                        });
         break;
     }
@@ -406,6 +424,12 @@ void ControlServer::fulfil(quint64 id, quint64 serial, const Answer& answer) {
                        "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nContent-Security-Policy: " +
                        kContentSecurityPolicy + "\r\nReferrer-Policy: no-referrer\r\nX-Frame-Options: DENY\r\n";
         if (answer.status == 401) r += "WWW-Authenticate: Bearer\r\n";
+        if (!answer.corsOrigin.isEmpty()) {
+            r += "Access-Control-Allow-Origin: " + answer.corsOrigin + "\r\nVary: Origin\r\n";
+            if (answer.preflight)
+                r += "Access-Control-Allow-Methods: GET, POST\r\nAccess-Control-Allow-Headers: Authorization, "
+                     "Content-Type\r\nAccess-Control-Max-Age: 600\r\n";
+        }
         if (close) r += "Connection: close\r\n";
         it->bytes = r + "\r\n" + answer.body;
     }
@@ -502,7 +526,7 @@ void ControlServer::sweep() {
         due.push_back(w);
         return true;
     });
-    for (const WaitingPicture& w : due) fulfil(w.id, w.serial, pictureAnswer());
+    for (const WaitingPicture& w : due) fulfil(w.id, w.serial, pictureAnswer().readableBy(w.cors));
 }
 
 // ---- WebSocket clients ---------------------------------------------------------------------
@@ -593,7 +617,7 @@ void ControlServer::farewell(const QString& event, const std::shared_ptr<const S
 
 // ---- the picture and the token -------------------------------------------------------------------
 
-void ControlServer::servePicture(quint64 id, quint64 serial) {
+void ControlServer::servePicture(quint64 id, quint64 serial, const std::optional<QByteArray>& cors) {
     const auto picture = published_.picture();
     const auto state = published_.state();
     published_.notePictureWanted(nowMs());
@@ -603,16 +627,16 @@ void ControlServer::servePicture(quint64 id, quint64 serial) {
     device_.refreshPicture();
     const bool busy = !state->state.value(QStringLiteral("busy")).isNull();
     if (!picture->image.isNull() && (picture->stateVersion >= state->version || busy)) {
-        fulfil(id, serial, pictureAnswer());
+        fulfil(id, serial, pictureAnswer().readableBy(cors));
         return;
     }
-    waitingPictures_.push_back({id, serial, nowMs() + kPictureWaitMs});
+    waitingPictures_.push_back({id, serial, nowMs() + kPictureWaitMs, cors.value_or(QByteArray())});
 }
 
 void ControlServer::picturePublished() {
     const std::vector<WaitingPicture> waiting = std::move(waitingPictures_);
     waitingPictures_.clear();
-    for (const WaitingPicture& w : waiting) fulfil(w.id, w.serial, pictureAnswer());
+    for (const WaitingPicture& w : waiting) fulfil(w.id, w.serial, pictureAnswer().readableBy(w.cors));
 }
 
 ControlServer::Answer ControlServer::pictureAnswer() {
@@ -626,7 +650,7 @@ ControlServer::Answer ControlServer::pictureAnswer() {
         picture->image.save(&buffer, "PNG");
         encodedPicture_ = picture;
     }
-    return {200, "image/png", encodedPng_, false};
+    return {200, "image/png", encodedPng_};
 }
 
 void ControlServer::renew(quint64 id, quint64 serial) {

@@ -69,6 +69,8 @@ class ControlServer : public QObject {
 public:
     ControlServer(const Published& published, DeviceLink& device, ServerLimits limits = {},
                   QObject* parent = nullptr);
+    // Pages of these origins may read what they ask with the token.
+    void allowOrigins(const QList<QByteArray>& origins) { listening_.allowedOrigins = origins; }
     ~ControlServer() override;
 
     // Listens on `listen` ("127.0.0.1" or "localhost": 127.0.0.1 and ::1,
@@ -114,7 +116,7 @@ private:
     void startClosing(Connection& c);
     void release(quint64 id);
     void sweep();
-    void servePicture(quint64 id, quint64 serial);
+    void servePicture(quint64 id, quint64 serial, const std::optional<QByteArray>& cors);
     Answer pictureAnswer();
     void renew(quint64 id, quint64 serial);
     void setToken(const QByteArray& token);
@@ -134,6 +136,7 @@ private:
         quint64 id;
         quint64 serial;
         qint64 untilMs;
+        QByteArray cors;
     };
     std::vector<WaitingPicture> waitingPictures_;
     std::shared_ptr<const PictureSnapshot> encodedPicture_;

@@ -114,6 +114,7 @@ public:
 protected:
     void run() override {
         ControlServer server(service_.published_, *service_.link_, service_.limits_);
+        server.allowOrigins(service_.settings_.allowedOrigins);
         problem_ = server.start(listen_, port_, token_);
         port_ = server.port();
         url_ = server.url();

@@ -13,9 +13,10 @@ TEST(ControlFile, ReadsOnlyWhatIsOurs) {
     for (const char* bad :
          {"not json", "[]", "{\"enabled\": \"yes\"}", "{\"port\": 0}", "{\"port\": 70000}",
           "{\"port\": 80.5}", "{\"listen\": \"\"}", "{\"listen\": 1}", "{\"token\": \"short\"}",
-          "{\"token\": \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa+\"}"})
+          "{\"token\": \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa+\"}", "{\"allowedOrigins\": \"*\"}",
+          "{\"allowedOrigins\": [\"*\"]}", "{\"allowedOrigins\": [\"http://x/path\"]}"})
         EXPECT_TRUE(std::holds_alternative<QString>(parseControlFile(bad))) << bad;
-    const ControlSettings s{true, 50900, QStringLiteral("192.168.1.5"), makeToken()};
+    const ControlSettings s{true, 50900, QStringLiteral("192.168.1.5"), makeToken(), {"http://localhost:8080", "null"}};
     EXPECT_EQ(std::get<ControlSettings>(parseControlFile(serializeControlFile(s))), s);
     EXPECT_EQ(std::get<ControlSettings>(parseControlFile("{}")), ControlSettings{});
     EXPECT_TRUE(isTokenForm(s.token));

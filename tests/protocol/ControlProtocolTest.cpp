@@ -234,3 +234,21 @@ TEST(ControlProtocol, SocketMessages) {
         decodeSocketMessage("{\"command\":\"goto\",\"args\":{\"row\":12}}", Access::Command));
     EXPECT_EQ(row.command.args.value(QStringLiteral("row")), QVariant(12));
 }
+
+// A page of the user's own elsewhere (another port, a local file) may read
+// what it asks with the token, once its origin is allowed; the browser's
+// question before it is answered without the token, and only for it.
+TEST(ControlProtocol, AllowedOriginsReadWithTheTokenOnly) {
+    Listening l = loopback();
+    l.allowedOrigins = {"http://localhost:8080", "null"};
+    const Headers fromPage = with(host(), "Origin", "http://localhost:8080");
+    const HttpInput ask{"OPTIONS", "/command/next", fromPage, {}, true};
+    EXPECT_EQ(std::get<Request>(decodeHttpRequest(ask, l)).target, Target::Preflight);
+    EXPECT_EQ(std::get<Refusal>(decodeHttpRequest(ask, loopback())).code, QStringLiteral("bad_origin"));
+    const HttpInput withToken{"GET", "/state?token=" + kToken, with(host(), "Origin", "null"), {}, true};
+    EXPECT_EQ(corsOrigin(withToken, l), QByteArray("null"));
+    EXPECT_FALSE(corsOrigin(withToken, loopback())) << "no origin is allowed unless the file says so";
+    EXPECT_FALSE(corsOrigin({"GET", "/state", fromPage, {}, true}, l)) << "not without the token";
+    EXPECT_FALSE(corsOrigin({"GET", "/state?token=x", fromPage, {}, true}, l));
+    EXPECT_FALSE(corsOrigin({"GET", "/state?token=" + kToken, with(host("evil.example:50845"), "Origin", "null"), {}, true}, l));
+}
