@@ -243,8 +243,19 @@ TEST_F(ControlServer, BurstsRunInOrderPerClientWithoutNesting) {
                 ++expected;
             }
         }
+        // A command refused before it reaches the device (no such command,
+        // a bad parameter) is answered in its turn, after those before it.
+        Socket& first = *sockets[0];
+        first.send({{QStringLiteral("id"), 100}, {QStringLiteral("command"), QStringLiteral("next")}});
+        first.send({{QStringLiteral("id"), 101}, {QStringLiteral("command"), QStringLiteral("fly")}});
+        first.send({{QStringLiteral("id"), 102}, {QStringLiteral("command"), QStringLiteral("goto")}});
+        for (const int id : {100, 101, 102}) {
+            QJsonObject o = first.next();
+            while (o.contains(QStringLiteral("event"))) o = first.next();
+            EXPECT_EQ(o.value(QStringLiteral("id")).toInt(), id);
+        }
     });
-    EXPECT_EQ(shown, 1 + kClients * kEach);
+    EXPECT_EQ(shown, 2 + kClients * kEach);
     EXPECT_LT(deepest, 64 * 1024) << "commands nested inside one another";
 }
 
