@@ -2,9 +2,11 @@
 
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
+#include "protocol/Vocabulary.h"
 #include "platform/SettingsPlace.h"
 
 #include <QCommandLineParser>
+#include <QHash>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -66,17 +68,27 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
                                     QStringLiteral("ADDRESS"));
     const QCommandLineOption ride(QStringLiteral("ride"),
                                   QStringLiteral("系統を時刻表どおりに自動運行する"), QStringLiteral("ROUTE"));
-    const QCommandLineOption section(QStringLiteral("section"), QStringLiteral("自動運行を始める区間（既定 1）"),
-                                     QStringLiteral("N"));
-    const QCommandLineOption speed(QStringLiteral("speed"),
-                                   QStringLiteral("時間の速さ（1 は実時間、60 は1分を1秒で）"), QStringLiteral("X"));
-    const QCommandLineOption interval(QStringLiteral("interval"),
-                                      QStringLiteral("時刻表のない系統の停留所の間隔（秒、既定 60）"),
-                                      QStringLiteral("S"));
-    const QCommandLineOption maxGap(QStringLiteral("max-gap"),
-                                    QStringLiteral("次の出来事まで待つ最長の実時間（秒、既定 30）"),
-                                    QStringLiteral("S"));
-    const QCommandLineOption loop(QStringLiteral("loop"), QStringLiteral("終点で折り返して繰り返す"));
+    // The ride's options are the control interface's "ride" command's, by
+    // the same names; what each means is said here, in the program's words.
+    const QHash<QString, QString> rideHelp{
+        {QStringLiteral("section"), QStringLiteral("自動運行を始める区間")},
+        {QStringLiteral("speed"), QStringLiteral("時間の速さ（1 は実時間、60 は1分を1秒で）")},
+        {QStringLiteral("interval"), QStringLiteral("時刻表のない系統の停留所の間隔（秒）")},
+        {QStringLiteral("maxGap"), QStringLiteral("次の出来事まで待つ最長の実時間（秒）")},
+        {QStringLiteral("loop"), QStringLiteral("終点で折り返して繰り返す")},
+    };
+    const protocol::CommandShape& rideShape = *protocol::findCommand(QStringLiteral("ride"));
+    std::vector<std::pair<QCommandLineOption, const protocol::Parameter*>> rideOptions;
+    for (const protocol::Parameter& p : rideShape.parameters) {
+        if (p.positional) continue;
+        QString help = rideHelp.value(p.name, p.name);
+        if (p.defaultValue.isValid() && p.kind != protocol::ParameterKind::Switch)
+            help += QStringLiteral("（既定 %1）").arg(p.defaultValue.toString());
+        rideOptions.emplace_back(p.kind == protocol::ParameterKind::Switch
+                                     ? QCommandLineOption(p.name, help)
+                                     : QCommandLineOption(p.name, help, p.name.toUpper()),
+                                 &p);
+    }
     const QCommandLineOption sample(QStringLiteral("sample"),
                                     QStringLiteral("見本の装置（型番 %1）を見本の路線で起動する").arg(kSampleModel));
     const QCommandLineOption fareData(QStringLiteral("fare-data"),
@@ -85,8 +97,8 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
     const QCommandLineOption broadcastData(
         QStringLiteral("broadcast-data"),
         QStringLiteral("この起動だけ放送用データをこのフォルダから読む（設定は変えない）"), QStringLiteral("DIR"));
-    parser.addOptions({control, port, listen, ride, section, speed, interval, maxGap, loop, sample, fareData,
-                       broadcastData});
+    parser.addOptions({control, port, listen, ride, sample, fareData, broadcastData});
+    for (const auto& [option, parameter] : rideOptions) parser.addOption(option);
     if (!parser.parse(arguments)) return parser.errorText();
     if (!parser.positionalArguments().isEmpty())
         return QStringLiteral("知らない引数です: %1").arg(parser.positionalArguments().join(u' '));
@@ -135,14 +147,17 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
     }
     // The ride's options are checked as the control interface's "ride"
     // command checks its arguments.
-    const std::pair<const QCommandLineOption*, const char*> rideArguments[] = {
-        {&ride, "route"}, {&section, "section"}, {&speed, "speed"}, {&interval, "interval"}, {&maxGap, "maxgap"}};
     QList<QPair<QString, QString>> args{{QStringLiteral("do"), QStringLiteral("start")}};
-    for (const auto& [option, name] : rideArguments)
-        if (parser.isSet(*option)) args.append({QString::fromLatin1(name), parser.value(*option)});
-    if (parser.isSet(loop)) args.append({QStringLiteral("loop"), QStringLiteral("1")});
-    if (args.size() > 1 && !parser.isSet(ride))
-        return QStringLiteral("--section, --speed, --interval, --max-gap, --loop は --ride と共に使います");
+    if (parser.isSet(ride)) args.append({QStringLiteral("route"), parser.value(ride)});
+    QStringList rideOnly;
+    for (const auto& [option, parameter] : rideOptions) {
+        rideOnly << QStringLiteral("--") + parameter->name;
+        if (!parser.isSet(option)) continue;
+        if (!parser.isSet(ride))
+            return QStringLiteral("%1 は --ride と共に使います").arg(rideOnly.constLast());
+        args.append({parameter->name, parameter->kind == protocol::ParameterKind::Switch ? QStringLiteral("on")
+                                                                                         : parser.value(option)});
+    }
     if (parser.isSet(ride)) {
         const auto call = protocol::checkedCommand(QStringLiteral("ride"), args);
         if (const auto* refused = std::get_if<protocol::Refusal>(&call)) return refused->message;

@@ -19,6 +19,8 @@
 
 namespace panel {
 
+using protocol::refuse;
+using protocol::RefusalKind;
 using protocol::tooBusy;
 
 namespace {
@@ -26,9 +28,6 @@ namespace {
 // How soon a command that had to wait for an operation in progress is tried again.
 constexpr int kRetryMs = 2;
 
-Refusal stateRefusal(const char* code, const QString& message) {
-    return {409, QString::fromLatin1(code), message};
-}
 
 } // namespace
 
@@ -39,23 +38,23 @@ PanelDriver::PanelDriver(frmCtl& panel, Form1& display, QObject* parent)
     retry_.setInterval(kRetryMs);
     connect(&retry_, &QTimer::timeout, this, &PanelDriver::runNext);
 
-    connect(&panel_, &frmCtl::routeSet, this, [this] { pendingEvent_ = QStringLiteral("routeSet"); });
+    connect(&panel_, &frmCtl::routeSet, this, [this] { pendingEvent_ = protocol::eventName(protocol::Event::RouteSet); });
     connect(&panel_, &frmCtl::stopShown, this, &PanelDriver::onStopShown);
     connect(&panel_, &frmCtl::displayClearChanged, this, [this](bool on) {
         // Switched off, the stop comes back next: the event waits for it.
         if (on)
-            emit changed(QStringLiteral("displayClear"));
+            emit changed(protocol::eventName(protocol::Event::DisplayClear));
         else
-            pendingEvent_ = QStringLiteral("displayClear");
+            pendingEvent_ = protocol::eventName(protocol::Event::DisplayClear);
     });
-    connect(&panel_, &frmCtl::lateNightChanged, this, [this] { emit changed(QStringLiteral("lateNight")); });
-    connect(&panel_, &frmCtl::backlightChanged, this, [this] { emit changed(QStringLiteral("backlight")); });
-    connect(&panel_, &frmCtl::keypadEntryChanged, this, [this] { emit changed(QStringLiteral("entry")); });
+    connect(&panel_, &frmCtl::lateNightChanged, this, [this] { emit changed(protocol::eventName(protocol::Event::LateNight)); });
+    connect(&panel_, &frmCtl::backlightChanged, this, [this] { emit changed(protocol::eventName(protocol::Event::Backlight)); });
+    connect(&panel_, &frmCtl::keypadEntryChanged, this, [this] { emit changed(protocol::eventName(protocol::Event::Entry)); });
     connect(&panel_, &frmCtl::settingsApplied, this,
-            [this] { emit changed(QStringLiteral("settingsApplied")); });
+            [this] { emit changed(protocol::eventName(protocol::Event::SettingsApplied)); });
     connect(&panel_, &frmCtl::announcementStarted, this,
-            [this] { emit changed(QStringLiteral("announcementStarted")); });
-    connect(&panel_, &frmCtl::announcementEnded, this, [this] { emit changed(QStringLiteral("announcementEnded")); });
+            [this] { emit changed(protocol::eventName(protocol::Event::AnnouncementStarted)); });
+    connect(&panel_, &frmCtl::announcementEnded, this, [this] { emit changed(protocol::eventName(protocol::Event::AnnouncementEnded)); });
 }
 
 PanelDriver::~PanelDriver() = default;
@@ -66,13 +65,13 @@ std::optional<Refusal> PanelDriver::panelBusy() const {
     // A dialog open on the panel (the options, the version box, a message)
     // holds a hand off the panel's buttons too.
     if (QApplication::activeModalWidget() || !panel_.isEnabled())
-        return stateRefusal("panel_busy", QStringLiteral("操作盤で別の画面が開いています"));
+        return refuse(RefusalKind::PanelBusy, QStringLiteral("操作盤で別の画面が開いています"));
     return std::nullopt;
 }
 
 std::optional<Refusal> PanelDriver::rideRefusal() const {
-    if (!panel_.routeIsSet()) return stateRefusal("no_route", QStringLiteral("系統が設定されていません"));
-    if (panel_.Check1->isChecked()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+    if (!panel_.routeIsSet()) return refuse(RefusalKind::NoRoute, QStringLiteral("系統が設定されていません"));
+    if (panel_.Check1->isChecked()) return refuse(RefusalKind::Cleared, QStringLiteral("表示消去中です"));
     return std::nullopt;
 }
 
@@ -83,27 +82,27 @@ void PanelDriver::addHandlers() {
     handlers_[QStringLiteral("route")] = {
         [this](const CommandCall&) -> Result {
             // Display clear holds the entry pages back.
-            if (panel_.Check1->isChecked()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+            if (panel_.Check1->isChecked()) return refuse(RefusalKind::Cleared, QStringLiteral("表示消去中です"));
             return std::nullopt;
         },
         [this](const CommandCall& c) -> Result {
             panel_.enterRoute(c.args.value(QStringLiteral("route")).toString(),
                               c.args.value(QStringLiteral("section")).toString());
             const QString message = panel_.routeSetting(1);
-            if (!message.isEmpty()) return stateRefusal("route_not_set", message);
+            if (!message.isEmpty()) return refuse(RefusalKind::RouteNotSet, message);
             return std::nullopt;
         }};
     handlers_[QStringLiteral("keypad")] = {
         [this](const CommandCall&) -> Result {
             // Display clear holds the keypad page back, its keys and its リセット.
-            if (!panel_.Frame1[1]->isEnabled()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+            if (!panel_.Frame1[1]->isEnabled()) return refuse(RefusalKind::Cleared, QStringLiteral("表示消去中です"));
             return std::nullopt;
         },
         [this](const CommandCall& c) -> Result {
             const QString key = c.args.value(QStringLiteral("key")).toString();
             if (key == u"reset") {
                 const QString message = panel_.routeSetting(1);
-                if (!message.isEmpty()) return stateRefusal("route_not_set", message);
+                if (!message.isEmpty()) return refuse(RefusalKind::RouteNotSet, message);
             } else if (key == u"route") {
                 panel_.CommandButton1_Click(panel::kKeyRoute);
             } else if (key == u"section") {
@@ -116,8 +115,7 @@ void PanelDriver::addHandlers() {
     handlers_[QStringLiteral("next")] = {[this](const CommandCall&) -> Result {
                                              if (auto r = rideRefusal()) return r;
                                              if (panel_.atLastStop())
-                                                 return stateRefusal("last_stop",
-                                                                     QStringLiteral("最後の停留所です"));
+                                                 return refuse(RefusalKind::LastStop, QStringLiteral("最後の停留所です"));
                                              return std::nullopt;
                                          },
                                          [this](const CommandCall&) -> Result {
@@ -127,8 +125,7 @@ void PanelDriver::addHandlers() {
     handlers_[QStringLiteral("back")] = {[this](const CommandCall&) -> Result {
                                              if (auto r = rideRefusal()) return r;
                                              if (panel_.atFirstStop())
-                                                 return stateRefusal("first_stop",
-                                                                     QStringLiteral("最初の停留所です"));
+                                                 return refuse(RefusalKind::FirstStop, QStringLiteral("最初の停留所です"));
                                              return std::nullopt;
                                          },
                                          [this](const CommandCall&) -> Result {
@@ -140,8 +137,7 @@ void PanelDriver::addHandlers() {
             if (auto r = rideRefusal()) return r;
             const int rows = mdlOrv_000::state().RowCount;
             if (c.args.value(QStringLiteral("row")).toInt() > rows)
-                return stateRefusal("no_such_stop",
-                                    QStringLiteral("この系統の停留所は 1 から %1 までです").arg(rows));
+                return refuse(RefusalKind::NoSuchStop, QStringLiteral("この系統の停留所は 1 から %1 までです").arg(rows));
             return std::nullopt;
         },
         [this](const CommandCall& c) -> Result {
@@ -152,7 +148,7 @@ void PanelDriver::addHandlers() {
         [this](const CommandCall&) -> Result {
             // The switch works once a route is set.
             if (!panel_.Check1->isEnabled())
-                return stateRefusal("no_route", QStringLiteral("系統が設定されていません"));
+                return refuse(RefusalKind::NoRoute, QStringLiteral("系統が設定されていません"));
             return std::nullopt;
         },
         [this](const CommandCall& c) -> Result {
@@ -161,7 +157,7 @@ void PanelDriver::addHandlers() {
         }};
     handlers_[QStringLiteral("late")] = {
         [this](const CommandCall&) -> Result {
-            if (!panel_.Check2->isEnabled()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+            if (!panel_.Check2->isEnabled()) return refuse(RefusalKind::Cleared, QStringLiteral("表示消去中です"));
             return std::nullopt;
         },
         [this](const CommandCall& c) -> Result {
@@ -174,10 +170,9 @@ void PanelDriver::addHandlers() {
             const QPushButton* button = step == u"next"   ? panel_.cmdTapeNext
                                         : step == u"back" ? panel_.cmdTapeBack
                                                           : panel_.cmdTapeStop;
-            if (panel_.Check1->isChecked()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+            if (panel_.Check1->isChecked()) return refuse(RefusalKind::Cleared, QStringLiteral("表示消去中です"));
             if (!button->isEnabled())
-                return stateRefusal("no_announcements",
-                                    mdlM_Tape::TapeEngineOK()
+                return refuse(RefusalKind::NoAnnouncements, mdlM_Tape::TapeEngineOK()
                                         ? QStringLiteral("この系統の放送データが読み込まれていません")
                                         : QStringLiteral("音声合成を使用できません"));
             return std::nullopt;
@@ -192,7 +187,7 @@ void PanelDriver::addHandlers() {
                 panel_.cmdTapeStop_Click();
             return std::nullopt;
         }};
-    handlers_[QStringLiteral("backlight")] = {none, [this](const CommandCall& c) -> Result {
+    handlers_[protocol::eventName(protocol::Event::Backlight)] = {none, [this](const CommandCall& c) -> Result {
                                                   const int mode =
                                                       c.args.value(QStringLiteral("mode")).toInt();
                                                   panel_.Option4[size_t(mode)]->setChecked(true);
@@ -200,15 +195,16 @@ void PanelDriver::addHandlers() {
                                               }};
     handlers_[QStringLiteral("ride")] = {none, [this](const CommandCall& c) -> Result {
                                              if (!rideCommand)
-                                                 return stateRefusal("no_ride", QStringLiteral("自動運行は使えません"));
+                                                 return refuse(RefusalKind::UnknownCommand, QStringLiteral("自動運行は使えません"));
                                              return rideCommand(c);
                                          }};
+    handlers_[QStringLiteral("ping")] = {none, none};
     handlers_[QStringLiteral("state")] = {none, none};
 }
 
 void PanelDriver::submit(const CommandCall& call, std::shared_ptr<ClientTicket> client, Reply reply) {
     if (!handlers_.contains(call.name)) {
-        reply({stateRefusal("unknown_command", QStringLiteral("このコマンドは使えません"))});
+        reply({refuse(RefusalKind::UnknownCommand, QStringLiteral("このコマンドは使えません"))});
         return;
     }
     int& waiting = waitingPerClient_[client.get()];
@@ -287,7 +283,7 @@ void PanelDriver::forget(const Waiting& done) {
 }
 
 void PanelDriver::onStopShown() {
-    const QString event = pendingEvent_.isEmpty() ? QStringLiteral("stopChanged") : pendingEvent_;
+    const QString event = pendingEvent_.isEmpty() ? protocol::eventName(protocol::Event::StopChanged) : pendingEvent_;
     pendingEvent_.clear();
     emit changed(event);
     finishRunning(std::nullopt);

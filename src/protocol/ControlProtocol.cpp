@@ -16,9 +16,6 @@ namespace {
 
 const QString kTokenParameter = QStringLiteral("token");
 
-Refusal refusal(int status, const char* code, const QString& message) {
-    return {status, QString::fromLatin1(code), message};
-}
 
 // No message ever repeats what a client sent (a token typed into the wrong
 // place would come back in the answer); it names only what is ours.
@@ -31,18 +28,6 @@ QString parameterNames(const CommandShape& shape) {
 }
 
 QString commandNames();
-
-const Parameter* findParameter(const CommandShape& shape, const QString& name) {
-    for (const Parameter& p : shape.parameters)
-        if (p.name == name) return &p;
-    return nullptr;
-}
-
-const CommandShape* findCommand(const QString& name) {
-    for (const CommandShape& shape : commandShapes())
-        if (shape.name == name) return &shape;
-    return nullptr;
-}
 
 bool allDigits(const QString& text, int maxDigits) {
     if (text.isEmpty() || text.size() > maxDigits) return false;
@@ -113,24 +98,20 @@ std::variant<CommandCall, Refusal> buildCall(const CommandShape& shape,
                                              const QList<QPair<QString, QString>>& given) {
     CommandCall call{shape.name, {}};
     for (const auto& [name, text] : given) {
-        const Parameter* p = findParameter(shape, name);
+        const Parameter* p = shape.parameter(name);
         if (!p)
-            return refusal(400, "unknown_parameter",
-                           QStringLiteral("%1 が知らないパラメータがあります（使えるのは %2）")
+            return refuse(RefusalKind::UnknownParameter, QStringLiteral("%1 が知らないパラメータがあります（使えるのは %2）")
                                .arg(shape.name, parameterNames(shape)));
         if (call.args.contains(name))
-            return refusal(400, "bad_parameter", QStringLiteral("パラメータ %1 が二度あります").arg(name));
+            return refuse(RefusalKind::BadParameter, QStringLiteral("パラメータ %1 が二度あります").arg(name));
         const std::optional<QVariant> value = parseValue(*p, text);
         if (!value)
-            return refusal(
-                400, "bad_parameter",
-                QStringLiteral("パラメータ %1 は %2 です").arg(p->name, expectation(*p)));
+            return refuse(RefusalKind::BadParameter, QStringLiteral("パラメータ %1 は %2 です").arg(p->name, expectation(*p)));
         call.args.insert(name, *value);
     }
     for (const Parameter& p : shape.parameters)
         if (p.required && !call.args.contains(p.name))
-            return refusal(400, "missing_parameter",
-                           QStringLiteral("パラメータ %1 がありません（%2）").arg(p.name, expectation(p)));
+            return refuse(RefusalKind::MissingParameter, QStringLiteral("パラメータ %1 がありません（%2）").arg(p.name, expectation(p)));
     return call;
 }
 
@@ -140,9 +121,7 @@ std::variant<QList<QPair<QString, QString>>, Refusal> jsonArguments(const QJsonO
     for (auto it = args.begin(); it != args.end(); ++it) {
         const std::optional<QString> text = jsonArgumentText(it.value());
         if (!text)
-            return refusal(
-                400, "bad_parameter",
-                QStringLiteral("パラメータの値は文字列、数または真偽値です"));
+            return refuse(RefusalKind::BadParameter, QStringLiteral("パラメータの値は文字列、数または真偽値です"));
         out.append({it.key(), *text});
     }
     return out;
@@ -156,7 +135,7 @@ std::optional<QJsonObject> jsonObject(const QByteArray& bytes) {
 }
 
 Refusal badJson() {
-    return refusal(400, "bad_json", QStringLiteral("本文が JSON のオブジェクトではありません"));
+    return refuse(RefusalKind::BadJson, QStringLiteral("本文が JSON のオブジェクトではありません"));
 }
 
 // ---- who is asking ---------------------------------------------------------------------
@@ -230,7 +209,7 @@ Credentials credentials(const HttpInput& input, const QList<QPair<QString, QStri
     for (const auto& [name, value] : query) {
         if (name != kTokenParameter) continue;
         if (c.token) {
-            c.refusal = refusal(400, "bad_parameter", QStringLiteral("パラメータ token が二度あります"));
+            c.refusal = refuse(RefusalKind::BadParameter, QStringLiteral("パラメータ token が二度あります"));
             return c;
         }
         c.token = value.toLatin1();
@@ -239,7 +218,7 @@ Credentials credentials(const HttpInput& input, const QList<QPair<QString, QStri
         const QByteArray scheme = authorization->left(7);
         const QByteArray token = authorization->mid(7).trimmed();
         if (scheme.compare("Bearer ", Qt::CaseInsensitive) != 0 || (c.token && *c.token != token)) {
-            c.refusal = refusal(401, "bad_token", QStringLiteral("アクセストークンが違います"));
+            c.refusal = refuse(RefusalKind::BadToken, QStringLiteral("アクセストークンが違います"));
             return c;
         }
         c.token = token;
@@ -260,14 +239,14 @@ std::variant<Target, Refusal> targetOf(const QByteArray& path, QString* commandN
     if (path == "/display.png") return Target::DisplayPicture;
     if (path == "/ws") return Target::Events;
     if (path == "/token/renew") return Target::RenewToken;
+    if (path == "/protocol") return Target::Vocabulary;
     if (path.startsWith(kCommand)) {
         *commandName = QString::fromUtf8(path.mid(kCommand.size()));
         if (!findCommand(*commandName))
-            return refusal(404, "unknown_command",
-                           QStringLiteral("そのコマンドはありません（使えるのは %1）").arg(commandNames()));
+            return refuse(RefusalKind::UnknownCommand, QStringLiteral("そのコマンドはありません（使えるのは %1）").arg(commandNames()));
         return Target::Command;
     }
-    return refusal(404, "not_found", QStringLiteral("そのアドレスはありません"));
+    return refuse(RefusalKind::NotFound, QStringLiteral("そのアドレスはありません"));
 }
 
 bool methodAllowed(Target target, const QByteArray& method) {
@@ -278,6 +257,7 @@ bool methodAllowed(Target target, const QByteArray& method) {
     case Target::DisplayPicture:
     case Target::Events:
     case Target::PageFile:
+    case Target::Vocabulary:
         return method == "GET";
     case Target::Command:
         return method == "GET" || method == "POST";
@@ -290,14 +270,13 @@ bool methodAllowed(Target target, const QByteArray& method) {
 } // namespace
 
 Refusal tooLarge() {
-    return refusal(413, "too_large",
-                   QStringLiteral("要求が大きすぎます（%1 バイトまで）").arg(kMaxRequestBytes));
+    return refuse(RefusalKind::TooLarge, QStringLiteral("要求が大きすぎます（%1 バイトまで）").arg(kMaxRequestBytes));
 }
 Refusal requestTimeout() {
-    return refusal(408, "timeout", QStringLiteral("要求が時間内に届きませんでした"));
+    return refuse(RefusalKind::Timeout, QStringLiteral("要求が時間内に届きませんでした"));
 }
 Refusal tooBusy() {
-    return refusal(503, "busy", QStringLiteral("要求が多すぎます。少し待ってから送ってください"));
+    return refuse(RefusalKind::Busy, QStringLiteral("要求が多すぎます。少し待ってから送ってください"));
 }
 
 const std::vector<PageFile>& pageFiles() {
@@ -317,59 +296,9 @@ QString commandNames() {
 }
 } // namespace
 
-const std::vector<CommandShape>& commandShapes() {
-    using K = ParameterKind;
-    static const std::vector<CommandShape> shapes{
-        {QStringLiteral("route"),
-         {{QStringLiteral("route"), K::Digits, true, device::kRouteDigits, {}},
-          {QStringLiteral("section"), K::Digits, false, device::kSectionDigits, {}}}},
-        // A key of the keypad page: a digit, "系統" (route), "区間" (section),
-        // or its リセット (reset: route setting with what the displays hold).
-        {QStringLiteral("keypad"),
-         {{QStringLiteral("key"),
-           K::Choice,
-           true,
-           0,
-           {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-            QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
-            QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("route"), QStringLiteral("section"),
-            QStringLiteral("reset")}}}},
-        {QStringLiteral("next"), {}},
-        {QStringLiteral("back"), {}},
-        {QStringLiteral("goto"), {{QStringLiteral("row"), K::Row, true, 0, {}}}},
-        {QStringLiteral("clear"), {{QStringLiteral("on"), K::Switch, true, 0, {}}}},
-        {QStringLiteral("late"), {{QStringLiteral("on"), K::Switch, true, 0, {}}}},
-        {QStringLiteral("announce"),
-         {{QStringLiteral("do"),
-           K::Choice,
-           true,
-           0,
-           {QStringLiteral("next"), QStringLiteral("back"), QStringLiteral("stop")}}}},
-        {QStringLiteral("backlight"),
-         {{QStringLiteral("mode"),
-           K::Choice,
-           true,
-           0,
-           {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}}}},
-        // A ride by the route's timetable: started with the route and its
-        // pace, or stopped.
-        {QStringLiteral("ride"),
-         {{QStringLiteral("do"), K::Choice, true, 0, {QStringLiteral("start"), QStringLiteral("stop")}},
-          {QStringLiteral("route"), K::Digits, false, device::kRouteDigits, {}},
-          {QStringLiteral("section"), K::Digits, false, device::kSectionDigits, {}},
-          {QStringLiteral("speed"), K::Number, false, 0, {}, 0.1, 3600},
-          {QStringLiteral("interval"), K::Number, false, 0, {}, 0, 86400},
-          {QStringLiteral("maxgap"), K::Number, false, 0, {}, 0.1, 86400},
-          {QStringLiteral("loop"), K::Switch, false, 0, {}}}},
-        // The whole state, for a WebSocket client that wants it now.
-        {QStringLiteral("state"), {}, true},
-    };
-    return shapes;
-}
-
 std::variant<CommandCall, Refusal> checkedCommand(const QString& name, const QList<QPair<QString, QString>>& args) {
     const CommandShape* shape = findCommand(name);
-    if (!shape) return refusal(404, "unknown_command", QStringLiteral("このコマンドは使えません"));
+    if (!shape) return refuse(RefusalKind::UnknownCommand, QStringLiteral("このコマンドは使えません"));
     return buildCall(*shape, args);
 }
 
@@ -402,7 +331,7 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
     bool repeatedHost = false;
     const std::optional<QByteArray> host = headerValue(input.headers, "Host", &repeatedHost);
     if (!host || repeatedHost || !hostIsOurs(*host, listening))
-        return refusal(403, "bad_host", QStringLiteral("Host がこの制御口の名前ではありません"));
+        return refuse(RefusalKind::BadHost, QStringLiteral("Host がこの制御口の名前ではありません"));
 
     const qsizetype question = input.target.indexOf('?');
     const QByteArray rawPath = question < 0 ? input.target : input.target.left(question);
@@ -417,22 +346,21 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
     if (input.method == "OPTIONS") {
         const auto origin = headerValue(input.headers, "Origin");
         if (!origin || !listening.allowedOrigins.contains(*origin))
-            return refusal(403, "bad_origin", QStringLiteral("このページの出どころは許されていません"));
+            return refuse(RefusalKind::BadOrigin, QStringLiteral("このページの出どころは許されていません"));
         request.target = Target::Preflight;
         return request;
     }
     if (request.target == Target::PageFile) request.page = pageFileAt(path);
 
     if (!methodAllowed(request.target, input.method))
-        return refusal(405, "method_not_allowed",
-                       QStringLiteral("このアドレスは %1 で開いてください")
+        return refuse(RefusalKind::MethodNotAllowed, QStringLiteral("このアドレスは %1 で開いてください")
                            .arg(request.target == Target::Command ? QStringLiteral("GET か POST")
                                 : request.target == Target::RenewToken ? QStringLiteral("POST")
                                                                        : QStringLiteral("GET")));
     if (request.target == Target::Events && !asksForWebSocket(input.headers))
-        return refusal(426, "upgrade_required", QStringLiteral("/ws は WebSocket で開いてください"));
+        return refuse(RefusalKind::UpgradeRequired, QStringLiteral("/ws は WebSocket で開いてください"));
     if (request.target != Target::Events && asksForWebSocket(input.headers))
-        return refusal(400, "not_a_socket", QStringLiteral("WebSocket は /ws だけです"));
+        return refuse(RefusalKind::NotASocket, QStringLiteral("WebSocket は /ws だけです"));
 
     const QUrlQuery query(question < 0 ? QString() : QString::fromUtf8(input.target.mid(question + 1)));
     const QList<QPair<QString, QString>> items = query.queryItems(QUrl::FullyDecoded);
@@ -442,19 +370,17 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
     const CommandShape* shape = request.target == Target::Command ? findCommand(commandName) : nullptr;
     const bool readOnly = request.target == Target::State || request.target == Target::DisplayPicture ||
                           request.target == Target::Events || (shape && shape->readOnly);
-    const bool forEverybody = request.target == Target::PageFile;
+    // The page's files and the vocabulary say nothing of the device.
+    const bool forEverybody = request.target == Target::PageFile || request.target == Target::Vocabulary;
     if (shown.token) {
         if (listening.token.isEmpty() || !sameSecret(*shown.token, listening.token))
-            return refusal(401, "bad_token", QStringLiteral("アクセストークンが違います"));
+            return refuse(RefusalKind::BadToken, QStringLiteral("アクセストークンが違います"));
         request.access = Access::Command;
     } else if (!forEverybody && (!readOnly || !input.fromLoopback)) {
-        return refusal(
-            401, "token_required",
-            QStringLiteral("アクセストークンが要ります（?token=... か Authorization: Bearer ...）"));
+        return refuse(RefusalKind::TokenRequired, QStringLiteral("アクセストークンが要ります（?token=... か Authorization: Bearer ...）"));
     } else if (const auto origin = headerValue(input.headers, "Origin");
                origin && origin->compare("http://" + *host, Qt::CaseInsensitive) != 0) {
-        return refusal(403, "bad_origin",
-                       QStringLiteral("ほかのサイトのページからはトークンなしで見られません"));
+        return refuse(RefusalKind::BadOrigin, QStringLiteral("ほかのサイトのページからはトークンなしで見られません"));
     }
 
     if (request.target != Target::Command) return request;
@@ -480,28 +406,26 @@ std::variant<SocketCommand, SocketRefusal> decodeSocketMessage(const QByteArray&
     const std::optional<QJsonObject> message = jsonObject(text);
     if (!message) return SocketRefusal{QJsonValue(), badJson()};
     const QJsonValue id = message->value(QStringLiteral("id"));
-    auto refuse = [&id](const Refusal& r) { return SocketRefusal{id, r}; };
+    auto answered = [&id](const Refusal& r) { return SocketRefusal{id, r}; };
     for (auto it = message->begin(); it != message->end(); ++it)
         if (it.key() != u"id" && it.key() != u"command" && it.key() != u"args")
-            return refuse(refusal(400, "unknown_parameter",
-                                  QStringLiteral("知らない項目があります（使えるのは id, command, args）")));
+            return answered(refuse(RefusalKind::UnknownParameter, QStringLiteral("知らない項目があります（使えるのは id, command, args）")));
     const QJsonValue name = message->value(QStringLiteral("command"));
     if (!name.isString())
-        return refuse(refusal(400, "missing_parameter", QStringLiteral("\"command\" がありません")));
+        return answered(refuse(RefusalKind::MissingParameter, QStringLiteral("\"command\" がありません")));
     const CommandShape* shape = findCommand(name.toString());
     if (!shape)
-        return refuse(refusal(404, "unknown_command",
-                              QStringLiteral("そのコマンドはありません（使えるのは %1）").arg(commandNames())));
+        return answered(refuse(RefusalKind::UnknownCommand, QStringLiteral("そのコマンドはありません（使えるのは %1）").arg(commandNames())));
     if (access != Access::Command && !shape->readOnly)
-        return refuse(
-            refusal(401, "token_required", QStringLiteral("アクセストークンを付けて /ws を開いてください")));
+        return answered(
+            refuse(RefusalKind::TokenRequired, QStringLiteral("アクセストークンを付けて /ws を開いてください")));
     const QJsonValue args = message->value(QStringLiteral("args"));
     if (!args.isUndefined() && !args.isObject())
-        return refuse(refusal(400, "bad_parameter", QStringLiteral("\"args\" はオブジェクトです")));
+        return answered(refuse(RefusalKind::BadParameter, QStringLiteral("\"args\" はオブジェクトです")));
     auto given = jsonArguments(args.toObject());
-    if (const auto* r = std::get_if<Refusal>(&given)) return refuse(*r);
+    if (const auto* r = std::get_if<Refusal>(&given)) return answered(*r);
     auto call = buildCall(*shape, std::get<QList<QPair<QString, QString>>>(given));
-    if (const auto* r = std::get_if<Refusal>(&call)) return refuse(*r);
+    if (const auto* r = std::get_if<Refusal>(&call)) return answered(*r);
     return SocketCommand{id, std::get<CommandCall>(call)};
 }
 

@@ -21,6 +21,8 @@
 //   page runs (it travels in the address's fragment, which browsers keep to
 //   themselves). The page then shows the token on everything it asks.
 
+#include "protocol/Vocabulary.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QJsonValue>
@@ -39,13 +41,6 @@ namespace protocol {
 // message the interface takes.
 inline constexpr qsizetype kMaxRequestBytes = qsizetype{64} * 1024;
 
-struct Refusal {
-    int status = 400; // HTTP status
-    QString code;     // short and stable, for programs: "bad_token", "no_route"
-    QString message;  // for people
-    bool operator==(const Refusal&) const = default;
-};
-
 // Refusals named in more than one place.
 Refusal tooLarge();
 Refusal requestTimeout();
@@ -60,34 +55,6 @@ struct CommandCall {
     QVariantMap args;
     bool operator==(const CommandCall&) const = default;
 };
-
-enum class ParameterKind {
-    Digits, // 1..maxDigits decimal digits, kept as text
-    Row,    // a stop's row, 1..301
-    Switch, // 1/0, on/off, true/false
-    Choice, // one of `choices`
-    Number, // a plain decimal number ("30", "0.5") from `minimum` to `maximum`
-};
-
-struct Parameter {
-    QString name;
-    ParameterKind kind = ParameterKind::Digits;
-    bool required = true;
-    int maxDigits = 0;
-    QStringList choices;
-    double minimum = 0;
-    double maximum = 0;
-};
-
-struct CommandShape {
-    QString name;
-    std::vector<Parameter> parameters;
-    bool readOnly = false; // allowed without the token (on this machine)
-};
-
-// Every command the interface knows. A new command is one entry here and
-// one in the controller that carries it out.
-const std::vector<CommandShape>& commandShapes();
 
 // A command named with its arguments as texts (from the program's own
 // command line), checked as a request's would be.
@@ -107,6 +74,7 @@ enum class Target {
     Command,        // GET or POST /command/NAME
     RenewToken,     // POST /token/renew
     PageFile,       // GET /, /panel.js, /panel.css: the phone's panel page
+    Vocabulary,     // GET /protocol: the interface's vocabulary
     Preflight,      // OPTIONS from a page of an allowed origin, before it asks
 };
 

@@ -8,7 +8,7 @@ namespace protocol {
 namespace {
 
 Refusal badRequest() {
-    return {400, QStringLiteral("bad_request"), QStringLiteral("HTTP の要求として読めません")};
+    return refuse(RefusalKind::BadRequest, QStringLiteral("HTTP の要求として読めません"));
 }
 
 // RFC 9110's token characters: a method, a header's name.
@@ -91,13 +91,13 @@ std::variant<NeedMore, RequestHead, Refusal> readRequestHead(QByteArrayView byte
     if (parts[2] == "HTTP/1.0")
         head.http10 = true;
     else if (parts[2] != "HTTP/1.1")
-        return Refusal{505, QStringLiteral("bad_version"), QStringLiteral("HTTP/1.1 か HTTP/1.0 だけです")};
+        return refuse(RefusalKind::BadVersion, QStringLiteral("HTTP/1.1 か HTTP/1.0 だけです"));
     head.method = parts[0];
     head.target = parts[1];
 
     constexpr int kMaxHeaders = 64;
     if (lines.size() - 1 > kMaxHeaders)
-        return Refusal{431, QStringLiteral("too_many_headers"), QStringLiteral("ヘッダーが多すぎます")};
+        return refuse(RefusalKind::TooManyHeaders, QStringLiteral("ヘッダーが多すぎます"));
     std::optional<qsizetype> length;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray line = lines[i].chopped(i + 1 < lines.size() ? 1 : 0);
@@ -114,13 +114,12 @@ std::variant<NeedMore, RequestHead, Refusal> readRequestHead(QByteArrayView byte
             if (!digits || length) return badRequest();
             length = value.toLongLong();
         } else if (name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0) {
-            return Refusal{411, QStringLiteral("length_required"),
-                           QStringLiteral("本文は Content-Length を付けて送ってください")};
+            return refuse(RefusalKind::LengthRequired, QStringLiteral("本文は Content-Length を付けて送ってください"));
         } else if (name.compare("Connection", Qt::CaseInsensitive) == 0) {
             if (listsToken(value, "close")) head.keepAlive = false;
         } else if (name.compare("Expect", Qt::CaseInsensitive) == 0) {
             if (value.compare("100-continue", Qt::CaseInsensitive) != 0)
-                return Refusal{417, QStringLiteral("bad_expectation"), QStringLiteral("この Expect には応えられません")};
+                return refuse(RefusalKind::BadExpectation, QStringLiteral("この Expect には応えられません"));
             head.expectsContinue = true;
         } else if (name.compare("Upgrade", Qt::CaseInsensitive) == 0) {
             head.upgrade = true;
@@ -133,7 +132,7 @@ std::variant<NeedMore, RequestHead, Refusal> readRequestHead(QByteArrayView byte
 }
 
 std::optional<Refusal> checkSocketHandshake(const Headers& headers) {
-    const Refusal refused{400, QStringLiteral("bad_handshake"), QStringLiteral("WebSocket の開き方が違います")};
+    const Refusal refused = refuse(RefusalKind::BadHandshake, QStringLiteral("WebSocket の開き方が違います"));
     const auto connection = header(headers, "Connection");
     if (!connection || !listsToken(*connection, "upgrade")) return refused;
     const auto upgrade = header(headers, "Upgrade");

@@ -333,11 +333,11 @@ void ControlServer::handleRequest(Connection& c, const RequestHead& head, const 
         if (const auto* r = std::get_if<Refusal>(&decoded))
             refused = *r;
         else if (std::get<Request>(decoded).target != Target::Events)
-            refused = Refusal{400, QStringLiteral("not_a_socket"), QStringLiteral("WebSocket は /ws だけです")};
+            refused = refuse(RefusalKind::NotASocket, QStringLiteral("WebSocket は /ws だけです"));
         else
             refused = checkSocketHandshake(head.headers);
         if (!refused && (!c.owed.empty() || !c.buffer.isEmpty()))
-            refused = Refusal{400, QStringLiteral("bad_handshake"), QStringLiteral("WebSocket の開き方が違います")};
+            refused = refuse(RefusalKind::BadHandshake, QStringLiteral("WebSocket の開き方が違います"));
         if (!refused && upgrade(c, head, std::get<Request>(decoded))) return;
         fulfil(c.id, owe(c, true), Answer::refusal(refused.value_or(tooBusy())));
         return;
@@ -362,6 +362,11 @@ void ControlServer::handleRequest(Connection& c, const RequestHead& head, const 
     case Target::PageFile:
         fulfil(c.id, serial, {200, request.page->contentType, pageFileBytes(*request.page)});
         break;
+    case Target::Vocabulary: {
+        static const QByteArray vocabulary = compact(vocabularyDocument());
+        fulfil(c.id, serial, Answer::json(vocabulary).readableBy(cors));
+        break;
+    }
     case Target::Preflight: {
         Answer a{204, "text/plain", {}, headerOf(head.headers, "Origin"), true};
         fulfil(c.id, serial, a);
@@ -642,7 +647,7 @@ void ControlServer::picturePublished() {
 ControlServer::Answer ControlServer::pictureAnswer() {
     const auto picture = published_.picture();
     if (picture->image.isNull())
-        return Answer::refusal({503, QStringLiteral("no_picture"), QStringLiteral("表示器の画像がまだありません")});
+        return Answer::refusal(refuse(RefusalKind::NoPicture, QStringLiteral("表示器の画像がまだありません")));
     if (picture != encodedPicture_) {
         encodedPng_.clear();
         QBuffer buffer(&encodedPng_);
@@ -656,7 +661,7 @@ ControlServer::Answer ControlServer::pictureAnswer() {
 void ControlServer::renew(quint64 id, quint64 serial) {
     device_.renewToken([this, id, serial](const std::variant<QByteArray, QString>& made) {
         if (const auto* why = std::get_if<QString>(&made)) {
-            fulfil(id, serial, Answer::refusal({500, QStringLiteral("not_renewable"), *why}));
+            fulfil(id, serial, Answer::refusal(refuse(RefusalKind::NotRenewable, *why)));
             return;
         }
         setToken(std::get<QByteArray>(made));

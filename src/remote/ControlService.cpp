@@ -301,7 +301,7 @@ void ControlService::shutDown() {
         // server's thread; then the thread ends, whatever the peers do.
         if (ControlServer* server = link_->server())
             QMetaObject::invokeMethod(
-                server, [server, snapshot] { server->farewell(QStringLiteral("quit"), snapshot); },
+                server, [server, snapshot] { server->farewell(protocol::eventName(protocol::Event::Quit), snapshot); },
                 Qt::BlockingQueuedConnection);
         thread_->quit();
         if (!thread_->wait(kServerEndMs)) {

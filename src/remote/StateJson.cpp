@@ -1,6 +1,7 @@
 #include "remote/StateJson.h"
 
 #include "platform/ProgramIdentity.h"
+#include "protocol/Vocabulary.h"
 
 #include <QJsonArray>
 
@@ -33,35 +34,35 @@ QString activityName(platform::Activity activity) {
 QJsonObject stateObject(const panel::PanelState& p, const QJsonObject& ride, platform::Activity busy) {
     const platform::ProgramVersion v = platform::programVersion();
     QJsonObject o;
-    o[QStringLiteral("model")] = platform::programIdentity().model;
-    o[QStringLiteral("version")] = QStringLiteral("%1.%2.%3").arg(v.majorVersion).arg(v.minorVersion).arg(v.revision);
-    o[QStringLiteral("routeSet")] = p.routeSet;
-    o[QStringLiteral("route")] = p.route;
-    o[QStringLiteral("section")] = p.section;
-    o[QStringLiteral("rows")] = p.rows;
-    o[QStringLiteral("stop")] = p.stop ? QJsonValue(QJsonObject{{QStringLiteral("row"), p.stop->row},
+    o[protocol::field::model] = platform::programIdentity().model;
+    o[protocol::field::version] = QStringLiteral("%1.%2.%3").arg(v.majorVersion).arg(v.minorVersion).arg(v.revision);
+    o[protocol::field::routeSet] = p.routeSet;
+    o[protocol::field::route] = p.route;
+    o[protocol::field::section] = p.section;
+    o[protocol::field::rows] = p.rows;
+    o[protocol::field::stop] = p.stop ? QJsonValue(QJsonObject{{QStringLiteral("row"), p.stop->row},
                                                                 {QStringLiteral("name"), p.stop->name},
                                                                 {QStringLiteral("ticket"), p.stop->ticket}})
                                        : QJsonValue();
     // The fares as the device shows them: none while it is dark.
     QJsonArray fares;
     for (const QVariant& cell : p.cells) fares.append(p.cleared ? QJsonValue() : cellValue(cell));
-    o[QStringLiteral("fares")] = fares;
-    o[QStringLiteral("lateNight")] = p.lateNight;
-    o[QStringLiteral("cleared")] = p.cleared;
-    o[QStringLiteral("backlight")] = p.backlight;
-    o[QStringLiteral("announcement")] = QJsonObject{{QStringLiteral("index"), p.announcements.index},
+    o[protocol::field::fares] = fares;
+    o[protocol::field::lateNight] = p.lateNight;
+    o[protocol::field::cleared] = p.cleared;
+    o[protocol::field::backlight] = p.backlight;
+    o[protocol::field::announcement] = QJsonObject{{QStringLiteral("index"), p.announcements.index},
                                                     {QStringLiteral("count"), p.announcements.count},
                                                     {QStringLiteral("speaking"), p.announcements.speaking}};
-    o[QStringLiteral("stopState")] =
+    o[protocol::field::stopState] =
         p.announcements.speaking && p.announcements.approaching ? QStringLiteral("approaching") : QStringLiteral("arrived");
-    o[QStringLiteral("entry")] = QJsonObject{
+    o[protocol::field::entry] = QJsonObject{
         {QStringLiteral("route"), p.entry.route},
         {QStringLiteral("section"), p.entry.section},
         {QStringLiteral("target"), p.entry.toRoute ? QStringLiteral("route") : QStringLiteral("section")}};
-    o[QStringLiteral("ride")] = ride;
+    o[protocol::field::ride] = ride;
     const QString name = activityName(busy);
-    o[QStringLiteral("busy")] = name.isEmpty() ? QJsonValue() : QJsonValue(name);
+    o[protocol::field::busy] = name.isEmpty() ? QJsonValue() : QJsonValue(name);
     return o;
 }
 

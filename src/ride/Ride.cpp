@@ -28,7 +28,6 @@ constexpr qint64 kRetryMs = 500;
 // timetable gives none (real time, within the longest wait).
 constexpr qint64 kTerminalPauseMs = 3000;
 
-Refusal rideRefusal(const char* code, const QString& message) { return {409, QString::fromLatin1(code), message}; }
 
 } // namespace
 
@@ -39,7 +38,7 @@ Ride::Options Ride::optionsOf(const CommandCall& call) {
     o.section = a.value(QStringLiteral("section"), QStringLiteral("1")).toString();
     o.pace.speed = a.value(QStringLiteral("speed"), 1.0).toDouble();
     o.pace.intervalSeconds = a.value(QStringLiteral("interval"), 60.0).toDouble();
-    o.pace.maxGapSeconds = a.value(QStringLiteral("maxgap"), 30.0).toDouble();
+    o.pace.maxGapSeconds = a.value(QStringLiteral("maxGap"), 30.0).toDouble();
     o.loop = a.value(QStringLiteral("loop"), false).toBool();
     return o;
 }
@@ -50,7 +49,7 @@ std::optional<Refusal> Ride::command(const CommandCall& call) {
         return std::nullopt;
     }
     if (!call.args.contains(QStringLiteral("route")))
-        return Refusal{400, QStringLiteral("missing_parameter"), QStringLiteral("route がありません")};
+        return protocol::refuse(protocol::RefusalKind::MissingParameter, QStringLiteral("route がありません"));
     return start(optionsOf(call));
 }
 
@@ -80,7 +79,7 @@ int Ride::currentRow() const { return mdlOrv_000::state().CurrentRow + 1; }
 
 std::optional<Refusal> Ride::start(const Options& options) {
     if (running()) stop(QStringLiteral("新しい自動運行が始まりました"));
-    if (panel_.Check1->isChecked()) return rideRefusal("cleared", QStringLiteral("表示消去中です"));
+    if (panel_.Check1->isChecked()) return protocol::refuse(protocol::RefusalKind::Cleared, QStringLiteral("表示消去中です"));
 
     // The route's rows, for the timetable beside its fare data. A route
     // without fare data is left to the route setting, which says why.
@@ -100,7 +99,7 @@ std::optional<Refusal> Ride::start(const Options& options) {
         timetable = *t;
     } else if (const auto& e = std::get<route::TimetableError>(read);
                e.Problem != route::TimetableError::Kind::FileMissing) {
-        return rideRefusal("bad_timetable", QStringLiteral("時刻表を使えません: ") + e.message());
+        return protocol::refuse(protocol::RefusalKind::BadTimetable, QStringLiteral("時刻表を使えません: ") + e.message());
     }
 
     options_ = options;
@@ -149,11 +148,11 @@ void Ride::onReply(const QString& name, const std::optional<Refusal>& refusal) {
         return;
     }
     if (name == u"next") {
-        if (!refusal || refusal->code == u"last_stop") {
+        if (!refusal || refusal->kind == protocol::RefusalKind::LastStop) {
             arrived(currentRow(), arrivalNs_);
-        } else if (refusal->code == u"panel_busy") {
+        } else if (refusal->kind == protocol::RefusalKind::PanelBusy) {
             setDeadline(kRetryMs);
-        } else if (refusal->code != u"cleared") {
+        } else if (refusal->kind != protocol::RefusalKind::Cleared) {
             stop(refusal->message);
         }
         return;

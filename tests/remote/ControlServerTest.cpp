@@ -328,6 +328,25 @@ TEST_F(ControlServer, QuittingWithPeersThatMisbehaveSavesTheSettings) {
     EXPECT_TRUE(platform::control::runningDevices().empty());
 }
 
+// A command of the vocabulary is carried out by the device: none is
+// unknown to the panel's command queue.
+TEST_F(ControlServer, EveryCommandOfTheVocabularyHasItsHandler) {
+    start();
+    const auto client = std::make_shared<panel::ClientTicket>();
+    for (const protocol::CommandShape& shape : protocol::commandShapes()) {
+        QList<QPair<QString, QString>> given;
+        for (const protocol::Parameter& p : shape.parameters)
+            if (p.required) given.append({p.name, p.choices.isEmpty() ? QStringLiteral("1") : p.choices.constLast()});
+        const auto call = protocol::checkedCommand(shape.name, given);
+        ASSERT_TRUE(std::holds_alternative<protocol::CommandCall>(call)) << shape.name.toStdString();
+        std::optional<panel::Outcome> outcome;
+        service->driver().submit(std::get<protocol::CommandCall>(call), client,
+                                 [&outcome](const panel::Outcome& o) { outcome = o; });
+        ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); })) << shape.name.toStdString();
+        if (outcome->refusal) EXPECT_NE(outcome->refusal->kind, protocol::RefusalKind::UnknownCommand) << shape.name.toStdString();
+    }
+}
+
 TEST_F(ControlServer, ARenewedTokenLetsGoOfItsHolders) {
     start();
     remote([&](Client& c) {

@@ -1,19 +1,15 @@
 // ferrotab-ctl: drives a running fare display device through its control
 // interface, from a shell, a script or a key of a control deck.
 //
-//   ferrotab-ctl state                   the device's state (JSON)
 //   ferrotab-ctl route 12 [1]            route and section, then route setting
-//   ferrotab-ctl next | back             data forward / back
-//   ferrotab-ctl goto 7                  straight to stop 7
-//   ferrotab-ctl clear on|off            display clear
-//   ferrotab-ctl late on|off             late-night fare
-//   ferrotab-ctl announce next|back|stop the announcements
-//   ferrotab-ctl backlight 0|1|2         OFF, ON1, ON2
-//   ferrotab-ctl ride start 12 [--speed 30] [--loop] ...  a ride by the timetable
-//   ferrotab-ctl ride stop               its end
+//   ferrotab-ctl next                    data forward (every command of the interface)
+//   ferrotab-ctl ride start 12 --speed 30 --loop
 //   ferrotab-ctl watch                   events as JSON lines until interrupted
 //   ferrotab-ctl token [--renew]         the access token (a new one)
 //   ferrotab-ctl qr                      the phone panel page's address as a QR code
+//
+// The device's commands and how they are written come from the interface's
+// vocabulary (protocol/Vocabulary.h): a command added there is taken here.
 //
 // It talks only to a device of this user that runs now: one that announced
 // itself in the user's runtime folder and whose process still runs. The port
@@ -31,6 +27,7 @@
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/SettingsPlace.h"
+#include "protocol/CommandWords.h"
 #include "qrcode/QrCode.h"
 
 #include <QCoreApplication>
@@ -60,22 +57,15 @@ enum Exit { kDone = 0, kRefused = 1, kBadCommandLine = 2, kUnreachable = 3 };
 // to its end first.
 constexpr int kAnswerTimeoutMs = 30000;
 
-const char* const kUsage =
-    "usage: ferrotab-ctl [--device MODEL|PATH] COMMAND\n"
-    "  state                      the device's state as JSON\n"
-    "  route ROUTE [SECTION]      enter route (up to 5 digits) and section (up to 3), then set the route\n"
-    "  next | back                data forward / data back\n"
-    "  goto ROW                   straight to the stop in row ROW\n"
-    "  clear on|off               display clear\n"
-    "  late on|off                late-night fare\n"
-    "  announce next|back|stop    the announcements\n"
-    "  backlight 0|1|2            backlight OFF, ON1, ON2\n"
-    "  ride start ROUTE [--section N] [--speed X] [--loop] [--interval S] [--max-gap S]\n"
-    "                             ride the route by its timetable (or one interval a stop) by itself\n"
-    "  ride stop                  end the ride\n"
-    "  watch                      events as JSON lines until interrupted\n"
-    "  token [--renew]            print the access token (or make a new one)\n"
-    "  qr                         the phone panel page's address with the token, as a QR code and text\n";
+// The device's commands come from the interface's vocabulary; these are the
+// tool's own.
+QByteArray usage() {
+    return "usage: ferrotab-ctl [--device MODEL|PATH] COMMAND\n" + protocol::commandUsage().toUtf8() +
+           "  watch                                    events as JSON lines until interrupted\n"
+           "  token [--renew]                          print the access token (or make a new one)\n"
+           "  qr                                       the phone panel page's address with the token, as a QR "
+           "code and text\n";
+}
 
 void out(const QByteArray& text) {
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
@@ -86,10 +76,6 @@ int fail(Exit code, const QString& why) {
     return code;
 }
 
-bool digits(const QString& text, int most) {
-    return !text.isEmpty() && text.size() <= most &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
 
 // ---- where the device is ----------------------------------------------------------------
 
@@ -290,62 +276,6 @@ int qr(const Device& d) {
     return kDone;
 }
 
-// The command's name and query, or an empty name for a bad command line.
-std::pair<QString, QUrlQuery> commandOf(const QStringList& a) {
-    const QString name = a.value(0);
-    QUrlQuery q;
-    const auto onOff = [&](const QString& v) {
-        if (v != u"on" && v != u"off") return false;
-        q.addQueryItem(QStringLiteral("on"), v == u"on" ? QStringLiteral("1") : QStringLiteral("0"));
-        return true;
-    };
-    bool ok = false;
-    if ((name == u"next" || name == u"back") && a.size() == 1) ok = true;
-    if (name == u"route" && (a.size() == 2 || a.size() == 3) && digits(a[1], 5) &&
-        (a.size() == 2 || digits(a[2], 3))) {
-        q.addQueryItem(QStringLiteral("route"), a[1]);
-        if (a.size() == 3) q.addQueryItem(QStringLiteral("section"), a[2]);
-        ok = true;
-    }
-    if (name == u"goto" && a.size() == 2 && digits(a[1], 3)) {
-        q.addQueryItem(QStringLiteral("row"), a[1]);
-        ok = true;
-    }
-    if ((name == u"clear" || name == u"late") && a.size() == 2) ok = onOff(a[1]);
-    if (name == u"announce" && a.size() == 2 && QStringList{"next", "back", "stop"}.contains(a[1])) {
-        q.addQueryItem(QStringLiteral("do"), a[1]);
-        ok = true;
-    }
-    if (name == u"backlight" && a.size() == 2 && QStringList{"0", "1", "2"}.contains(a[1])) {
-        q.addQueryItem(QStringLiteral("mode"), a[1]);
-        ok = true;
-    }
-    if (name == u"ride" && a.size() == 2 && a[1] == u"stop") {
-        q.addQueryItem(QStringLiteral("do"), QStringLiteral("stop"));
-        ok = true;
-    }
-    if (name == u"ride" && a.size() >= 3 && a[1] == u"start" && digits(a[2], 5)) {
-        // The options go as they are: the device checks them.
-        q.addQueryItem(QStringLiteral("do"), QStringLiteral("start"));
-        q.addQueryItem(QStringLiteral("route"), a[2]);
-        const QList<QPair<QString, QString>> valued = {{QStringLiteral("--section"), QStringLiteral("section")},
-                                                       {QStringLiteral("--speed"), QStringLiteral("speed")},
-                                                       {QStringLiteral("--interval"), QStringLiteral("interval")},
-                                                       {QStringLiteral("--max-gap"), QStringLiteral("maxgap")}};
-        ok = true;
-        for (qsizetype i = 3; ok && i < a.size(); ++i) {
-            if (a[i] == u"--loop") {
-                q.addQueryItem(QStringLiteral("loop"), QStringLiteral("1"));
-                continue;
-            }
-            const auto option = std::find_if(valued.begin(), valued.end(), [&](const auto& v) { return v.first == a[i]; });
-            ok = option != valued.end() && i + 1 < a.size();
-            if (ok) q.addQueryItem(option->second, a[++i]);
-        }
-    }
-    return {ok ? name : QString(), q};
-}
-
 int run(QStringList args) {
     QString devicePath;
     if (args.size() >= 2 && args[0] == u"--device") {
@@ -353,18 +283,21 @@ int run(QStringList args) {
         args = args.mid(2);
     }
     if (args.isEmpty() || args[0] == u"--help" || args[0] == u"-h") {
-        std::fputs(kUsage, args.isEmpty() ? stderr : stdout);
+        std::fputs(usage().constData(), args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? kBadCommandLine : kDone;
     }
     const QString name = args[0];
-    const auto [command, query] = commandOf(args);
-    const bool known =
-        !command.isEmpty() || (name == u"state" && args.size() == 1) ||
-        (name == u"watch" && args.size() == 1) || (name == u"qr" && args.size() == 1) ||
-        (name == u"token" && (args.size() == 1 || (args.size() == 2 && args[1] == u"--renew")));
-    if (!known) {
-        std::fputs(kUsage, stderr);
-        return fail(kBadCommandLine, QStringLiteral("分からないコマンドです: %1").arg(args.join(u' ')));
+    const bool own = (name == u"watch" && args.size() == 1) || (name == u"qr" && args.size() == 1) ||
+                     (name == u"token" && (args.size() == 1 || (args.size() == 2 && args[1] == u"--renew")));
+    QUrlQuery query;
+    if (!own) {
+        const auto written = protocol::commandFromWords(args);
+        if (const auto* why = std::get_if<QString>(&written)) {
+            std::fputs(usage().constData(), stderr);
+            return fail(kBadCommandLine, QStringLiteral("%1: %2").arg(*why, args.join(u' ')));
+        }
+        for (const auto& [parameter, text] : std::get<protocol::WrittenCommand>(written).arguments)
+            query.addQueryItem(parameter, text);
     }
 
     const QString wanted = wantedDevice(devicePath);
@@ -382,7 +315,7 @@ int run(QStringList args) {
         out(QJsonDocument(r.body).toJson(QJsonDocument::Indented));
         return kDone;
     }
-    const Reply r = request(*device, *secret, "POST", QStringLiteral("/command/") + command, query);
+    const Reply r = request(*device, *secret, "POST", QStringLiteral("/command/") + name, query);
     if (const int code = report(r, *device); code != kDone) return code;
     // Where the bus is now, in a line.
     const QJsonObject state = r.body.value(QStringLiteral("state")).toObject();

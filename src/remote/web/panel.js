@@ -14,6 +14,7 @@
   const FIRST_RETRY_MS = 500;
   const LONGEST_RETRY_MS = 3000;
   const MESSAGE_MS = 4000;
+  const QUIT_EVENT = "quit";
 
   // The token travels in the address's fragment: the browser never sends
   // that part to a server or in a Referer header.
@@ -28,6 +29,9 @@
 
   let socket = null;
   let nextId = 1;
+  // The interface's vocabulary (GET /protocol): a button whose command the
+  // device does not take stays off.
+  let vocabulary = null;
   let retryMs = FIRST_RETRY_MS;
   let refused = false;
   let quitting = false;
@@ -49,7 +53,22 @@
   }
 
   function usable(on) {
-    for (const b of buttons()) b.disabled = !on;
+    for (const b of buttons()) b.disabled = !on || b.dataset.unknown === "true";
+  }
+
+  function commandOf(name) {
+    return vocabulary && vocabulary.commands.find((c) => c.name === name);
+  }
+
+  // Whether the device takes `command` with these arguments' names and, for
+  // a choice, their values.
+  function taken(command, args) {
+    const c = commandOf(command);
+    if (!c) return false;
+    return Object.entries(args || {}).every(([name, value]) => {
+      const p = c.parameters.find((q) => q.name === name);
+      return p && (p.kind !== "choice" || p.choices.includes(String(value)));
+    });
   }
 
   // ---- the device's state --------------------------------------------------------------
@@ -122,7 +141,7 @@
     let msg;
     try { msg = JSON.parse(text); } catch (e) { return; }
     if (msg.event) {
-      if (msg.event === "quit") quitting = true;
+      if (msg.event === QUIT_EVENT) quitting = true;
       render(msg.state);
       refreshPicture();
       return;
@@ -151,6 +170,10 @@
     if (!token) { tokenRefused(); return; }
     let r;
     try {
+      if (!vocabulary) {
+        vocabulary = await (await fetch("/protocol", { cache: "no-store" })).json();
+        wire();
+      }
       r = await fetch("/state", { headers: auth, cache: "no-store" });
     } catch (e) {
       retry();
@@ -185,22 +208,29 @@
 
   // ---- the keys ------------------------------------------------------------------------------
 
-  function wire() {
-    for (const b of document.querySelectorAll("[data-key]"))
-      b.addEventListener("click", () => send("keypad", { key: b.dataset.key }));
-    for (const b of document.querySelectorAll("[data-command]"))
-      b.addEventListener("click", () => send(b.dataset.command));
-    for (const b of document.querySelectorAll("[data-switch]"))
-      b.addEventListener("click", () =>
-        send(b.dataset.switch, { on: b.getAttribute("aria-checked") !== "true" }));
-    for (const b of document.querySelectorAll("[data-announce]"))
-      b.addEventListener("click", () => send("announce", { do: b.dataset.announce }));
-    for (const b of document.querySelectorAll("[data-backlight]"))
-      b.addEventListener("click", () => send("backlight", { mode: b.dataset.backlight }));
-    message.addEventListener("click", () => { message.hidden = true; });
+  // Each button and the command it sends; one the vocabulary does not have
+  // is left off.
+  function press(b, command, args) {
+    if (!taken(command, args ? args() : undefined)) {
+      b.dataset.unknown = "true";
+      b.disabled = true;
+      return;
+    }
+    b.addEventListener("click", () => send(command, args ? args() : undefined));
   }
 
-  wire();
+  function wire() {
+    for (const b of document.querySelectorAll("[data-key]")) press(b, "keypad", () => ({ key: b.dataset.key }));
+    for (const b of document.querySelectorAll("[data-command]")) press(b, b.dataset.command);
+    for (const b of document.querySelectorAll("[data-switch]"))
+      press(b, b.dataset.switch, () => ({ on: b.getAttribute("aria-checked") !== "true" }));
+    for (const b of document.querySelectorAll("[data-announce]"))
+      press(b, "announce", () => ({ do: b.dataset.announce }));
+    for (const b of document.querySelectorAll("[data-backlight]"))
+      press(b, "backlight", () => ({ mode: b.dataset.backlight }));
+  }
+
+  message.addEventListener("click", () => { message.hidden = true; });
   usable(false);
   say(CONNECTING, true);
   connect();
