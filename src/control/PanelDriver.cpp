@@ -30,6 +30,9 @@ Refusal stateRefusal(const char* code, const QString& message) {
     return {409, QString::fromLatin1(code), message};
 }
 
+// The panel's message box text, its lines joined, for a program's one line.
+Refusal routeNotSet(const QString& message) { return stateRefusal("route_not_set", message.simplified()); }
+
 // A fare cell as the device shows it: its number, its text when it is not
 // one, null when blank.
 QJsonValue shownValue(const M_Degit& cell) {
@@ -95,19 +98,10 @@ void PanelDriver::addHandlers() {
     using Result = std::optional<Refusal>;
     const auto none = [](const CommandCall&) -> Result { return std::nullopt; };
 
-    handlers_[QStringLiteral("route")] = {
-        [this](const CommandCall&) -> Result {
-            // Display clear holds the entry pages back.
-            if (panel_.Check1->isChecked()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
-            return std::nullopt;
-        },
-        [this](const CommandCall& c) -> Result {
-            panel_.enterRoute(c.args.value(QStringLiteral("route")).toString(),
-                              c.args.value(QStringLiteral("section")).toString());
-            const QString message = panel_.routeSetting(1);
-            if (!message.isEmpty()) return stateRefusal("route_not_set", message);
-            return std::nullopt;
-        }};
+    handlers_[QStringLiteral("route")] = {none, [this](const CommandCall& c) -> Result {
+                                              return setRoute(c.args.value(QStringLiteral("route")).toString(),
+                                                              c.args.value(QStringLiteral("section")).toString());
+                                          }};
     handlers_[QStringLiteral("keypad")] = {
         [this](const CommandCall&) -> Result {
             // Display clear holds the keypad page back, its keys and its リセット.
@@ -118,7 +112,7 @@ void PanelDriver::addHandlers() {
             const QString key = c.args.value(QStringLiteral("key")).toString();
             if (key == u"reset") {
                 const QString message = panel_.routeSetting(1);
-                if (!message.isEmpty()) return stateRefusal("route_not_set", message);
+                if (!message.isEmpty()) return routeNotSet(message);
             } else if (key == u"route") {
                 panel_.CommandButton1_Click(panel::kKeyRoute);
             } else if (key == u"section") {
@@ -153,7 +147,7 @@ void PanelDriver::addHandlers() {
     handlers_[QStringLiteral("goto")] = {
         [this](const CommandCall& c) -> Result {
             if (auto r = rideRefusal()) return r;
-            const int rows = mdlOrv_000::state().RowCount;
+            const int rows = mdlOrv_000::lastRow();
             if (c.args.value(QStringLiteral("row")).toInt() > rows)
                 return stateRefusal("no_such_stop",
                                     QStringLiteral("この系統の停留所は 1 から %1 までです").arg(rows));
@@ -219,6 +213,15 @@ void PanelDriver::addHandlers() {
                                              return rideCommand(c);
                                          }};
     handlers_[QStringLiteral("state")] = {none, none};
+}
+
+std::optional<Refusal> PanelDriver::setRoute(const QString& route, const QString& section) {
+    // Display clear holds the entry pages back.
+    if (panel_.Check1->isChecked()) return stateRefusal("cleared", QStringLiteral("表示消去中です"));
+    panel_.enterRoute(route, section);
+    const QString message = panel_.routeSetting(1);
+    if (!message.isEmpty()) return routeNotSet(message);
+    return std::nullopt;
 }
 
 void PanelDriver::submit(const CommandCall& call, const QObject* client, Reply reply) {

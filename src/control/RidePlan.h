@@ -11,6 +11,7 @@
 
 #include <QtGlobal>
 #include <optional>
+#include <vector>
 
 namespace control {
 
@@ -34,6 +35,11 @@ public:
     qint64 dwellMs(int row) const;
     // Real milliseconds from leaving `row` to arriving at `row` + 1.
     qint64 legMs(int row) const;
+    // Real milliseconds from arriving at `from` to arriving at `row` (both
+    // 1-based, `from` <= `row`): the waits and legs between, each scaled and
+    // capped as above. Every event of a ride keeps this place on the clock,
+    // so lateness at one stop is not carried to the next.
+    qint64 arrivalMs(int from, int row) const;
     // The timetable's arrival at `row`, as seconds of the service day, when
     // it has one (for showing); the departure where the arrival is missing.
     std::optional<int> timeAt(int row) const;
@@ -44,6 +50,7 @@ private:
     std::optional<route::Timetable> timetable_;
     int rows_;
     RidePace pace_;
+    std::vector<qint64> arrivals_; // row n's arrival, counted from row 1's, at n - 1
 };
 
 } // namespace control
