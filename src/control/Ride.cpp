@@ -126,7 +126,7 @@ std::optional<Refusal> Ride::start(const Options& options) {
     // start says why instead of starting. The ride begins as the route is
     // set (onRouteSet), which may be before this returns: a first stop whose
     // name scrolls keeps the call until a later name ends it.
-    const std::optional<Refusal> refusal = driver_.setRoute(options.route, options.section);
+    std::optional<Refusal> refusal = driver_.setRoute(options.route, options.section);
     if (refusal && phase_ == Phase::Setting) {
         phase_ = Phase::Idle;
         settingRoute_ = starting_ = false;
