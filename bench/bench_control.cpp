@@ -11,7 +11,7 @@
 //     depth at which stops are shown, and resident memory before and after.
 // Run by hand: build/bench/bench_control [commands-per-client]
 #include "app/Program.h"
-#include "control/ControlService.h"
+#include "remote/ControlService.h"
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
 #include "panel/frmCtl.h"
@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     // the user moves one: otherwise it keeps its own start wait of 1.5 s, a
     // blocking wait before every long name, which would be measured instead.
     program.panel().HScroll1_Change(1);
-    control::ControlService service(
+    remote::ControlService service(
         program.panel(), program.display(),
         platform::control::controlFilePath(home.path(), QStringLiteral("bench-control")));
     service.start({true, quint16(0), std::nullopt});

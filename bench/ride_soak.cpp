@@ -17,7 +17,7 @@
 //     stop name scrolls and the ride waits.
 #include "app/Program.h"
 #include "app/Startup.h"
-#include "control/ControlService.h"
+#include "remote/ControlService.h"
 #include "panel/frmCtl.h"
 #include "platform/ControlFile.h"
 #include "platform/Cp932.h"
@@ -120,7 +120,7 @@ int main(int argc, char* argv[]) {
     Program program;
     program.endProcess = [] {};
     program.start();
-    control::ControlService control(program.panel(), program.display(),
+    remote::ControlService control(program.panel(), program.display(),
                                     platform::control::controlFilePath(home.path(), QStringLiteral("ride-soak")));
     long stops = 0, residentAt100 = 0;
     QElapsedTimer clock;
@@ -134,7 +134,7 @@ int main(int argc, char* argv[]) {
         if (target > 0 && stops >= target) QApplication::exit(0);
     });
 
-    control::Ride::Options options;
+    ride::Ride::Options options;
     options.route = cpu ? QStringLiteral("1") : QStringLiteral("9");
     // The soak at real speed without time between stops: every announcement
     // plays, and the bus goes on as each one ends.

@@ -3,7 +3,7 @@
 // decoder must give a request or a refusal for every input, and never let
 // through what the rules forbid: a command without the right token, a read
 // from another machine or another site without it, a Host not ours.
-#include "control/ControlProtocol.h"
+#include "protocol/ControlProtocol.h"
 
 #include <QList>
 #include <cstdlib>
@@ -12,16 +12,16 @@ namespace {
 
 const QByteArray kToken = QByteArrayLiteral("Zm9vYmFyYmF6cXV1eGZvb2JhcmJhenF1dXhmb29iYXI");
 
-control::Listening listening() {
+protocol::Listening listening() {
     return {
         50845, {QHostAddress(QHostAddress::LocalHost), QHostAddress(QHostAddress::LocalHostIPv6)}, kToken};
 }
 
 // Fields separated by NUL: flags, method, target, headers ("Name: value"
 // lines), body.
-control::HttpInput inputOf(const QByteArray& bytes) {
+protocol::HttpInput inputOf(const QByteArray& bytes) {
     const QList<QByteArray> parts = bytes.split('\0');
-    control::HttpInput in;
+    protocol::HttpInput in;
     const QByteArray flags = parts.value(0);
     in.fromLoopback = flags.isEmpty() || (flags[0] & 1) == 0;
     in.method = parts.value(1);
@@ -34,7 +34,7 @@ control::HttpInput inputOf(const QByteArray& bytes) {
     return in;
 }
 
-bool tokenShown(const control::HttpInput& in) {
+bool tokenShown(const protocol::HttpInput& in) {
     if (QByteArray::fromPercentEncoding(in.target).contains("token=" + kToken)) return true;
     for (const auto& [name, value] : in.headers)
         if (name.compare("Authorization", Qt::CaseInsensitive) == 0 && value.endsWith(kToken)) return true;
@@ -45,25 +45,25 @@ bool tokenShown(const control::HttpInput& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const control::HttpInput in = inputOf(bytes);
-    const auto decoded = control::decodeHttpRequest(in, listening());
-    if (const auto* r = std::get_if<control::Refusal>(&decoded)) {
+    const protocol::HttpInput in = inputOf(bytes);
+    const auto decoded = protocol::decodeHttpRequest(in, listening());
+    if (const auto* r = std::get_if<protocol::Refusal>(&decoded)) {
         if (r->status < 400 || r->status > 599 || r->code.isEmpty() || r->message.isEmpty()) std::abort();
         if (r->message.contains(QString::fromLatin1(kToken))) std::abort();
     } else {
-        const control::Request& req = std::get<control::Request>(decoded);
-        if (req.access == control::Access::Command && !tokenShown(in)) std::abort();
-        if (req.access == control::Access::Watch && !in.fromLoopback) std::abort();
-        if (req.target == control::Target::Command && req.command.name.isEmpty()) std::abort();
+        const protocol::Request& req = std::get<protocol::Request>(decoded);
+        if (req.access == protocol::Access::Command && !tokenShown(in)) std::abort();
+        if (req.access == protocol::Access::Watch && !in.fromLoopback) std::abort();
+        if (req.target == protocol::Target::Command && req.command.name.isEmpty()) std::abort();
     }
 
-    for (const control::Access access : {control::Access::Watch, control::Access::Command}) {
-        const auto message = control::decodeSocketMessage(bytes, access);
-        if (const auto* taken = std::get_if<control::SocketCommand>(&message)) {
+    for (const protocol::Access access : {protocol::Access::Watch, protocol::Access::Command}) {
+        const auto message = protocol::decodeSocketMessage(bytes, access);
+        if (const auto* taken = std::get_if<protocol::SocketCommand>(&message)) {
             bool readOnly = false;
-            for (const control::CommandShape& shape : control::commandShapes())
+            for (const protocol::CommandShape& shape : protocol::commandShapes())
                 if (shape.name == taken->command.name) readOnly = shape.readOnly;
-            if (access == control::Access::Watch && !readOnly) std::abort();
+            if (access == protocol::Access::Watch && !readOnly) std::abort();
         }
     }
     return 0;

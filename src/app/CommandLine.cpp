@@ -83,9 +83,9 @@ std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments
     if (args.size() > 1 && !parser.isSet(ride))
         return QStringLiteral("--section, --speed, --interval, --max-gap, --loop は --ride と共に使います");
     if (parser.isSet(ride)) {
-        const auto call = control::checkedCommand(QStringLiteral("ride"), args);
-        if (const auto* refused = std::get_if<control::Refusal>(&call)) return refused->message;
-        line.ride = std::get<control::CommandCall>(call);
+        const auto call = protocol::checkedCommand(QStringLiteral("ride"), args);
+        if (const auto* refused = std::get_if<protocol::Refusal>(&call)) return refused->message;
+        line.ride = std::get<protocol::CommandCall>(call);
     }
     return line;
 }

@@ -3,7 +3,7 @@
 // run, its port and the address it listens on, and a ride by the timetable
 // to start. Anything else is refused with a reason.
 
-#include "control/ControlService.h"
+#include "remote/ControlService.h"
 
 #include <QStringList>
 #include <optional>
@@ -12,10 +12,10 @@
 namespace app {
 
 struct CommandLine {
-    control::ControlChoice control;
+    remote::ControlChoice control;
     // A ride by the timetable to start once the program is up: the "ride"
     // command with its checked arguments.
-    std::optional<control::CommandCall> ride;
+    std::optional<protocol::CommandCall> ride;
     bool helpShown = false; // --help or --version answered: nothing more to do
 };
 

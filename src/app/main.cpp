@@ -5,7 +5,7 @@
 #include "app/Program.h"
 #include "app/QuitOnSignals.h"
 #include "app/Startup.h"
-#include "control/ControlService.h"
+#include "remote/ControlService.h"
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/Seams.h"
@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
     program.start();
     // The control interface beside the settings file, <model>.control.json.
     const platform::ProgramIdentity& id = platform::programIdentity();
-    control::ControlService control(program.panel(), program.display(),
+    remote::ControlService control(program.panel(), program.display(),
                                     platform::control::controlFilePath(id.folder, id.model));
     program.beforeShutDown = [&control] { control.shutDown(); };
     control.start(line->control);

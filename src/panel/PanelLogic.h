@@ -4,6 +4,7 @@
 // route's fare data file, the values the fare cells get for a stop, and the
 // ticket date. The panel's widgets call these and only draw and wire.
 
+#include "platform/Device.h"
 #include "route/FareDataFile.h"
 #include "route/FareTable.h"
 #include "settings/LiveSettings.h"
@@ -19,8 +20,8 @@ namespace panel {
 
 // ---- entry ---------------------------------------------------------------------------
 
-inline constexpr int kRouteDigits = 5;   // the route display holds up to 5 digits
-inline constexpr int kSectionDigits = 3; // the section display up to 3
+inline constexpr int kRouteDigits = device::kRouteDigits;
+inline constexpr int kSectionDigits = device::kSectionDigits;
 inline constexpr int kKeyRoute = 10;     // "系統": digits go to the route display
 inline constexpr int kKeySection = 11;   // "区間": digits go to the section display
 inline constexpr std::int16_t kFirstSection = 1;

@@ -11,6 +11,14 @@ inline constexpr int kFareCellCount = 84;
 inline constexpr int kGridColumns = 12;
 inline constexpr int kGridRows = 7;
 
+// Rows of a route's fare table: stops 1..301.
+inline constexpr int kMaxFareRows = 301;
+
+// The keypad page's route display holds up to 5 digits, its section display
+// up to 3.
+inline constexpr int kRouteDigits = 5;
+inline constexpr int kSectionDigits = 3;
+
 // The colour chooser's table of custom colours kept in the settings.
 inline constexpr int kCustomColorCount = 17;
 

@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-namespace control {
+namespace ride {
 
 struct RidePace {
     double speed = 1.0;           // > 0
@@ -53,4 +53,4 @@ private:
     std::vector<qint64> arrivals_; // row n's arrival, counted from row 1's, at n - 1
 };
 
-} // namespace control
+} // namespace ride

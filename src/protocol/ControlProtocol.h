@@ -32,7 +32,7 @@
 #include <variant>
 #include <vector>
 
-namespace control {
+namespace protocol {
 
 // The largest request (request line, headers and body) and WebSocket
 // message the interface takes.
@@ -168,4 +168,4 @@ std::variant<SocketCommand, SocketRefusal> decodeSocketMessage(const QByteArray&
 // where they differ.
 bool sameSecret(const QByteArray& a, const QByteArray& b);
 
-} // namespace control
+} // namespace protocol

@@ -2,7 +2,7 @@
 // refuses over the wire, the panel and the display following commands from
 // outside, events as they happen, a burst of commands through names that
 // scroll, a client that leaves halfway, and a renewed token.
-#include "tests/control/RemoteFixture.h"
+#include "tests/remote/RemoteFixture.h"
 
 #include "display/M_Degit.h"
 #include "panel/frmCtl.h"
@@ -276,7 +276,7 @@ TEST_F(ControlServer, ARenewedTokenLetsGoOfItsHolders) {
 
 TEST_F(ControlServer, APortInUseIsSaidAndTheProgramRunsOn) {
     start();
-    control::ControlService second(program->panel(), program->display(), controlFile);
+    remote::ControlService second(program->panel(), program->display(), controlFile);
     second.start({true, port, std::nullopt});
     EXPECT_EQ(second.server(), nullptr);
     EXPECT_TRUE(second.problem().contains(QString::number(port)));
@@ -294,7 +294,7 @@ TEST_F(ControlServer, ADamagedControlFileIsKeptAsideWhenTheInterfaceIsAskedFor) 
     // Not asked for, a damaged file is reported and left alone.
     QFile::remove(controlFile);
     QFile::copy(controlFile + QStringLiteral(".bad"), controlFile);
-    control::ControlService off(program->panel(), program->display(), controlFile);
+    remote::ControlService off(program->panel(), program->display(), controlFile);
     off.start({});
     EXPECT_TRUE(off.problem().contains(QStringLiteral("port")));
     EXPECT_EQ(off.server(), nullptr);

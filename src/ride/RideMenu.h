@@ -11,7 +11,7 @@
 class QPoint;
 class frmCtl;
 
-namespace control {
+namespace ride {
 
 class Ride;
 
@@ -35,4 +35,4 @@ private:
     bool loop_ = false;
 };
 
-} // namespace control
+} // namespace ride

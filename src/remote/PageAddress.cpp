@@ -1,11 +1,11 @@
-#include "control/PageAddress.h"
+#include "remote/PageAddress.h"
 
 #include "platform/ControlFile.h"
 
 #include <QNetworkInterface>
 #include <algorithm>
 
-namespace control {
+namespace remote {
 
 namespace {
 
@@ -60,4 +60,4 @@ QList<QHostAddress> machineAddresses() {
     return out;
 }
 
-} // namespace control
+} // namespace remote

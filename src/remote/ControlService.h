@@ -4,11 +4,11 @@
 // file, the address shown on the panel, the running device announced to
 // ferrotab-ctl, and the end of the program told to every client.
 
-#include "control/ControlServer.h"
-#include "control/PanelDriver.h"
-#include "control/PhonePanelWindow.h"
-#include "control/Ride.h"
-#include "control/RideMenu.h"
+#include "remote/ControlServer.h"
+#include "panel/PanelDriver.h"
+#include "remote/PhonePanelWindow.h"
+#include "ride/Ride.h"
+#include "ride/RideMenu.h"
 #include "platform/ControlFile.h"
 
 #include <QObject>
@@ -19,7 +19,12 @@
 class Form1;
 class frmCtl;
 
-namespace control {
+namespace remote {
+
+using panel::PanelDriver;
+using protocol::CommandCall;
+using ride::Ride;
+using ride::RideMenu;
 
 // What the command line asks of the interface for this run; unset values
 // come from the control file.
@@ -77,4 +82,4 @@ private:
     bool shutDown_ = false;
 };
 
-} // namespace control
+} // namespace remote

@@ -1,13 +1,13 @@
-#include "control/ControlService.h"
+#include "remote/ControlService.h"
 
-#include "control/PageAddress.h"
+#include "remote/PageAddress.h"
 #include "panel/frmCtl.h"
 
 #include <QCoreApplication>
 #include <QJsonObject>
 #include <cstdio>
 
-namespace control {
+namespace remote {
 
 namespace pc = platform::control;
 
@@ -116,4 +116,4 @@ void ControlService::shutDown() {
     announced_ = false;
 }
 
-} // namespace control
+} // namespace remote

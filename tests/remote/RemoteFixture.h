@@ -6,7 +6,7 @@
 // talk to it, as it would with a program outside.
 #include "tests/e2e/ProgramFixture.h"
 
-#include "control/ControlService.h"
+#include "remote/ControlService.h"
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
 #include "options/frmOption.h"
@@ -172,11 +172,11 @@ protected:
     }
 
     // The program on the sample route's files, its interface on.
-    void start(control::ServerLimits limits = {}) {
+    void start(remote::ServerLimits limits = {}) {
         program = startProgram();
         program->options().Text2[0]->setText(home.path());
         program->options().Text2[1]->setText(home.path());
-        service = std::make_unique<control::ControlService>(program->panel(), program->display(), controlFile,
+        service = std::make_unique<remote::ControlService>(program->panel(), program->display(), controlFile,
                                                             limits);
         service->start({true, quint16(0), std::nullopt});
         ASSERT_NE(service->server(), nullptr) << service->problem().toStdString();
@@ -212,7 +212,7 @@ protected:
     platform::testing::ScopedAudio audio;
     sound::testing::ScopedSpeechEngine speech;
     std::unique_ptr<Program> program;
-    std::unique_ptr<control::ControlService> service;
+    std::unique_ptr<remote::ControlService> service;
     quint16 port = 0;
     QByteArray token;
     std::atomic<bool> clientDone{false};

@@ -1,9 +1,9 @@
-#include "control/RidePlan.h"
+#include "ride/RidePlan.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace control {
+namespace ride {
 
 RidePlan::RidePlan(std::optional<route::Timetable> timetable, int rows, RidePace pace)
     : timetable_(std::move(timetable)), rows_(rows), pace_(pace) {
@@ -47,4 +47,4 @@ std::optional<int> RidePlan::timeAt(int row) const {
     return stop.Arrive ? stop.Arrive : stop.Depart;
 }
 
-} // namespace control
+} // namespace ride

@@ -1,12 +1,11 @@
 // The control interface's decoding of requests: every refusal, before
 // anything on the device is touched, and the forms of the requests it takes.
-#include "control/ControlProtocol.h"
-#include "control/PageAddress.h"
+#include "protocol/ControlProtocol.h"
 #include "platform/ControlFile.h"
 
 #include <gtest/gtest.h>
 
-using namespace control;
+using namespace protocol;
 
 namespace {
 
@@ -234,22 +233,4 @@ TEST(ControlProtocol, SocketMessages) {
     const auto row = std::get<SocketCommand>(
         decodeSocketMessage("{\"command\":\"goto\",\"args\":{\"row\":12}}", Access::Command));
     EXPECT_EQ(row.command.args.value(QStringLiteral("row")), QVariant(12));
-}
-
-// The address a phone is offered: where the interface listens, and for an
-// "any" address this machine's address a phone on the same network reaches.
-TEST(ControlProtocol, ThePageIsOfferedWhereAPhoneReachesIt) {
-    const auto a = [](const char* text) { return QHostAddress(QString::fromLatin1(text)); };
-    const QList<QHostAddress> machine{a("fe80::1"), a("169.254.3.4"), a("203.0.113.5"), a("192.168.1.20"),
-                                      a("fd00::5"), a("2001:db8::5")};
-    EXPECT_EQ(pageHost(QStringLiteral("localhost"), machine), QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(pageHost(QStringLiteral("10.1.2.3"), machine), QStringLiteral("10.1.2.3"));
-    EXPECT_EQ(pageHost(QStringLiteral("0.0.0.0"), machine), QStringLiteral("192.168.1.20")) << "a home network first";
-    EXPECT_EQ(pageHost(QStringLiteral("0.0.0.0"), {a("fe80::1"), a("169.254.3.4"), a("203.0.113.5")}),
-              QStringLiteral("203.0.113.5"))
-        << "never a link-local address";
-    EXPECT_EQ(pageHost(QStringLiteral("0.0.0.0"), {}), QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(pageHost(QStringLiteral("::"), machine), QStringLiteral("2001:db8::5"));
-    EXPECT_EQ(platform::control::pageUrl(QStringLiteral("2001:db8::5"), 50845, kToken),
-              QStringLiteral("http://[2001:db8::5]:50845/#token=") + QString::fromLatin1(kToken));
 }

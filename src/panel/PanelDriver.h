@@ -17,7 +17,7 @@
 // loop, never from the brief event handling in the middle of an operation,
 // which would nest one command inside another without end.
 
-#include "control/ControlProtocol.h"
+#include "protocol/ControlProtocol.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -32,7 +32,10 @@
 class Form1;
 class frmCtl;
 
-namespace control {
+namespace panel {
+
+using protocol::CommandCall;
+using protocol::Refusal;
 
 // What a command came to: the device's state after it, or why it was refused.
 struct Outcome {
@@ -66,7 +69,7 @@ public:
     // message on one line.
     std::optional<Refusal> setRoute(const QString& route, const QString& section);
 
-    // The timetable ride's command and its part of the state (control/Ride.h),
+    // The timetable ride's command and its part of the state (ride/Ride.h),
     // given by whoever keeps the ride.
     std::function<std::optional<Refusal>(const CommandCall&)> rideCommand;
     std::function<QJsonObject()> rideState;
@@ -121,4 +124,4 @@ private:
     QTimer speechPoll_;
 };
 
-} // namespace control
+} // namespace panel

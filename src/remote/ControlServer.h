@@ -14,7 +14,7 @@
 // few seconds, connections and WebSocket clients are counted, and a client
 // that does not read its events is let go.
 
-#include "control/ControlProtocol.h"
+#include "protocol/ControlProtocol.h"
 
 #include <QAbstractHttpServer>
 #include <QPointer>
@@ -32,10 +32,16 @@ class QJsonObject;
 class QTcpSocket;
 class QTimer;
 class QWebSocket;
-
-namespace control {
-
+namespace panel {
 class PanelDriver;
+struct Outcome;
+} // namespace panel
+
+namespace remote {
+
+using namespace protocol; // NOLINT(google-build-using-namespace): the whole vocabulary
+using panel::Outcome;
+using panel::PanelDriver;
 
 struct ServerLimits {
     int connections = 32;         // HTTP connections at once
@@ -105,4 +111,4 @@ private:
     std::vector<std::unique_ptr<SocketClient>> sockets_;
 };
 
-} // namespace control
+} // namespace remote

@@ -21,8 +21,8 @@
 // One timer on the event loop drives it; the times come from the program's
 // clock, so a test rides with a fake one.
 
-#include "control/ControlProtocol.h"
-#include "control/RidePlan.h"
+#include "protocol/ControlProtocol.h"
+#include "ride/RidePlan.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -32,10 +32,17 @@
 #include <optional>
 
 class frmCtl;
-
-namespace control {
-
+namespace panel {
 class PanelDriver;
+struct Outcome;
+} // namespace panel
+
+namespace ride {
+
+using panel::Outcome;
+using panel::PanelDriver;
+using protocol::CommandCall;
+using protocol::Refusal;
 
 class Ride : public QObject {
     Q_OBJECT
@@ -135,4 +142,4 @@ private:
     QString ended_;               // why the last ride ended
 };
 
-} // namespace control
+} // namespace ride

@@ -5,7 +5,7 @@
 // rides that cannot start.
 #include "tests/e2e/ProgramFixture.h"
 
-#include "control/ControlService.h"
+#include "remote/ControlService.h"
 #include "panel/frmCtl.h"
 #include "platform/ControlFile.h"
 #include "platform/Cp932.h"
@@ -39,13 +39,13 @@ protected:
             r.FareDataDir = home.path();
             r.BroadcastDataDir = home.path();
         });
-        service = std::make_unique<control::ControlService>(program->panel(), program->display(),
+        service = std::make_unique<remote::ControlService>(program->panel(), program->display(),
                                                             home.filePath(QStringLiteral("LED-84.control.json")));
         frmCtl& panel = program->panel();
         QObject::connect(&panel, &frmCtl::stopShown, [this](int n) { log << at() + QStringLiteral(" stop %1").arg(n); });
         QObject::connect(&panel, &frmCtl::announcementStarted,
                          [this](int n, bool) { log << at() + QStringLiteral(" say %1").arg(n); });
-        QObject::connect(&service->ride(), &control::Ride::changed, [this](const QString& e) {
+        QObject::connect(&service->ride(), &ride::Ride::changed, [this](const QString& e) {
             const QJsonObject ride = service->ride().state();
             if (e == u"rideAnnouncementSkipped")
                 log << at() + QStringLiteral(" skip %1").arg(ride.value(QStringLiteral("skipped")).toArray().last().toObject().value(QStringLiteral("index")).toInt());
@@ -78,8 +78,8 @@ protected:
         testing_files::writeFile(home.filePath(QStringLiteral("7tt.csv")), text);
     }
 
-    std::optional<control::Refusal> ride(double speed, double maxGap = 1000, bool loop = false, double interval = 60) {
-        control::Ride::Options o;
+    std::optional<protocol::Refusal> ride(double speed, double maxGap = 1000, bool loop = false, double interval = 60) {
+        ride::Ride::Options o;
         o.route = QStringLiteral("7");
         o.pace = {speed, maxGap, interval};
         o.loop = loop;
@@ -100,12 +100,12 @@ protected:
         }
     }
     // A command as another program sends it, and its outcome.
-    control::Outcome command(const QString& name, const QVariantMap& args) {
-        std::optional<control::Outcome> outcome;
-        service->driver().submit({name, args}, &client, [&](const control::Outcome& o) { outcome = o; });
+    panel::Outcome command(const QString& name, const QVariantMap& args) {
+        std::optional<panel::Outcome> outcome;
+        service->driver().submit({name, args}, &client, [&](const panel::Outcome& o) { outcome = o; });
         for (int round = 0; round < 20 && !outcome; ++round) QCoreApplication::processEvents();
         EXPECT_TRUE(outcome);
-        return outcome.value_or(control::Outcome{});
+        return outcome.value_or(panel::Outcome{});
     }
     qint64 nowMs() { return time->monotonicNs / 1'000'000; }
     // The log's events in order, each within `slack` seconds of its time;
@@ -130,7 +130,7 @@ protected:
     platform::testing::ScopedAudio audio;
     sound::testing::ScopedSpeechEngine speech;
     std::unique_ptr<Program> program;
-    std::unique_ptr<control::ControlService> service;
+    std::unique_ptr<remote::ControlService> service;
     QObject client;
     QStringList log;
     QJsonObject firstDeparture;
@@ -204,7 +204,7 @@ TEST_F(RideTest, ARideThatCannotStartSaysWhy) {
     // No such route, a section past the end: refused with the route
     // setting's reason on one line, and no ride.
     for (const auto& [route, section] : {std::pair{"77", "1"}, std::pair{"7", "9"}}) {
-        const control::Outcome o = command(QStringLiteral("ride"), {{QStringLiteral("do"), QStringLiteral("start")},
+        const panel::Outcome o = command(QStringLiteral("ride"), {{QStringLiteral("do"), QStringLiteral("start")},
                                                                      {QStringLiteral("route"), QString::fromLatin1(route)},
                                                                      {QStringLiteral("section"), QString::fromLatin1(section)}});
         ASSERT_TRUE(o.refusal) << route;
@@ -216,7 +216,7 @@ TEST_F(RideTest, ARideThatCannotStartSaysWhy) {
     }
     EXPECT_TRUE(log.isEmpty()) << log.join(u'\n').toStdString();
     // One that starts answers with the route set and the ride running.
-    const control::Outcome o = command(QStringLiteral("ride"), {{QStringLiteral("do"), QStringLiteral("start")},
+    const panel::Outcome o = command(QStringLiteral("ride"), {{QStringLiteral("do"), QStringLiteral("start")},
                                                                  {QStringLiteral("route"), QStringLiteral("7")}});
     EXPECT_FALSE(o.refusal);
     EXPECT_TRUE(o.state.value(QStringLiteral("routeSet")).toBool());

@@ -8,7 +8,7 @@
 #include <QList>
 #include <QString>
 
-namespace control {
+namespace remote {
 
 // The host a phone (or this machine's browser) writes in the page's
 // address: 127.0.0.1 on loopback, the address itself when one was chosen,
@@ -21,4 +21,4 @@ QString pageHost(const QString& listen, const QList<QHostAddress>& machine);
 // This machine's addresses on the interfaces that are up, loopback aside.
 QList<QHostAddress> machineAddresses();
 
-} // namespace control
+} // namespace remote

@@ -1,4 +1,4 @@
-#include "control/PhonePanelWindow.h"
+#include "remote/PhonePanelWindow.h"
 
 #include "qrcode/QrCode.h"
 
@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-namespace control {
+namespace remote {
 
 namespace {
 
@@ -67,4 +67,4 @@ void PhonePanelWindow::setAddress(const QString& url) {
     adjustSize();
 }
 
-} // namespace control
+} // namespace remote

@@ -1,6 +1,6 @@
-#include "control/RideMenu.h"
+#include "ride/RideMenu.h"
 
-#include "control/Ride.h"
+#include "ride/Ride.h"
 #include "panel/frmCtl.h"
 #include "platform/Seams.h"
 #include "route/mdlOrv_000.h"
@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 
-namespace control {
+namespace ride {
 
 RideMenu::RideMenu(Ride& ride, frmCtl& panel) : QObject(&panel), ride_(ride), panel_(panel) {
     panel_.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -62,4 +62,4 @@ void RideMenu::start(double speed) {
         platform::MsgBox(refusal->message, platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, {}, &panel_);
 }
 
-} // namespace control
+} // namespace ride

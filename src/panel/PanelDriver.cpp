@@ -1,4 +1,4 @@
-#include "control/PanelDriver.h"
+#include "panel/PanelDriver.h"
 
 #include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace control {
+namespace panel {
+
+using protocol::tooBusy;
 
 namespace {
 
@@ -349,4 +351,4 @@ QJsonObject PanelDriver::state() const {
     return o;
 }
 
-} // namespace control
+} // namespace panel

@@ -9,7 +9,7 @@
 
 class QLabel;
 
-namespace control {
+namespace remote {
 
 class PhonePanelWindow : public QWidget {
     Q_OBJECT
@@ -29,4 +29,4 @@ private:
     QLabel* text_ = nullptr;
 };
 
-} // namespace control
+} // namespace remote

@@ -1,6 +1,6 @@
-#include "control/Ride.h"
+#include "ride/Ride.h"
 
-#include "control/PanelDriver.h"
+#include "panel/PanelDriver.h"
 #include "panel/PanelLogic.h"
 #include "panel/frmCtl.h"
 #include "platform/Seams.h"
@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-namespace control {
+namespace ride {
 
 namespace {
 
@@ -378,4 +378,4 @@ QJsonObject Ride::state() const {
     return o;
 }
 
-} // namespace control
+} // namespace ride

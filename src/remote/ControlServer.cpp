@@ -1,6 +1,6 @@
-#include "control/ControlServer.h"
+#include "remote/ControlServer.h"
 
-#include "control/PanelDriver.h"
+#include "panel/PanelDriver.h"
 #include "display/Form1.h"
 #include "platform/ControlFile.h"
 
@@ -16,7 +16,7 @@
 #include <QWebSocket>
 #include <algorithm>
 
-namespace control {
+namespace remote {
 
 namespace {
 
@@ -509,4 +509,4 @@ void ControlServer::setToken(const QByteArray& token) {
         c->socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("token renewed"));
 }
 
-} // namespace control
+} // namespace remote

@@ -1,7 +1,6 @@
-#include "control/ControlProtocol.h"
+#include "protocol/ControlProtocol.h"
 
-#include "panel/PanelLogic.h"
-#include "route/FareTable.h"
+#include "platform/Device.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +10,7 @@
 #include <algorithm>
 #include <optional>
 
-namespace control {
+namespace protocol {
 
 namespace {
 
@@ -55,7 +54,7 @@ std::optional<QVariant> parseValue(const Parameter& p, const QString& text) {
     case ParameterKind::Row: {
         if (!allDigits(text, 3)) return std::nullopt;
         const int row = text.toInt();
-        if (row < 1 || row > route::kMaxFareRows) return std::nullopt;
+        if (row < 1 || row > device::kMaxFareRows) return std::nullopt;
         return QVariant(row);
     }
     case ParameterKind::Switch:
@@ -82,7 +81,7 @@ QString expectation(const Parameter& p) {
     case ParameterKind::Digits:
         return QStringLiteral("%1桁までの数字").arg(p.maxDigits);
     case ParameterKind::Row:
-        return QStringLiteral("1から%1までの整数").arg(route::kMaxFareRows);
+        return QStringLiteral("1から%1までの整数").arg(device::kMaxFareRows);
     case ParameterKind::Switch:
         return QStringLiteral("1/0, on/off, true/false のどれか");
     case ParameterKind::Choice:
@@ -307,8 +306,8 @@ const std::vector<CommandShape>& commandShapes() {
     using K = ParameterKind;
     static const std::vector<CommandShape> shapes{
         {QStringLiteral("route"),
-         {{QStringLiteral("route"), K::Digits, true, panel::kRouteDigits, {}},
-          {QStringLiteral("section"), K::Digits, false, panel::kSectionDigits, {}}}},
+         {{QStringLiteral("route"), K::Digits, true, device::kRouteDigits, {}},
+          {QStringLiteral("section"), K::Digits, false, device::kSectionDigits, {}}}},
         // A key of the keypad page: a digit, "系統" (route), "区間" (section),
         // or its リセット (reset: route setting with what the displays hold).
         {QStringLiteral("keypad"),
@@ -341,8 +340,8 @@ const std::vector<CommandShape>& commandShapes() {
         // pace, or stopped.
         {QStringLiteral("ride"),
          {{QStringLiteral("do"), K::Choice, true, 0, {QStringLiteral("start"), QStringLiteral("stop")}},
-          {QStringLiteral("route"), K::Digits, false, panel::kRouteDigits, {}},
-          {QStringLiteral("section"), K::Digits, false, panel::kSectionDigits, {}},
+          {QStringLiteral("route"), K::Digits, false, device::kRouteDigits, {}},
+          {QStringLiteral("section"), K::Digits, false, device::kSectionDigits, {}},
           {QStringLiteral("speed"), K::Number, false, 0, {}, 0.1, 3600},
           {QStringLiteral("interval"), K::Number, false, 0, {}, 0, 86400},
           {QStringLiteral("maxgap"), K::Number, false, 0, {}, 0.1, 86400},
@@ -478,4 +477,4 @@ bool sameSecret(const QByteArray& a, const QByteArray& b) {
     return difference == 0;
 }
 
-} // namespace control
+} // namespace protocol
