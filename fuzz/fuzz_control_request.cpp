@@ -2,8 +2,10 @@
 // target, header lines and a body (and, whole, as a WebSocket message). The
 // decoder must give a request or a refusal for every input, and never let
 // through what the rules forbid: a command without the right token, a read
-// from another machine or another site without it, a Host not ours.
+// from another machine or another site without it, a Host not ours. The
+// bytes go to the request head's reader and the WebSocket frame reader too.
 #include "protocol/ControlProtocol.h"
+#include "protocol/HttpWire.h"
 
 #include <QList>
 #include <cstdlib>
@@ -65,6 +67,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (shape.name == taken->command.name) readOnly = shape.readOnly;
             if (access == protocol::Access::Watch && !readOnly) std::abort();
         }
+    }
+
+    // The same bytes as they arrive on a connection: a request head, and
+    // WebSocket frames fed in two pieces.
+    const auto head = protocol::readRequestHead(bytes);
+    if (const auto* h = std::get_if<protocol::RequestHead>(&head)) {
+        if (h->headBytes > bytes.size() || h->headBytes + h->contentLength > protocol::kMaxRequestBytes) std::abort();
+        if (h->method.isEmpty() || !h->target.startsWith('/')) std::abort();
+    } else if (const auto* r = std::get_if<protocol::Refusal>(&head)) {
+        if (r->status < 400 || r->message.isEmpty()) std::abort();
+    }
+    protocol::SocketReader reader;
+    for (const QByteArray& piece : {bytes.left(bytes.size() / 2), bytes.mid(bytes.size() / 2)}) {
+        const auto read = reader.feed(piece);
+        if (const auto* messages = std::get_if<std::vector<protocol::SocketMessage>>(&read))
+            for (const protocol::SocketMessage& m : *messages)
+                if (m.payload.size() > protocol::kMaxRequestBytes) std::abort();
     }
     return 0;
 }

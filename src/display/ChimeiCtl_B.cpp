@@ -2,6 +2,7 @@
 
 #include "display/Accessibility.h"
 #include "display/ChimeiLayout.h"
+#include "platform/Activity.h"
 #include "platform/Cp932.h"
 #include "platform/Seams.h"
 #include "platform_ui/QtColor.h"
@@ -235,6 +236,12 @@ void ChimeiCtl_B::SetChimei(const QString& strText) {
     runScrollLoop();
 }
 
+// The blank strip held for the start wait, in which the device stands still.
+void ChimeiCtl_B::startWait(platform::Waits& waits) const {
+    const platform::ActivityScope waiting(platform::Activity::StripWait);
+    waits.Sleep(scrollStartWait_);
+}
+
 // The loop runs on the user-interface thread and hands the event loop every
 // moment it does not need, so the panel stays usable and a scrolling name
 // costs little. Position advances by elapsed time at the nominal pass rate;
@@ -258,7 +265,7 @@ void ChimeiCtl_B::runScrollLoop() {
         restartLoop_ = false;
         // The name waits below the strip: show the blank strip for the start wait.
         Picture2->repaint();
-        waits.Sleep(scrollStartWait_);
+        startWait(waits);
         if (speed_ == 0) speed_ = 1;
         waits.DoEvents();
         if (!self || stopFlag_) return;
@@ -290,7 +297,7 @@ void ChimeiCtl_B::runScrollLoop() {
                         waits.DoEvents();
                         if (!self) return;
                         if (stopFlag_ || restartLoop_) break;
-                        waits.Sleep(scrollStartWait_);
+                        startWait(waits);
                         owedPasses = 0.0;
                         last = clock.monotonicNs();
                         wrapped = true;

@@ -25,6 +25,10 @@
 #include <utility>
 #include <vector>
 
+namespace platform {
+class Waits;
+}
+
 namespace display {
 
 // The canvas: a child widget that shows its persistent image.
@@ -136,6 +140,7 @@ private:
     void setShownName(const QString& name);
     void setCanvasTop(int top);
     void runScrollLoop();
+    void startWait(platform::Waits& waits) const;
 
     QWidget* Picture2 = nullptr;               // viewport
     display::ChimeiCanvas* Picture1 = nullptr; // canvas

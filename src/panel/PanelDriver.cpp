@@ -23,8 +23,6 @@ using protocol::tooBusy;
 
 namespace {
 
-// How often the speech engine is asked whether it still speaks, while it does.
-constexpr int kSpeechPollMs = 50;
 // How soon a command that had to wait for an operation in progress is tried again.
 constexpr int kRetryMs = 2;
 
@@ -35,16 +33,6 @@ Refusal stateRefusal(const char* code, const QString& message) {
 // The panel's message box text, its lines joined, for a program's one line.
 Refusal routeNotSet(const QString& message) { return stateRefusal("route_not_set", message.simplified()); }
 
-// A fare cell as the device shows it: its number, its text when it is not
-// one, null when blank.
-QJsonValue shownValue(const M_Degit& cell) {
-    const QString shown = cell.shownText().trimmed();
-    if (shown.isEmpty()) return QJsonValue();
-    bool number = false;
-    const int value = shown.toInt(&number);
-    return number ? QJsonValue(value) : QJsonValue(shown);
-}
-
 } // namespace
 
 PanelDriver::PanelDriver(frmCtl& panel, Form1& display, QObject* parent)
@@ -53,8 +41,6 @@ PanelDriver::PanelDriver(frmCtl& panel, Form1& display, QObject* parent)
     retry_.setSingleShot(true);
     retry_.setInterval(kRetryMs);
     connect(&retry_, &QTimer::timeout, this, &PanelDriver::runNext);
-    speechPoll_.setInterval(kSpeechPollMs);
-    connect(&speechPoll_, &QTimer::timeout, this, &PanelDriver::pollSpeech);
 
     connect(&panel_, &frmCtl::routeSet, this, [this] { pendingEvent_ = QStringLiteral("routeSet"); });
     connect(&panel_, &frmCtl::stopShown, this, &PanelDriver::onStopShown);
@@ -70,12 +56,9 @@ PanelDriver::PanelDriver(frmCtl& panel, Form1& display, QObject* parent)
     connect(&panel_, &frmCtl::keypadEntryChanged, this, [this] { emit changed(QStringLiteral("entry")); });
     connect(&panel_, &frmCtl::settingsApplied, this,
             [this] { emit changed(QStringLiteral("settingsApplied")); });
-    connect(&panel_, &frmCtl::announcementStarted, this, [this](int, bool next) {
-        speaking_ = true;
-        approaching_ = next;
-        speechPoll_.start();
-        emit changed(QStringLiteral("announcementStarted"));
-    });
+    connect(&panel_, &frmCtl::announcementStarted, this,
+            [this] { emit changed(QStringLiteral("announcementStarted")); });
+    connect(&panel_, &frmCtl::announcementEnded, this, [this] { emit changed(QStringLiteral("announcementEnded")); });
 }
 
 PanelDriver::~PanelDriver() = default;
@@ -226,18 +209,18 @@ std::optional<Refusal> PanelDriver::setRoute(const QString& route, const QString
     return std::nullopt;
 }
 
-void PanelDriver::submit(const CommandCall& call, const QObject* client, Reply reply) {
+void PanelDriver::submit(const CommandCall& call, std::shared_ptr<ClientTicket> client, Reply reply) {
     if (!handlers_.contains(call.name)) {
-        reply({stateRefusal("unknown_command", QStringLiteral("このコマンドは使えません")), state()});
+        reply({stateRefusal("unknown_command", QStringLiteral("このコマンドは使えません"))});
         return;
     }
-    int& waiting = waitingPerClient_[client];
+    int& waiting = waitingPerClient_[client.get()];
     if (waiting >= kMaxWaitingPerClient) {
-        reply({tooBusy(), {}});
+        reply({tooBusy()});
         return;
     }
     ++waiting;
-    queue_.push_back({call, client, std::move(reply), 0});
+    queue_.push_back({call, std::move(client), std::move(reply), 0});
     schedule();
 }
 
@@ -264,6 +247,13 @@ void PanelDriver::runNext() {
     }
     Waiting next = std::move(queue_.front());
     queue_.pop_front();
+    if (!next.client->present) {
+        // Its client has gone: nobody waits for it, and a hand would not
+        // press what nobody asked for any more.
+        forget(next);
+        schedule();
+        return;
+    }
     const Handler handler = handlers_.value(next.call.name);
     std::optional<Refusal> refusal = panelBusy();
     if (!refusal) refusal = handler.refusal(next.call);
@@ -290,9 +280,13 @@ void PanelDriver::finishRunning(const std::optional<Refusal>& refusal) {
     if (!running_) return;
     Waiting done = std::move(*running_);
     running_.reset();
-    if (int& waiting = waitingPerClient_[done.client]; --waiting <= 0) waitingPerClient_.remove(done.client);
-    done.reply({refusal, state()});
+    forget(done);
+    done.reply({refusal});
     schedule();
+}
+
+void PanelDriver::forget(const Waiting& done) {
+    if (int& waiting = waitingPerClient_[done.client.get()]; --waiting <= 0) waitingPerClient_.remove(done.client.get());
 }
 
 void PanelDriver::onStopShown() {
@@ -300,55 +294,6 @@ void PanelDriver::onStopShown() {
     pendingEvent_.clear();
     emit changed(event);
     finishRunning(std::nullopt);
-}
-
-void PanelDriver::pollSpeech() {
-    if (mdlM_Tape::TapeSpeaking()) return;
-    speechPoll_.stop();
-    speaking_ = false;
-    emit changed(QStringLiteral("announcementEnded"));
-}
-
-// ---- the state -----------------------------------------------------------------------------
-
-QJsonObject PanelDriver::state() const {
-    const mdlOrv_000::RunState& s = mdlOrv_000::state();
-    const platform::ProgramVersion v = platform::programVersion();
-    QJsonObject o;
-    o[QStringLiteral("model")] = platform::programIdentity().model;
-    o[QStringLiteral("version")] =
-        QStringLiteral("%1.%2.%3").arg(v.majorVersion).arg(v.minorVersion).arg(v.revision);
-    o[QStringLiteral("routeSet")] = panel_.routeIsSet();
-    o[QStringLiteral("route")] = s.RouteText;
-    o[QStringLiteral("section")] = s.StartSection;
-    o[QStringLiteral("rows")] = s.RowCount;
-    if (panel_.routeIsSet() && s.CurrentRow >= 0 && s.CurrentRow < route::kMaxFareRows) {
-        const route::FareRow& row = s.FareTable[size_t(s.CurrentRow)];
-        o[QStringLiteral("stop")] = QJsonObject{{QStringLiteral("row"), s.CurrentRow + 1},
-                                                {QStringLiteral("name"), row.StopName},
-                                                {QStringLiteral("ticket"), row.TicketNo}};
-    } else {
-        o[QStringLiteral("stop")] = QJsonValue();
-    }
-    QJsonArray fares;
-    for (int k = 1; k <= device::kFareCellCount; ++k)
-        fares.append(shownValue(*display_.Degit[size_t(k)]));
-    o[QStringLiteral("fares")] = fares;
-    o[QStringLiteral("lateNight")] = panel_.Check2->isChecked();
-    o[QStringLiteral("cleared")] = panel_.Check1->isChecked();
-    o[QStringLiteral("backlight")] = panel_.selectedBacklightMode();
-    o[QStringLiteral("announcement")] = QJsonObject{{QStringLiteral("index"), mdlM_Tape::TapeIndex()},
-                                                    {QStringLiteral("count"), mdlM_Tape::TapeCount()},
-                                                    {QStringLiteral("speaking"), speaking_}};
-    o[QStringLiteral("stopState")] =
-        speaking_ && approaching_ ? QStringLiteral("approaching") : QStringLiteral("arrived");
-    // What the keypad page's displays hold: the entry a route setting takes.
-    o[QStringLiteral("entry")] =
-        QJsonObject{{QStringLiteral("route"), panel_.Label2[0]->text()},
-                    {QStringLiteral("section"), panel_.Label2[2]->text()},
-                    {QStringLiteral("target"), panel_.EntryToRoute() ? QStringLiteral("route") : QStringLiteral("section")}};
-    o[QStringLiteral("ride")] = rideState ? rideState() : QJsonObject{{QStringLiteral("running"), false}};
-    return o;
 }
 
 } // namespace panel

@@ -20,11 +20,12 @@
 #include "protocol/ControlProtocol.h"
 
 #include <QHash>
-#include <QJsonObject>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <atomic>
 #include <deque>
+#include <memory>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -37,10 +38,15 @@ namespace panel {
 using protocol::CommandCall;
 using protocol::Refusal;
 
-// What a command came to: the device's state after it, or why it was refused.
+// What a command came to: done, or why it was refused.
 struct Outcome {
     std::optional<Refusal> refusal;
-    QJsonObject state;
+};
+
+// Whoever sends commands: a program at the other end of a connection, or the
+// ride. Once it has gone, its commands still waiting are dropped, not run.
+struct ClientTicket {
+    std::atomic<bool> present{true};
 };
 
 class PanelDriver : public QObject {
@@ -52,16 +58,12 @@ public:
     PanelDriver(frmCtl& panel, Form1& display, QObject* parent = nullptr);
     ~PanelDriver() override;
 
-    // The device as it stands: the route, the stop, the fares as shown, the
-    // switches, the announcements.
-    QJsonObject state() const;
-
     // Queues a command of `client`; `reply` runs once, with its outcome, when
-    // the command's effect is shown or it was refused. A client that is gone
-    // by then is not answered, and what its command started is completed all
-    // the same.
+    // the command's effect is shown or it was refused. A command whose client
+    // has gone before its turn is dropped without a reply; one under way is
+    // completed all the same.
     using Reply = std::function<void(const Outcome&)>;
-    void submit(const CommandCall& call, const QObject* client, Reply reply);
+    void submit(const CommandCall& call, std::shared_ptr<ClientTicket> client, Reply reply);
 
     // The route setting of the "route" command, run at once: for the ride's
     // start, which answers only once it knows how the setting went. Refused
@@ -69,10 +71,8 @@ public:
     // message on one line.
     std::optional<Refusal> setRoute(const QString& route, const QString& section);
 
-    // The timetable ride's command and its part of the state (ride/Ride.h),
-    // given by whoever keeps the ride.
+    // The timetable ride's command, given by whoever keeps the ride.
     std::function<std::optional<Refusal>(const CommandCall&)> rideCommand;
-    std::function<QJsonObject()> rideState;
     // Tells the watchers of a change that is not the panel's own.
     void notify(const QString& event) { emit changed(event); }
 
@@ -87,7 +87,7 @@ signals:
 private:
     struct Waiting {
         CommandCall call;
-        const QObject* client = nullptr;
+        std::shared_ptr<ClientTicket> client;
         Reply reply;
         quint64 serial = 0;
     };
@@ -101,8 +101,8 @@ private:
     void runNext();
     bool mayStartNow() const;
     void finishRunning(const std::optional<Refusal>& refusal);
+    void forget(const Waiting& done);
     void onStopShown();
-    void pollSpeech();
     std::optional<Refusal> panelBusy() const;
     std::optional<Refusal> rideRefusal() const;
 
@@ -110,7 +110,7 @@ private:
     Form1& display_;
     QHash<QString, Handler> handlers_;
     std::deque<Waiting> queue_;
-    QHash<const QObject*, int> waitingPerClient_;
+    QHash<const ClientTicket*, int> waitingPerClient_;
     std::optional<Waiting> running_; // started, not yet answered
     // The operations whose calls have not returned, innermost last: whether
     // the strip was scrolling when each began.
@@ -119,9 +119,6 @@ private:
     bool posted_ = false;
     quint64 serial_ = 0;
     QString pendingEvent_; // what the next shown stop completes
-    bool speaking_ = false;
-    bool approaching_ = false;
-    QTimer speechPoll_;
 };
 
 } // namespace panel

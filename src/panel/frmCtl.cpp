@@ -7,6 +7,7 @@
 #include "options/OptionWidgets.h"
 #include "options/frmOption.h"
 #include "panel/PanelWidgets.h"
+#include "platform/Activity.h"
 #include "platform/Cp932.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/Seams.h"
@@ -328,7 +329,10 @@ QWidget* frmCtl::buildRideControls() {
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setVerticalSpacing(4);
     Check2 = new QCheckBox(QStringLiteral("深夜料金"), Frame6);
-    connect(Check2, &QCheckBox::toggled, this, &frmCtl::lateNightChanged);
+    connect(Check2, &QCheckBox::toggled, this, [this](bool on) {
+        publishState();
+        emit lateNightChanged(on);
+    });
     grid->addWidget(Check2, 0, 0, 1, 3);
     const QString captions[2] = {QStringLiteral("ｽｸﾛｰﾙ速度"), QStringLiteral("ｽｸﾛｰﾙ間隔")};
     const int ranges[2][3] = {{1, 2000, 1}, {0, 3000, 0}}; // minimum, maximum, design value
@@ -459,7 +463,11 @@ void frmCtl::Load() {
     std::function<settings::AnnounceSoundSettings()> announceSound;
     if (options_) announceSound = [options = options_] { return options->announceSound(); };
     mdlM_Tape::TapeInit({this, grpM_Tape, cmdTapeNext, cmdTapeBack, cmdTapeSet, cmdTapeStop, announceSound});
-    mdlM_Tape::TapeOnSpoken([this](std::int32_t index, bool next) { emit announcementStarted(index, next); });
+    mdlM_Tape::TapeOnSpoken([this](std::int32_t index, bool next) {
+        noteAnnouncementStarted(next);
+        emit announcementStarted(index, next);
+    });
+    publishState();
 }
 
 // ---- entry ---------------------------------------------------------------------------------
@@ -479,6 +487,7 @@ void frmCtl::showKeypadEntry() {
     Label2[2]->setAccessibleDescription(keypad_.section);
     markTarget(Label2[0], keypad_.toRoute);
     markTarget(Label2[2], !keypad_.toRoute);
+    publishState();
     emit keypadEntryChanged();
 }
 
@@ -501,6 +510,14 @@ void frmCtl::Frame1_DblClick(int index) {
 // ---- route setting -------------------------------------------------------------------------
 
 QString frmCtl::routeSetting(int index) {
+    const QString refusal = setRoute(index);
+    // What a refused setting took of the entry (the route, the section, the
+    // rows it read) shows too.
+    if (!refusal.isEmpty()) publishState();
+    return refusal;
+}
+
+QString frmCtl::setRoute(int index) {
     if (!display_ || !options_) return {};
     namespace mo = mdlOrv_000;
 
@@ -545,7 +562,10 @@ QString frmCtl::routeSetting(int index) {
     // which the whole program stands still, as the device does.
     display_->setLampTest(true);
     platform::DoEvents();
-    platform::Sleep(3000);
+    {
+        const platform::ActivityScope lampTest(platform::Activity::LampTest);
+        platform::Sleep(3000);
+    }
     display_->setLampTest(false);
 
     Command2[0]->setEnabled(true);
@@ -555,6 +575,7 @@ QString frmCtl::routeSetting(int index) {
     routeIsSet_ = true;
     const settings::TicketDateSettings date = options_->ticketDate();
     TicketDateText = panel::routeSetTicketDate(date.mode, platform::clock().now().date(), date.fixedDate, TicketDateText);
+    publishState();
     emit routeSet();
     DispData(mo::state().CurrentRow + 1);
     return {};
@@ -575,8 +596,10 @@ void frmCtl::DispData(int n) {
     const route::FareRow& row = s.FareTable[size_t(n - 1)];
 
     const settings::InfoDigits info = options_ ? options_->infoDigits() : settings::InfoDigits{};
-    for (const panel::CellWrite& w : panel::fareCellWrites(row, n, s.StartSection, lateNight(), info, s.RouteText))
-        display_->Degit[size_t(w.cell)]->setValue(w.value);
+    const std::vector<panel::CellWrite> writes =
+        panel::fareCellWrites(row, n, s.StartSection, lateNight(), info, s.RouteText);
+    for (const panel::CellWrite& w : writes) display_->Degit[size_t(w.cell)]->setValue(w.value);
+    noteCellWrites(writes);
 
     // The numbered-ticket preview, which may give the stop another name.
     drawTicketPreview(n);
@@ -585,6 +608,7 @@ void frmCtl::DispData(int n) {
     // name is taken now: what runs meanwhile may load another route.
     const QString stopName = row.StopName;
     platform::DoEvents();
+    publishState();
     emit stopShown(n);
     display_->ChimeiCtl->SetChimei(stopName);
 }
@@ -648,6 +672,7 @@ void frmCtl::Check1_Click() {
                            static_cast<QWidget*>(Command2[0]), static_cast<QWidget*>(Command2[1]),
                            static_cast<QWidget*>(grpM_Tape), static_cast<QWidget*>(Frame6)})
             w->setEnabled(false);
+        publishState();
         emit displayClearChanged(true);
         return;
     }
@@ -658,6 +683,7 @@ void frmCtl::Check1_Click() {
     // The announcements come back where the speech engine is.
     display_->setDark(false);
     grpM_Tape->setEnabled(mdlM_Tape::TapeEngineOK());
+    publishState();
     emit displayClearChanged(false);
     DispData(mdlOrv_000::state().CurrentRow + 1);
 }
@@ -751,6 +777,7 @@ void frmCtl::MnuHideCopy_Click() {
 
 void frmCtl::Option4_Click(std::int16_t index) {
     if (options_ && display_) options::applyBacklightMode(options_->backlightLook(index), *display_, index, this);
+    publishState();
     emit backlightChanged(index);
 }
 

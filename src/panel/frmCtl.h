@@ -12,6 +12,7 @@
 
 #include "options/Backlight.h"
 #include "panel/PanelLogic.h"
+#include "panel/PanelState.h"
 #include "platform/Twips.h"
 
 #include <QRegion>
@@ -34,6 +35,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QStackedWidget;
+class QTimer;
 namespace settings {
 struct SettingsRecord;
 }
@@ -217,6 +219,9 @@ public:
     // or why it is off), shown as the version button's tooltip.
     void setRemoteControlNote(const QString& note) const;
 
+    // What the device shows and how the panel stands, as last published.
+    const panel::PanelState& panelState() const { return state_; }
+
 signals:
     // The fares and the ticket of row n are shown and its name goes to the
     // strip next (DispData).
@@ -230,11 +235,15 @@ signals:
     void backlightChanged(int mode);
     // The options dialog closed, its settings applied.
     void settingsApplied();
-    // An announcement is being spoken, reached by "送り" (next) or "戻し".
+    // An announcement is being spoken, reached by "送り" (next) or "戻し";
+    // the voice has stopped.
     void announcementStarted(int index, bool next);
+    void announcementEnded();
     // The keypad page's displays show another entry, or the other one takes
     // the digits.
     void keypadEntryChanged();
+    // panelState() changed; it is published before the signals above.
+    void stateChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -250,6 +259,11 @@ private:
     // The keys that work the panel without a mouse, and the Tab order.
     void setUpKeyboard();
     bool lateNight() const;
+    // The panel's state made anew and published (panel/frmCtlState.cpp).
+    void publishState();
+    void noteCellWrites(const std::vector<panel::CellWrite>& writes);
+    void noteAnnouncementStarted(bool approaching);
+    QString setRoute(int index);
 
     Form1* display_;
     frmOption* options_;
@@ -257,4 +271,6 @@ private:
     bool routeIsSet_ = false;
     QWidget* mainColumn_ = nullptr;
     QWidget* previewPane_ = nullptr;
+    panel::PanelState state_;
+    QTimer* speechPoll_ = nullptr;
 };

@@ -1,7 +1,9 @@
 #include "platform/ControlFile.h"
 
 #include "platform/Files.h"
+#include "platform/Process.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,7 +21,7 @@ const QString kEnabledKey = QStringLiteral("enabled");
 const QString kPortKey = QStringLiteral("port");
 const QString kListenKey = QStringLiteral("listen");
 const QString kTokenKey = QStringLiteral("token");
-const QString kAnnouncementName = QStringLiteral("ferrotab-control.json");
+const QString kAnnouncementFolder = QStringLiteral("ferrotab");
 
 // A pipe or a device by the control file's name is refused unread: the
 // program would otherwise wait on it at start.
@@ -163,6 +165,16 @@ void keepDamagedFile(const QString& path) {
     QFile::rename(path, bad);
 }
 
+std::optional<QString> keepOwnerOnly(const QString& path) {
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                            QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileInfo info(path);
+    if (!info.isFile() || !(info.permissions() & others)) return std::nullopt;
+    if (!QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) return std::nullopt;
+    return QStringLiteral("制御ファイル %1 はほかの人も読めるようになっていました。持ち主だけが読み書きできるように戻しました（アクセストークンは ferrotab-ctl token --renew で作り直せます）")
+        .arg(path);
+}
+
 // ---- a running device ----------------------------------------------------------------------
 
 QString pageUrl(const QString& host, quint16 port, const QByteArray& token) {
@@ -170,14 +182,18 @@ QString pageUrl(const QString& host, quint16 port, const QByteArray& token) {
     return QStringLiteral("http://%1:%2/#token=%3").arg(shown).arg(port).arg(QString::fromLatin1(token));
 }
 
-QString announcementPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return folder.isEmpty() ? QString() : QDir(folder).filePath(kAnnouncementName);
+QString announcementFolder() {
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QString() : QDir(runtime).filePath(kAnnouncementFolder);
 }
 
-std::optional<RunningDevice> announcedDevice() {
-    const QString path = announcementPath();
-    if (path.isEmpty()) return std::nullopt;
+namespace {
+
+QString announcementOf(qint64 pid) {
+    return QDir(announcementFolder()).filePath(QString::number(pid) + QStringLiteral(".json"));
+}
+
+std::optional<RunningDevice> readAnnouncement(const QString& path) {
     const std::optional<QByteArray> bytes = readSmallFile(path);
     if (!bytes) return std::nullopt;
     const QJsonObject o = QJsonDocument::fromJson(*bytes).object();
@@ -185,28 +201,54 @@ std::optional<RunningDevice> announcedDevice() {
     d.controlFile = o[QStringLiteral("controlFile")].toString();
     d.host = o[QStringLiteral("host")].toString();
     d.pageHost = o[QStringLiteral("pageHost")].toString();
+    d.model = o[QStringLiteral("model")].toString();
     const int port = o[QStringLiteral("port")].toInt(0);
     d.pid = qint64(o[QStringLiteral("pid")].toDouble(0));
-    if (d.controlFile.isEmpty() || d.host.isEmpty() || port < 1 || port > 65535) return std::nullopt;
+    if (d.controlFile.isEmpty() || d.host.isEmpty() || port < 1 || port > 65535 || d.pid <= 0) return std::nullopt;
+    // Its name is its process: a file copied under another name is not an
+    // announcement.
+    if (QFileInfo(path).completeBaseName() != QString::number(d.pid)) return std::nullopt;
     d.port = quint16(port);
     return d;
 }
 
+} // namespace
+
+std::vector<RunningDevice> runningDevices() {
+    const QString folder = announcementFolder();
+    if (folder.isEmpty()) return {};
+    // Newest first.
+    const QFileInfoList files =
+        QDir(folder).entryInfoList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks, QDir::Time);
+    std::vector<RunningDevice> devices;
+    devices.reserve(size_t(files.size()));
+    for (const QFileInfo& file : files) {
+        std::optional<RunningDevice> d = readAnnouncement(file.filePath());
+        if (!d || !platform::processRunningSince(d->pid, file.lastModified())) {
+            QFile::remove(file.filePath());
+            continue;
+        }
+        devices.push_back(std::move(*d));
+    }
+    return devices;
+}
+
 bool announce(const RunningDevice& device) {
-    const QString path = announcementPath();
-    if (path.isEmpty()) return false;
+    const QString folder = announcementFolder();
+    if (folder.isEmpty() || !QDir().mkpath(folder)) return false;
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QJsonObject o;
     o[QStringLiteral("controlFile")] = device.controlFile;
     o[QStringLiteral("host")] = device.host;
     o[QStringLiteral("port")] = int(device.port);
     if (!device.pageHost.isEmpty()) o[QStringLiteral("pageHost")] = device.pageHost;
+    o[QStringLiteral("model")] = device.model;
     o[QStringLiteral("pid")] = double(device.pid);
-    return !writeOwnerOnly(path, QJsonDocument(o).toJson()).has_value();
+    return !writeOwnerOnly(announcementOf(device.pid), QJsonDocument(o).toJson()).has_value();
 }
 
 void withdraw(qint64 pid) {
-    const std::optional<RunningDevice> current = announcedDevice();
-    if (current && current->pid == pid) QFile::remove(announcementPath());
+    if (!announcementFolder().isEmpty()) QFile::remove(announcementOf(pid));
 }
 
 } // namespace platform::control

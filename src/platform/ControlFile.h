@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <vector>
 #include <variant>
 
 namespace platform::control {
@@ -76,6 +77,11 @@ std::optional<QString> saveControlFile(const QString& path, const ControlSetting
 // Moves a damaged file aside as <path>.bad (replacing an older one).
 void keepDamagedFile(const QString& path);
 
+// Makes an existing control file readable and writable by its owner alone
+// again (the token is the user's). Returns what to tell the user when it was
+// open to others, nothing when it was not or cannot be changed.
+std::optional<QString> keepOwnerOnly(const QString& path);
+
 // ---- a running device ----------------------------------------------------------------
 
 struct RunningDevice {
@@ -86,17 +92,20 @@ struct RunningDevice {
     // Where a phone finds the panel page (the machine's network address when
     // the interface listens on all of them); empty: `host`.
     QString pageHost;
+    QString model; // the device's model (型番)
     bool operator==(const RunningDevice&) const = default;
 };
 
-// <runtime folder>/ferrotab-control.json; empty when the system has no
-// runtime folder.
-QString announcementPath();
-// The last device that announced itself and has not quit since.
-std::optional<RunningDevice> announcedDevice();
-// Announces this device (the newest one wins); false when it cannot.
+// <runtime folder>/ferrotab, the user's own (the runtime folder is the
+// user's alone); empty when the system has no runtime folder.
+QString announcementFolder();
+// The devices of this user that run now, the latest to start first. An
+// announcement whose process has ended (a device that crashed) is removed
+// as it is found, so no stale port is ever offered.
+std::vector<RunningDevice> runningDevices();
+// Announces this device; false when it cannot.
 bool announce(const RunningDevice& device);
-// Takes the announcement back, when it is still this process's.
+// Takes this process's announcement back.
 void withdraw(qint64 pid);
 
 } // namespace platform::control

@@ -20,13 +20,17 @@ Refusal refusal(int status, const char* code, const QString& message) {
     return {status, QString::fromLatin1(code), message};
 }
 
-// User input named in a message: printable and short.
-QString quoted(const QString& text) {
-    QString shown = text.left(40);
-    for (QChar& c : shown)
-        if (!c.isPrint()) c = u'?';
-    return u'"' + shown + (text.size() > 40 ? QStringLiteral("…\"") : QStringLiteral("\""));
+// No message ever repeats what a client sent (a token typed into the wrong
+// place would come back in the answer); it names only what is ours.
+
+// The names a command takes, for a message.
+QString parameterNames(const CommandShape& shape) {
+    QStringList names;
+    for (const Parameter& p : shape.parameters) names << p.name;
+    return names.isEmpty() ? QStringLiteral("なし") : names.join(QStringLiteral(", "));
 }
+
+QString commandNames();
 
 const Parameter* findParameter(const CommandShape& shape, const QString& name) {
     for (const Parameter& p : shape.parameters)
@@ -112,14 +116,15 @@ std::variant<CommandCall, Refusal> buildCall(const CommandShape& shape,
         const Parameter* p = findParameter(shape, name);
         if (!p)
             return refusal(400, "unknown_parameter",
-                           QStringLiteral("%1 にパラメータ %2 はありません").arg(shape.name, quoted(name)));
+                           QStringLiteral("%1 が知らないパラメータがあります（使えるのは %2）")
+                               .arg(shape.name, parameterNames(shape)));
         if (call.args.contains(name))
             return refusal(400, "bad_parameter", QStringLiteral("パラメータ %1 が二度あります").arg(name));
         const std::optional<QVariant> value = parseValue(*p, text);
         if (!value)
             return refusal(
                 400, "bad_parameter",
-                QStringLiteral("パラメータ %1 は %2 です（%3）").arg(name, expectation(*p), quoted(text)));
+                QStringLiteral("パラメータ %1 は %2 です").arg(p->name, expectation(*p)));
         call.args.insert(name, *value);
     }
     for (const Parameter& p : shape.parameters)
@@ -137,7 +142,7 @@ std::variant<QList<QPair<QString, QString>>, Refusal> jsonArguments(const QJsonO
         if (!text)
             return refusal(
                 400, "bad_parameter",
-                QStringLiteral("パラメータ %1 は文字列、数または真偽値です").arg(quoted(it.key())));
+                QStringLiteral("パラメータの値は文字列、数または真偽値です"));
         out.append({it.key(), *text});
     }
     return out;
@@ -259,10 +264,10 @@ std::variant<Target, Refusal> targetOf(const QByteArray& path, QString* commandN
         *commandName = QString::fromUtf8(path.mid(kCommand.size()));
         if (!findCommand(*commandName))
             return refusal(404, "unknown_command",
-                           QStringLiteral("%1 というコマンドはありません").arg(quoted(*commandName)));
+                           QStringLiteral("そのコマンドはありません（使えるのは %1）").arg(commandNames()));
         return Target::Command;
     }
-    return refusal(404, "not_found", QStringLiteral("%1 はありません").arg(quoted(QString::fromUtf8(path))));
+    return refusal(404, "not_found", QStringLiteral("そのアドレスはありません"));
 }
 
 bool methodAllowed(Target target, const QByteArray& method) {
@@ -301,6 +306,14 @@ const std::vector<PageFile>& pageFiles() {
     };
     return files;
 }
+
+namespace {
+QString commandNames() {
+    QStringList names;
+    for (const CommandShape& shape : commandShapes()) names << shape.name;
+    return names.join(QStringLiteral(", "));
+}
+} // namespace
 
 const std::vector<CommandShape>& commandShapes() {
     using K = ParameterKind;
@@ -388,8 +401,10 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
 
     if (!methodAllowed(request.target, input.method))
         return refusal(405, "method_not_allowed",
-                       QStringLiteral("%1 は %2 では受け付けません")
-                           .arg(quoted(QString::fromLatin1(input.method)), quoted(QString::fromUtf8(path))));
+                       QStringLiteral("このアドレスは %1 で開いてください")
+                           .arg(request.target == Target::Command ? QStringLiteral("GET か POST")
+                                : request.target == Target::RenewToken ? QStringLiteral("POST")
+                                                                       : QStringLiteral("GET")));
     if (request.target == Target::Events && !asksForWebSocket(input.headers))
         return refusal(426, "upgrade_required", QStringLiteral("/ws は WebSocket で開いてください"));
     if (request.target != Target::Events && asksForWebSocket(input.headers))
@@ -445,14 +460,14 @@ std::variant<SocketCommand, SocketRefusal> decodeSocketMessage(const QByteArray&
     for (auto it = message->begin(); it != message->end(); ++it)
         if (it.key() != u"id" && it.key() != u"command" && it.key() != u"args")
             return refuse(refusal(400, "unknown_parameter",
-                                  QStringLiteral("%1 は知らない項目です").arg(quoted(it.key()))));
+                                  QStringLiteral("知らない項目があります（使えるのは id, command, args）")));
     const QJsonValue name = message->value(QStringLiteral("command"));
     if (!name.isString())
         return refuse(refusal(400, "missing_parameter", QStringLiteral("\"command\" がありません")));
     const CommandShape* shape = findCommand(name.toString());
     if (!shape)
         return refuse(refusal(404, "unknown_command",
-                              QStringLiteral("%1 というコマンドはありません").arg(quoted(name.toString()))));
+                              QStringLiteral("そのコマンドはありません（使えるのは %1）").arg(commandNames())));
     if (access != Access::Command && !shape->readOnly)
         return refuse(
             refusal(401, "token_required", QStringLiteral("アクセストークンを付けて /ws を開いてください")));

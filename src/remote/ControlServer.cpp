@@ -1,58 +1,45 @@
 #include "remote/ControlServer.h"
 
-#include "panel/PanelDriver.h"
-#include "display/Form1.h"
 #include "platform/ControlFile.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QHttpServerRequest>
-#include <QHttpServerResponder>
-#include <QImage>
 #include <QJsonDocument>
-#include <QJsonObject>
+#include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
-#include <QWebSocket>
 #include <algorithm>
 
 namespace remote {
 
+using namespace protocol; // NOLINT(google-build-using-namespace): the interface's whole vocabulary
+
 namespace {
 
-using Status = QHttpServerResponder::StatusCode;
+// How long a closing connection may take to say goodbye before it is cut.
+constexpr qint64 kClosingMs = 1000;
+// How long a reader of the picture waits for a fresh one before it gets the
+// latest there is.
+constexpr qint64 kPictureWaitMs = 250;
+// How often the deadlines are looked at.
+constexpr int kSweepMs = 100;
+// A connection just opened is given this long to send its request before it
+// may be closed to make room for another.
+constexpr qint64 kGraceMs = 500;
 
-QByteArray methodName(QHttpServerRequest::Method m) {
-    switch (m) {
-    case QHttpServerRequest::Method::Get:
-        return "GET";
-    case QHttpServerRequest::Method::Post:
-        return "POST";
-    case QHttpServerRequest::Method::Put:
-        return "PUT";
-    case QHttpServerRequest::Method::Delete:
-        return "DELETE";
-    case QHttpServerRequest::Method::Head:
-        return "HEAD";
-    case QHttpServerRequest::Method::Options:
-        return "OPTIONS";
-    case QHttpServerRequest::Method::Patch:
-        return "PATCH";
-    case QHttpServerRequest::Method::Connect:
-        return "CONNECT";
-    case QHttpServerRequest::Method::Trace:
-        return "TRACE";
-    default:
-        return "UNKNOWN";
-    }
+qint64 nowMs() {
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
 }
+
+QByteArray compact(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); }
 
 QJsonObject errorObject(const Refusal& r) {
     return {{QStringLiteral("code"), r.code}, {QStringLiteral("message"), r.message}};
-}
-
-QByteArray compact(const QJsonObject& o) {
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 // The page may use only its own files and the device's answers: no script
@@ -62,22 +49,21 @@ const QByteArray kContentSecurityPolicy =
     "default-src 'self'; img-src 'self' blob:; connect-src 'self'; base-uri 'none'; form-action 'none'; "
     "frame-ancestors 'none'";
 
-// A file of the page, from the program's resources.
 QByteArray pageFileBytes(const PageFile& file) {
     QFile f(file.resource);
     if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
 }
 
-QByteArray reasonPhrase(int status) {
-    switch (status) {
-    case 408:
-        return "Request Timeout";
-    case 413:
-        return "Payload Too Large";
-    default:
-        return "Service Unavailable";
+// The answer to a command: ok and the state after it, or the refusal with
+// the state as it stands.
+QJsonObject outcomeObject(const std::optional<Refusal>& refusal, const QJsonObject& state) {
+    if (refusal) {
+        QJsonObject o{{QStringLiteral("ok"), false}, {QStringLiteral("error"), errorObject(*refusal)}};
+        if (!state.isEmpty()) o[QStringLiteral("state")] = state;
+        return o;
     }
+    return {{QStringLiteral("ok"), true}, {QStringLiteral("state"), state}};
 }
 
 } // namespace
@@ -89,79 +75,83 @@ struct ControlServer::Answer {
     QByteArray body;
     bool close = false;
 
-    static Answer json(const QJsonObject& o, int status = 200) {
-        return {status, "application/json", compact(o), false};
-    }
+    static Answer json(const QByteArray& body, int status = 200) { return {status, "application/json", body, false}; }
     static Answer refusal(const Refusal& r) {
-        Answer a = json({{QStringLiteral("ok"), false}, {QStringLiteral("error"), errorObject(r)}}, r.status);
-        a.close = r.status == 408 || r.status == 413;
-        return a;
-    }
-    static Answer outcome(const Outcome& o) {
-        if (o.refusal) {
-            Answer a = refusal(*o.refusal);
-            QJsonObject body = QJsonDocument::fromJson(a.body).object();
-            if (!o.state.isEmpty()) body[QStringLiteral("state")] = o.state;
-            a.body = compact(body);
-            return a;
-        }
-        return json({{QStringLiteral("ok"), true}, {QStringLiteral("state"), o.state}});
+        return {r.status, "application/json",
+                compact({{QStringLiteral("ok"), false}, {QStringLiteral("error"), errorObject(r)}}), false};
     }
 };
 
-// An HTTP connection: the request being received, and the answers owed, in
-// the order the requests came (a command's answer may come later than the
-// answer of a request after it is ready).
+// An answer owed to a client, in the order its requests came: over HTTP the
+// whole response, over a WebSocket the frame.
+struct ControlServer::Owed {
+    quint64 serial = 0;
+    std::optional<QByteArray> bytes;
+    bool close = false;
+};
+
 struct ControlServer::Connection {
-    QPointer<QTcpSocket> socket;
-    qint64 received = 0; // bytes of the request now arriving
-    QTimer* deadline = nullptr;
-    struct Slot {
-        quint64 serial = 0;
-        std::unique_ptr<QHttpServerResponder> responder;
-        std::optional<Answer> answer;
-    };
-    std::deque<Slot> owed;
+    quint64 id = 0;
+    QTcpSocket* socket = nullptr;
+    Mode mode = Mode::Http;
+    std::shared_ptr<panel::ClientTicket> ticket = std::make_shared<panel::ClientTicket>();
+    qint64 lastActiveMs = 0;    // when it last finished something, or opened
+    qint64 requestSinceMs = -1; // since when the request now arriving has been arriving
+    qint64 closingSinceMs = 0;
+    QByteArray buffer; // received and not yet read as a request
+    bool continueSent = false;
+    std::deque<Owed> owed;
     quint64 nextSerial = 0;
-};
-
-struct ControlServer::SocketClient {
-    QWebSocket* socket = nullptr;
+    bool closeAfterAnswers = false;
+    bool served = false; // a request of it was answered
+    // As a WebSocket client.
     Access access = Access::Watch;
-    qint64 unread = 0; // bytes sent but not yet written to the network
+    SocketReader reader;
+    qint64 heardMs = 0;
+    bool pinged = false;
+
+    bool idle() const { return buffer.isEmpty() && owed.empty() && requestSinceMs < 0; }
 };
 
-// Takes each connection before the HTTP server does, so that its bytes are
-// counted and its time is limited before Qt buffers a whole request.
-class ControlServer::Listener final : public QTcpServer {
+ControlServer::ControlServer(const Published& published, DeviceLink& device, ServerLimits limits, QObject* parent)
+    : QObject(parent), published_(published), device_(device), limits_(limits) {
+    sweeper_.setInterval(kSweepMs);
+    connect(&sweeper_, &QTimer::timeout, this, &ControlServer::sweep);
+}
+
+ControlServer::~ControlServer() {
+    for (auto& [id, c] : connections_) {
+        c->socket->disconnect(this);
+        c->socket->abort();
+        delete c->socket;
+    }
+}
+
+// ---- listening -------------------------------------------------------------------------------
+
+namespace {
+
+// Hands each connection to its owner as it comes, before anything is read.
+class Listener final : public QTcpServer {
 public:
-    Listener(ControlServer& owner) : QTcpServer(&owner), owner_(owner) {}
+    Listener(std::function<void(QTcpSocket*)> take, QObject* parent)
+        : QTcpServer(parent), take_(std::move(take)) {}
 
 protected:
     void incomingConnection(qintptr descriptor) override {
-        auto* socket = new QTcpSocket(this);
+        auto* socket = new QTcpSocket();
         if (!socket->setSocketDescriptor(descriptor)) {
             delete socket;
             return;
         }
-        if (owner_.accept(socket)) addPendingConnection(socket);
+        take_(socket);
     }
 
 private:
-    ControlServer& owner_;
+    std::function<void(QTcpSocket*)> take_;
 };
 
-ControlServer::ControlServer(PanelDriver& driver, Form1& display, ServerLimits limits, QObject* parent)
-    : QAbstractHttpServer(parent), driver_(driver), display_(display), limits_(limits) {
-    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &ControlServer::acceptSockets);
-}
-
-ControlServer::~ControlServer() {
-    for (auto& client : sockets_) {
-        QObject::disconnect(client->socket, nullptr, this, nullptr);
-        delete client->socket;
-    }
-}
+} // namespace
 
 std::optional<QString> ControlServer::start(const QString& listen, quint16 port, const QByteArray& token) {
     listen_ = listen;
@@ -175,338 +165,489 @@ std::optional<QString> ControlServer::start(const QString& listen, quint16 port,
         addresses = {address};
     }
     for (const QHostAddress& address : addresses) {
-        auto* listener = new Listener(*this);
+        auto* listener = new Listener([this](QTcpSocket* s) { accept(s); }, this);
         if (!listener->listen(address, listening_.port)) {
             const QString why = listener->errorString();
             delete listener;
             // A machine without IPv6 still has 127.0.0.1.
             if (!listening_.addresses.isEmpty()) continue;
-            return QStringLiteral("%1 のポート %2 を開けません（%3）")
-                .arg(address.toString())
-                .arg(port)
-                .arg(why);
+            return QStringLiteral("%1 のポート %2 を開けません（%3）").arg(address.toString()).arg(port).arg(why);
         }
         listening_.port = listener->serverPort();
         listening_.addresses.append(address);
-        bind(listener);
+        listeners_.push_back(listener);
     }
+    sweeper_.start();
     return std::nullopt;
 }
 
 QString ControlServer::url() const {
     const QString host = platform::control::clientHost(listen_);
-    return QStringLiteral("http://%1:%2")
-        .arg(host.contains(u':') ? u'[' + host + u']' : host)
-        .arg(listening_.port);
+    return QStringLiteral("http://%1:%2").arg(host.contains(u':') ? u'[' + host + u']' : host).arg(listening_.port);
 }
 
-// ---- connections ---------------------------------------------------------------------------
+int ControlServer::count(Mode mode) const {
+    return int(std::count_if(connections_.begin(), connections_.end(),
+                             [mode](const auto& entry) { return entry.second->mode == mode; }));
+}
+int ControlServer::connectionCount() const { return count(Mode::Http); }
+int ControlServer::socketClientCount() const { return count(Mode::Socket); }
 
-bool ControlServer::accept(QTcpSocket* socket) {
-    if (int(connections_.size()) >= limits_.connections) {
-        refuseRaw(socket, tooBusy());
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        return false;
-    }
-    // Connected before Qt's own handler, so the bytes are counted first.
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onBytes(socket); });
+ControlServer::Connection* ControlServer::find(quint64 id) {
+    const auto it = connections_.find(id);
+    return it == connections_.end() ? nullptr : it->second.get();
+}
+
+// ---- connections -------------------------------------------------------------------------------
+
+void ControlServer::accept(QTcpSocket* socket) {
+    socket->setParent(this);
     auto c = std::make_unique<Connection>();
+    c->id = nextId_++;
     c->socket = socket;
-    c->deadline = new QTimer(socket);
-    c->deadline->setSingleShot(true);
-    connect(c->deadline, &QTimer::timeout, this, [this, socket] { onDeadline(socket); });
-    c->deadline->start(limits_.idleMs);
-    connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
-    connections_[socket] = std::move(c);
+    c->lastActiveMs = nowMs();
+    const quint64 id = c->id;
+    connect(socket, &QTcpSocket::readyRead, this, [this, id] { onReadable(id); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, id] { release(id); });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, id](QAbstractSocket::SocketError) { release(id); });
+    // Qt reads no more off the network than one request's worth while the
+    // requests before are still being answered.
+    socket->setReadBufferSize(kMaxRequestBytes);
+    const bool room = count(Mode::Http) < limits_.connections || makeRoom();
+    Connection& conn = *c;
+    connections_[id] = std::move(c);
+    if (!room) {
+        // Nothing could make room: every connection is being answered.
+        const Answer a = Answer::refusal(tooBusy());
+        const Owed refusal{0, "HTTP/1.1 503 " + reasonPhrase(503) + "\r\nContent-Type: application/json\r\nContent-Length: " +
+                                  QByteArray::number(a.body.size()) + "\r\nConnection: close\r\n\r\n" + a.body,
+                           true};
+        conn.owed.push_back(refusal);
+        conn.nextSerial = 1;
+        writeReady(conn);
+    }
+}
+
+// At the limit, the connection idle longest goes, or else the one that has
+// been sending its request longest: a legitimate client is always served.
+// Connections being answered are never closed for room, nor one just opened
+// whose request may still be on its way.
+bool ControlServer::makeRoom() {
+    const qint64 now = nowMs();
+    Connection* idlest = nullptr;
+    Connection* slowest = nullptr;
+    for (auto& [id, c] : connections_) {
+        if (c->mode != Mode::Http || !c->owed.empty()) continue;
+        if (c->idle() && (c->served || now - c->lastActiveMs > kGraceMs)) {
+            if (!idlest || c->lastActiveMs < idlest->lastActiveMs) idlest = c.get();
+        } else if (!c->idle()) {
+            if (!slowest || c->requestSinceMs < slowest->requestSinceMs) slowest = c.get();
+        }
+    }
+    Connection* victim = idlest ? idlest : slowest;
+    if (!victim) return false;
+    release(victim->id);
     return true;
 }
 
-// Refuses without Qt's HTTP server: over the limits that protect it, before
-// it reads the request.
-void ControlServer::refuseRaw(QTcpSocket* socket, const Refusal& refusal) {
-    const QByteArray body = Answer::refusal(refusal).body;
-    QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
-    socket->write("HTTP/1.1 " + QByteArray::number(refusal.status) + ' ' + reasonPhrase(refusal.status) +
-                  "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) +
-                  "\r\nConnection: close\r\n\r\n" + body);
-    socket->disconnectFromHost();
-}
-
-void ControlServer::forget(QTcpSocket* socket) {
-    connections_.erase(socket);
-}
-
-void ControlServer::onBytes(QTcpSocket* socket) {
-    const auto it = connections_.find(socket);
-    if (it == connections_.end()) return;
-    Connection& c = *it->second;
-    if (c.received == 0) c.deadline->start(limits_.requestMs);
-    c.received += socket->bytesAvailable();
-    if (c.received <= kMaxRequestBytes) return;
-    // Refused before Qt reads it: Qt would keep the whole request in memory.
-    c.deadline->stop();
-    refuseRaw(socket, tooLarge());
-}
-
-void ControlServer::onDeadline(QTcpSocket* socket) {
-    const auto it = connections_.find(socket);
-    if (it == connections_.end()) return;
-    // A request begun and never finished (a slow or half-open client) is
-    // told so; an idle connection just closes.
-    if (it->second->received > 0 && it->second->owed.empty()) {
-        refuseRaw(socket, requestTimeout());
+void ControlServer::onReadable(quint64 id) {
+    Connection* c = find(id);
+    if (!c) return;
+    switch (c->mode) {
+    case Mode::Closing:
+        c->socket->readAll(); // nothing more is read
+        return;
+    case Mode::Socket:
+        onSocketMessages(*c, c->socket->readAll());
+        return;
+    case Mode::Http:
+        // Never more than one request's worth waiting to be read: a client
+        // that sends ahead of its answers waits for them.
+        if (c->buffer.size() < 2 * kMaxRequestBytes)
+            c->buffer.append(c->socket->read(2 * kMaxRequestBytes - c->buffer.size()));
+        readRequests(*c);
         return;
     }
-    QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
-    socket->disconnectFromHost();
 }
 
-bool ControlServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    const auto it = connections_.find(socket);
-    if (it == connections_.end()) return true;
-    Connection& c = *it->second;
-    c.received = 0;
-    c.deadline->stop();
+void ControlServer::readRequests(Connection& c) {
+    const quint64 id = c.id;
+    while (find(id) && c.mode == Mode::Http && !c.closeAfterAnswers && int(c.owed.size()) < limits_.pipelined) {
+        if (c.buffer.isEmpty()) {
+            c.requestSinceMs = -1;
+            break;
+        }
+        if (c.requestSinceMs < 0) c.requestSinceMs = nowMs();
+        const auto read = readRequestHead(c.buffer);
+        if (std::holds_alternative<NeedMore>(read)) break;
+        if (const auto* r = std::get_if<Refusal>(&read)) {
+            // The stream cannot be read on from here.
+            c.buffer.clear();
+            fulfil(id, owe(c, true), Answer::refusal(*r));
+            break;
+        }
+        const RequestHead& head = std::get<RequestHead>(read);
+        const qsizetype whole = head.headBytes + head.contentLength;
+        if (c.buffer.size() < whole) {
+            if (head.expectsContinue && !c.continueSent) {
+                c.socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+                c.continueSent = true;
+            }
+            break;
+        }
+        const QByteArray body = c.buffer.mid(head.headBytes, head.contentLength);
+        c.buffer.remove(0, whole);
+        c.continueSent = false;
+        c.requestSinceMs = c.buffer.isEmpty() ? -1 : nowMs();
+        c.lastActiveMs = nowMs();
+        handleRequest(c, head, body);
+    }
+    // Answers may have made room for what was held back.
+    if (find(id) && c.mode == Mode::Http && c.socket->bytesAvailable() > 0 && c.buffer.size() < 2 * kMaxRequestBytes)
+        QMetaObject::invokeMethod(this, [this, id] { onReadable(id); }, Qt::QueuedConnection);
+}
 
-    const QUrl url = request.url();
-    HttpInput input{methodName(request.method()),
-                    requestTarget(url.path(QUrl::FullyEncoded).toUtf8(),
-                                  url.query(QUrl::FullyEncoded).toUtf8(), url.hasQuery()),
-                    request.headers(), request.body(), socket->peerAddress().isLoopback()};
-    auto decoded = decodeHttpRequest(input, listening_);
-    const bool toSocket = asksForWebSocket(input.headers);
+void ControlServer::handleRequest(Connection& c, const RequestHead& head, const QByteArray& body) {
+    const HttpInput input{head.method, head.target, head.headers, body, c.socket->peerAddress().isLoopback()};
+    const auto decoded = decodeHttpRequest(input, listening_);
+    // HTTP/1.0 and "Connection: close": this request is the connection's last.
+    if (!head.keepAlive) c.closeAfterAnswers = true;
 
-    const quint64 serial = c.nextSerial++;
-    c.owed.push_back(
-        {serial, std::make_unique<QHttpServerResponder>(makeResponder(request, socket)), std::nullopt});
-
-    if (toSocket) {
-        // Qt upgrades the connection once this returns, unless it is gone:
-        // a refused upgrade is answered and the connection dropped.
+    // Upgrading is all or nothing: a request that asks for it and is not a
+    // WebSocket handshake we take is refused, and the connection closed.
+    if (head.upgrade) {
         std::optional<Refusal> refused;
         if (const auto* r = std::get_if<Refusal>(&decoded))
             refused = *r;
-        else if (socketClientCount() + 1 > limits_.socketClients)
-            refused = tooBusy();
-        if (!refused) {
-            // From here the connection is the WebSocket's.
-            c.deadline->stop();
-            connections_.erase(it);
-            return true;
-        }
-        Answer a = Answer::refusal(*refused);
-        a.close = true;
-        answer(socket, serial, a);
-        socket->flush();
-        socket->abort();
-        return true;
+        else if (std::get<Request>(decoded).target != Target::Events)
+            refused = Refusal{400, QStringLiteral("not_a_socket"), QStringLiteral("WebSocket は /ws だけです")};
+        else
+            refused = checkSocketHandshake(head.headers);
+        if (!refused && (!c.owed.empty() || !c.buffer.isEmpty()))
+            refused = Refusal{400, QStringLiteral("bad_handshake"), QStringLiteral("WebSocket の開き方が違います")};
+        if (!refused && upgrade(c, head, std::get<Request>(decoded))) return;
+        fulfil(c.id, owe(c, true), Answer::refusal(refused.value_or(tooBusy())));
+        return;
     }
 
+    const quint64 serial = owe(c, !head.keepAlive);
     if (const auto* r = std::get_if<Refusal>(&decoded)) {
-        answer(socket, serial, Answer::refusal(*r));
-        return true;
+        fulfil(c.id, serial, Answer::refusal(*r));
+        return;
     }
-    const Request& req = std::get<Request>(decoded);
-    switch (req.target) {
+    const Request& request = std::get<Request>(decoded);
+    switch (request.target) {
     case Target::State:
-        answer(socket, serial, Answer::json(driver_.state()));
+        fulfil(c.id, serial, Answer::json(published_.state()->json));
         break;
-    case Target::DisplayPicture: {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        display_.grab().toImage().save(&buffer, "PNG");
-        answer(socket, serial, {200, "image/png", png, false});
+    case Target::DisplayPicture:
+        servePicture(c.id, serial);
         break;
-    }
     case Target::RenewToken:
-        answer(socket, serial, renew());
+        renew(c.id, serial);
         break;
     case Target::PageFile:
-        answer(socket, serial, {200, req.page->contentType, pageFileBytes(*req.page), false});
+        fulfil(c.id, serial, {200, request.page->contentType, pageFileBytes(*request.page), false});
         break;
     case Target::Command: {
-        QPointer<ControlServer> self(this);
-        QPointer<QTcpSocket> client(socket);
-        driver_.submit(req.command, socket, [self, client, serial](const Outcome& o) {
-            if (self && client) self->answer(client, serial, Answer::outcome(o));
-        });
+        const quint64 id = c.id;
+        device_.submit(request.command, c.ticket,
+                       [this, id, serial](const panel::Outcome& o, const std::shared_ptr<const StateSnapshot>& s) {
+                           const QJsonObject body = outcomeObject(o.refusal, s->state);
+                           fulfil(id, serial,
+                                  Answer::json(compact(body), o.refusal ? o.refusal->status : 200));
+                       });
         break;
     }
     case Target::Events:
-        break; // asked for a WebSocket: handled above
+        break; // only by an upgrade, above: the decoder refuses it otherwise
     }
+}
+
+bool ControlServer::upgrade(Connection& c, const RequestHead& head, const Request& request) {
+    if (count(Mode::Socket) >= limits_.socketClients) {
+        // Full: a client with the token takes the place of the longest
+        // connected one that only watches; a watcher gets no place.
+        if (request.access != Access::Command) return false;
+        Connection* oldest = nullptr;
+        for (auto& [id, other] : connections_)
+            if (other->mode == Mode::Socket && other->access == Access::Watch && (!oldest || other->id < oldest->id))
+                oldest = other.get();
+        if (!oldest) return false;
+        closeSocketClient(*oldest, 1008);
+    }
+    c.socket->write(socketHandshakeAnswer(head.headers));
+    c.mode = Mode::Socket;
+    c.access = request.access;
+    c.heardMs = nowMs();
+    c.requestSinceMs = -1;
+    c.closeAfterAnswers = false;
     return true;
 }
 
-void ControlServer::missingHandler(const QHttpServerRequest&, QTcpSocket*) {}
+quint64 ControlServer::owe(Connection& c, bool last) {
+    const quint64 serial = c.nextSerial++;
+    c.owed.push_back({serial, std::nullopt, last});
+    return serial;
+}
 
-void ControlServer::answer(QTcpSocket* socket, quint64 slot, Answer reply) {
-    const auto it = connections_.find(socket);
-    if (it == connections_.end()) return;
-    for (Connection::Slot& s : it->second->owed) {
-        if (s.serial != slot) continue;
-        s.answer = std::move(reply);
-        break;
+void ControlServer::fulfil(quint64 id, quint64 serial, const Answer& answer) {
+    Connection* c = find(id);
+    if (!c) return;
+    const auto it = std::find_if(c->owed.begin(), c->owed.end(), [serial](const Owed& o) { return o.serial == serial; });
+    if (it == c->owed.end()) return;
+    if (c->mode == Mode::Socket) {
+        it->bytes = socketFrame(SocketOpcode::Text, answer.body);
+    } else {
+        const bool close = it->close;
+        QByteArray r = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) +
+                       "\r\nContent-Type: " + answer.contentType +
+                       "\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
+                       "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nContent-Security-Policy: " +
+                       kContentSecurityPolicy + "\r\nReferrer-Policy: no-referrer\r\nX-Frame-Options: DENY\r\n";
+        if (answer.status == 401) r += "WWW-Authenticate: Bearer\r\n";
+        if (close) r += "Connection: close\r\n";
+        it->bytes = r + "\r\n" + answer.body;
     }
-    writeReady(*it->second);
+    writeReady(*c);
 }
 
 // Writes the answers that are ready, in the order their requests came.
-void ControlServer::writeReady(Connection& c) const {
-    while (!c.owed.empty() && c.owed.front().answer && c.socket &&
-           c.socket->state() == QAbstractSocket::ConnectedState) {
-        Connection::Slot s = std::move(c.owed.front());
+void ControlServer::writeReady(Connection& c) {
+    const quint64 id = c.id;
+    while (!c.owed.empty() && c.owed.front().bytes) {
+        const Owed done = std::move(c.owed.front());
         c.owed.pop_front();
-        const Answer& a = *s.answer;
-        QHttpServerResponder& r = *s.responder;
-        r.writeStatusLine(Status(a.status));
-        r.writeHeader("Content-Type", a.contentType);
-        r.writeHeader("Content-Length", QByteArray::number(a.body.size()));
-        r.writeHeader("Cache-Control", "no-store");
-        r.writeHeader("X-Content-Type-Options", "nosniff");
-        r.writeHeader("Content-Security-Policy", kContentSecurityPolicy);
-        r.writeHeader("Referrer-Policy", "no-referrer");
-        r.writeHeader("X-Frame-Options", "DENY");
-        if (a.status == 401) r.writeHeader("WWW-Authenticate", "Bearer");
-        if (a.close) r.writeHeader("Connection", "close");
-        r.writeBody(a.body);
-        if (a.close) {
-            c.socket->disconnectFromHost();
+        if (!sendFrame(c, *done.bytes)) return;
+        if (done.close) {
+            startClosing(c);
             return;
         }
+        c.lastActiveMs = nowMs();
+        c.served = true;
     }
-    if (c.owed.empty() && c.socket && c.received == 0) c.deadline->start(limits_.idleMs);
+    if (find(id) && c.mode == Mode::Http && c.owed.empty() && !c.buffer.isEmpty()) readRequests(c);
 }
 
-// ---- WebSocket clients -------------------------------------------------------------------------
+bool ControlServer::sendFrame(Connection& c, const QByteArray& frame) {
+    c.socket->write(frame);
+    // A client that does not read what it is sent is let go before it piles up.
+    if (c.socket->bytesToWrite() <= limits_.unreadBytes) return true;
+    release(c.id);
+    return false;
+}
 
-void ControlServer::acceptSockets() {
-    while (hasPendingWebSocketConnections()) {
-        std::unique_ptr<QWebSocket> ws = nextPendingWebSocketConnection();
-        if (!ws) continue;
-        // The upgrade was checked as it came; its request decides again what
-        // the client may do.
-        const QUrl url = ws->requestUrl();
-        Headers headers;
-        for (const QByteArray& name : ws->request().rawHeaderList())
-            headers.append({name, ws->request().rawHeader(name)});
-        const HttpInput input{"GET",
-                              requestTarget(url.path(QUrl::FullyEncoded).toUtf8(),
-                                            url.query(QUrl::FullyEncoded).toUtf8(), url.hasQuery()),
-                              headers,
-                              {},
-                              ws->peerAddress().isLoopback()};
-        const auto decoded = decodeHttpRequest(input, listening_);
-        const auto* request = std::get_if<Request>(&decoded);
-        if (!request || request->target != Target::Events || socketClientCount() >= limits_.socketClients) {
-            ws->close(QWebSocketProtocol::CloseCodePolicyViolated);
-            ws.release()->deleteLater();
-            continue;
+void ControlServer::startClosing(Connection& c) {
+    if (c.mode == Mode::Closing) return;
+    c.mode = Mode::Closing;
+    c.closingSinceMs = nowMs();
+    c.ticket->present = false;
+    c.owed.clear();
+    c.buffer.clear();
+    // Closes once what was written has gone out.
+    c.socket->disconnectFromHost();
+}
+
+void ControlServer::closeSocketClient(Connection& c, quint16 code) {
+    if (sendFrame(c, socketCloseFrame(code))) startClosing(c);
+}
+
+// Everything a connection held goes with it: its place, its waiting
+// commands (dropped by the device once they come up), its socket.
+void ControlServer::release(quint64 id) {
+    const auto it = connections_.find(id);
+    if (it == connections_.end()) return;
+    std::unique_ptr<Connection> c = std::move(it->second);
+    connections_.erase(it);
+    c->ticket->present = false;
+    c->socket->disconnect(this);
+    c->socket->abort();
+    c->socket->deleteLater();
+}
+
+void ControlServer::sweep() {
+    const qint64 now = nowMs();
+    std::vector<quint64> ids;
+    for (const auto& [id, c] : connections_) ids.push_back(id);
+    for (const quint64 id : ids) {
+        Connection* c = find(id);
+        if (!c) continue;
+        switch (c->mode) {
+        case Mode::Http:
+            if (c->requestSinceMs >= 0 && c->owed.empty() && now - c->requestSinceMs > limits_.requestMs) {
+                // A request begun and never finished: told so, then closed.
+                c->buffer.clear();
+                fulfil(id, owe(*c, true), Answer::refusal(requestTimeout()));
+            } else if (c->idle() && now - c->lastActiveMs > limits_.idleMs) {
+                startClosing(*c);
+            }
+            break;
+        case Mode::Socket:
+            if (!c->pinged && now - c->heardMs > limits_.socketSilenceMs) {
+                sendFrame(*c, socketFrame(SocketOpcode::Ping, {}));
+                c->pinged = true;
+            } else if (c->pinged && now - c->heardMs > 2 * qint64(limits_.socketSilenceMs)) {
+                release(id);
+            }
+            break;
+        case Mode::Closing:
+            if (now - c->closingSinceMs > kClosingMs) release(id);
+            break;
         }
-        auto client = std::make_unique<SocketClient>();
-        client->socket = ws.release();
-        client->socket->setParent(this);
-        client->access = request->access;
-        client->socket->setMaxAllowedIncomingFrameSize(quint64(kMaxRequestBytes));
-        client->socket->setMaxAllowedIncomingMessageSize(quint64(kMaxRequestBytes));
-        SocketClient* raw = client.get();
-        connect(raw->socket, &QWebSocket::textMessageReceived, this,
-                [this, raw](const QString& text) { onSocketMessage(raw, text.toUtf8()); });
-        connect(raw->socket, &QWebSocket::binaryMessageReceived, this,
-                [this, raw](const QByteArray&) { onSocketMessage(raw, QByteArray()); });
-        connect(raw->socket, &QWebSocket::bytesWritten, this,
-                [raw](qint64 n) { raw->unread = std::max<qint64>(0, raw->unread - n); });
-        connect(raw->socket, &QWebSocket::disconnected, this, [this, raw] { dropSocket(raw); });
-        sockets_.push_back(std::move(client));
+    }
+    // Readers of the picture wait for a fresh one no longer than this.
+    std::vector<WaitingPicture> due;
+    std::erase_if(waitingPictures_, [&](const WaitingPicture& w) {
+        if (w.untilMs > now) return false;
+        due.push_back(w);
+        return true;
+    });
+    for (const WaitingPicture& w : due) fulfil(w.id, w.serial, pictureAnswer());
+}
+
+// ---- WebSocket clients ---------------------------------------------------------------------
+
+void ControlServer::onSocketMessages(Connection& c, const QByteArray& bytes) {
+    const quint64 id = c.id;
+    c.heardMs = nowMs();
+    c.pinged = false;
+    auto read = c.reader.feed(bytes);
+    if (const auto* failure = std::get_if<SocketFailure>(&read)) {
+        closeSocketClient(c, failure->closeCode);
+        return;
+    }
+    for (const SocketMessage& m : std::get<std::vector<SocketMessage>>(read)) {
+        if (!find(id) || c.mode != Mode::Socket) return;
+        switch (m.kind) {
+        case SocketOpcode::Text:
+            onSocketText(c, m.payload);
+            break;
+        case SocketOpcode::Binary:
+            onSocketText(c, QByteArray());
+            break;
+        case SocketOpcode::Ping:
+            if (!sendFrame(c, socketFrame(SocketOpcode::Pong, m.payload))) return;
+            break;
+        case SocketOpcode::Close:
+            closeSocketClient(c, m.closeCode == 1005 ? 1000 : m.closeCode);
+            return;
+        default:
+            break;
+        }
     }
 }
 
-void ControlServer::onSocketMessage(SocketClient* client, const QByteArray& text) {
-    auto decoded = decodeSocketMessage(text, client->access);
+void ControlServer::onSocketText(Connection& c, const QByteArray& text) {
+    const quint64 serial = owe(c);
+    const quint64 id = c.id;
+    auto decoded = decodeSocketMessage(text, c.access);
     if (const auto* r = std::get_if<SocketRefusal>(&decoded)) {
         QJsonObject o{{QStringLiteral("ok"), false}, {QStringLiteral("error"), errorObject(r->refusal)}};
         if (!r->id.isUndefined()) o[QStringLiteral("id")] = r->id;
-        sendTo(client, compact(o));
+        fulfil(id, serial, Answer::json(compact(o)));
         return;
     }
     const auto& command = std::get<SocketCommand>(decoded);
-    QPointer<ControlServer> self(this);
-    QWebSocket* socket = client->socket;
-    const QJsonValue id = command.id;
-    driver_.submit(command.command, socket, [self, socket, id](const Outcome& o) {
-        // The client may have gone meanwhile: only a client still here is answered.
-        SocketClient* stillHere = self ? self->clientOf(socket) : nullptr;
-        if (!stillHere) return;
-        QJsonObject body = QJsonDocument::fromJson(Answer::outcome(o).body).object();
-        if (!id.isUndefined()) body[QStringLiteral("id")] = id;
-        self->sendTo(stillHere, compact(body));
-    });
-}
-
-ControlServer::SocketClient* ControlServer::clientOf(const QWebSocket* socket) const {
-    for (const auto& c : sockets_)
-        if (c->socket == socket) return c.get();
-    return nullptr;
-}
-
-void ControlServer::sendTo(SocketClient* client, const QByteArray& text) const {
-    // A client that leaves its events unread is let go before they pile up.
-    if (client->unread > limits_.unreadBytes) {
-        client->socket->abort();
+    if (int(c.owed.size()) > panel::PanelDriver::kMaxWaitingPerClient) {
+        QJsonObject o = outcomeObject(tooBusy(), {});
+        if (!command.id.isUndefined()) o[QStringLiteral("id")] = command.id;
+        fulfil(id, serial, Answer::json(compact(o)));
         return;
     }
-    client->unread += text.size();
-    client->socket->sendTextMessage(QString::fromUtf8(text));
+    const QJsonValue messageId = command.id;
+    device_.submit(command.command, c.ticket,
+                   [this, id, serial, messageId](const panel::Outcome& o, const std::shared_ptr<const StateSnapshot>& s) {
+                       QJsonObject body = outcomeObject(o.refusal, s->state);
+                       if (!messageId.isUndefined()) body[QStringLiteral("id")] = messageId;
+                       fulfil(id, serial, Answer::json(compact(body)));
+                   });
 }
 
-void ControlServer::dropSocket(SocketClient* client) {
-    const auto it =
-        std::find_if(sockets_.begin(), sockets_.end(), [client](const auto& c) { return c.get() == client; });
-    if (it == sockets_.end()) return;
-    client->socket->deleteLater();
-    sockets_.erase(it);
+void ControlServer::broadcast(const QString& event, const std::shared_ptr<const StateSnapshot>& state) {
+    // {"event":...,"state":...}, the state as it was published.
+    QByteArray text = compact({{QStringLiteral("event"), event}});
+    text.chop(1);
+    text += ",\"state\":" + state->json + '}';
+    const QByteArray frame = socketFrame(SocketOpcode::Text, text);
+    std::vector<quint64> ids;
+    for (const auto& [id, c] : connections_)
+        if (c->mode == Mode::Socket) ids.push_back(id);
+    for (const quint64 id : ids)
+        if (Connection* c = find(id)) sendFrame(*c, frame);
 }
 
-void ControlServer::broadcast(const QString& event, const QJsonObject& state) {
-    if (sockets_.empty()) return;
-    const QByteArray text = compact({{QStringLiteral("event"), event}, {QStringLiteral("state"), state}});
-    // Sending may let a client go: walk a copy.
-    std::vector<SocketClient*> clients;
-    for (const auto& c : sockets_)
-        clients.push_back(c.get());
-    for (SocketClient* c : clients)
-        sendTo(c, text);
-}
-
-void ControlServer::flush() {
-    for (const auto& c : sockets_)
+void ControlServer::farewell(const QString& event, const std::shared_ptr<const StateSnapshot>& state) {
+    broadcast(event, state);
+    std::vector<quint64> ids;
+    for (const auto& [id, c] : connections_) ids.push_back(id);
+    for (const quint64 id : ids) {
+        Connection* c = find(id);
+        if (!c) continue;
+        if (c->mode == Mode::Socket && !sendFrame(*c, socketCloseFrame(1001))) continue;
+        // Pushing out what is written may find the peer gone (a reset), and
+        // the connection with it.
         c->socket->flush();
-    for (const auto& [socket, c] : connections_)
-        if (c->socket) c->socket->flush();
+        if (Connection* still = find(id)) still->socket->disconnectFromHost();
+    }
 }
 
-// ---- the token -----------------------------------------------------------------------------------
+// ---- the picture and the token -------------------------------------------------------------------
 
-ControlServer::Answer ControlServer::renew() {
-    if (!renewToken)
-        return Answer::refusal(
-            {503, QStringLiteral("not_renewable"), QStringLiteral("トークンを作り直せません")});
-    auto made = renewToken();
-    if (const auto* why = std::get_if<QString>(&made))
-        return Answer::refusal({500, QStringLiteral("not_renewable"), *why});
-    setToken(std::get<QByteArray>(made));
-    return Answer::json({{QStringLiteral("ok"), true}});
+void ControlServer::servePicture(quint64 id, quint64 serial) {
+    const auto picture = published_.picture();
+    const auto state = published_.state();
+    published_.notePictureWanted(nowMs());
+    // The picture of the state now shown is served at once, as is the last
+    // one while the device stands still; otherwise the device is asked for a
+    // new one, waited for a moment at most.
+    device_.refreshPicture();
+    const bool busy = !state->state.value(QStringLiteral("busy")).isNull();
+    if (!picture->image.isNull() && (picture->stateVersion >= state->version || busy)) {
+        fulfil(id, serial, pictureAnswer());
+        return;
+    }
+    waitingPictures_.push_back({id, serial, nowMs() + kPictureWaitMs});
+}
+
+void ControlServer::picturePublished() {
+    const std::vector<WaitingPicture> waiting = std::move(waitingPictures_);
+    waitingPictures_.clear();
+    for (const WaitingPicture& w : waiting) fulfil(w.id, w.serial, pictureAnswer());
+}
+
+ControlServer::Answer ControlServer::pictureAnswer() {
+    const auto picture = published_.picture();
+    if (picture->image.isNull())
+        return Answer::refusal({503, QStringLiteral("no_picture"), QStringLiteral("表示器の画像がまだありません")});
+    if (picture != encodedPicture_) {
+        encodedPng_.clear();
+        QBuffer buffer(&encodedPng_);
+        buffer.open(QIODevice::WriteOnly);
+        picture->image.save(&buffer, "PNG");
+        encodedPicture_ = picture;
+    }
+    return {200, "image/png", encodedPng_, false};
+}
+
+void ControlServer::renew(quint64 id, quint64 serial) {
+    device_.renewToken([this, id, serial](const std::variant<QByteArray, QString>& made) {
+        if (const auto* why = std::get_if<QString>(&made)) {
+            fulfil(id, serial, Answer::refusal({500, QStringLiteral("not_renewable"), *why}));
+            return;
+        }
+        setToken(std::get<QByteArray>(made));
+        fulfil(id, serial, Answer::json(compact({{QStringLiteral("ok"), true}})));
+    });
 }
 
 void ControlServer::setToken(const QByteArray& token) {
     listening_.token = token;
     // Clients that came in with the old token go; watchers without one stay.
-    std::vector<SocketClient*> holders;
-    for (const auto& c : sockets_)
-        if (c->access == Access::Command) holders.push_back(c.get());
-    for (SocketClient* c : holders)
-        c->socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("token renewed"));
+    std::vector<quint64> holders;
+    for (const auto& [id, c] : connections_)
+        if (c->mode == Mode::Socket && c->access == Access::Command) holders.push_back(id);
+    for (const quint64 id : holders)
+        if (Connection* c = find(id)) closeSocketClient(*c, 1008);
 }
 
 } // namespace remote

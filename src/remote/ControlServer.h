@@ -1,60 +1,74 @@
 #pragma once
-// The device's control interface: plain HTTP and WebSocket on a loopback
-// port (or, on purpose, a network address), built on Qt HTTP Server and Qt
-// WebSockets in the program's own event loop.
+// The device's control interface: plain HTTP/1.1 and WebSocket on a loopback
+// port (or, on purpose, a network address), on a thread of its own.
 //
 //   GET /state                  the whole state as one JSON object
-//   GET /display.png            the fare display as the user sees it
+//   GET /display.png            the fare display as it was last painted
 //   GET|POST /command/NAME?...  a command, answered with the state after it
 //   GET /ws                     events as they happen; commands too
 //   POST /token/renew           a new access token; the old one stops working
+//   GET /, /panel.js, ...       the phone's panel page
 //
-// The HTTP parsing is Qt's; what Qt does not bound, this class bounds before
-// Qt sees it: a request may be at most 64 KiB and must arrive whole within a
-// few seconds, connections and WebSocket clients are counted, and a client
-// that does not read its events is let go.
+// Reads are answered from what the device last published, never by asking
+// the device, so they never wait for it. Commands go to the device and wait
+// their turn there, as a hand's would.
+//
+// The server owns every byte of the protocol, so that every connection is
+// counted from the moment it is accepted to the moment it is gone, whatever
+// the peer does, and no refusal keeps anything: a request must arrive whole
+// within its deadline and be no larger than the limit, a connection that
+// stays idle is closed, at the connection limit the oldest idle connection
+// (or one still sending its request) makes room for the new one, and a
+// WebSocket client that leaves its events unread is let go.
 
+#include "panel/PanelDriver.h"
 #include "protocol/ControlProtocol.h"
+#include "protocol/HttpWire.h"
+#include "remote/Published.h"
 
-#include <QAbstractHttpServer>
-#include <QPointer>
-#include <QTcpServer>
+#include <QObject>
+#include <QTimer>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
-#include <unordered_map>
+#include <variant>
 #include <vector>
 
-class Form1;
-class QHttpServerResponder;
-class QJsonObject;
+class QTcpServer;
 class QTcpSocket;
-class QTimer;
-class QWebSocket;
-namespace panel {
-class PanelDriver;
-struct Outcome;
-} // namespace panel
 
 namespace remote {
-
-using namespace protocol; // NOLINT(google-build-using-namespace): the whole vocabulary
-using panel::Outcome;
-using panel::PanelDriver;
 
 struct ServerLimits {
     int connections = 32;         // HTTP connections at once
     int socketClients = 16;       // WebSocket clients at once
     int requestMs = 10000;        // a request must arrive whole within this
-    int idleMs = 60000;           // an idle connection is closed after this
-    qint64 unreadBytes = 4 << 20; // events a client may leave unread
+    int idleMs = 15000;           // a keep-alive connection may stay idle this long
+    int socketSilenceMs = 30000;  // a WebSocket client silent this long is asked for a sign of life
+    int pipelined = 16;           // answers one HTTP connection may be owed at once
+    qint64 unreadBytes = 4 << 20; // what a client may leave unread
 };
 
-class ControlServer : public QAbstractHttpServer {
+// The server's way to the device, called on the server's thread. The device
+// does the work on its own thread; `done` is called back on the server's.
+class DeviceLink {
+public:
+    virtual ~DeviceLink() = default;
+    virtual void submit(const protocol::CommandCall& call, std::shared_ptr<panel::ClientTicket> client,
+                        std::function<void(const panel::Outcome&, std::shared_ptr<const StateSnapshot>)> done) = 0;
+    // A new token kept in the control file: the token, or why not.
+    virtual void renewToken(std::function<void(const std::variant<QByteArray, QString>&)> done) = 0;
+    // Take a new picture of the display when the device is free.
+    virtual void refreshPicture() = 0;
+};
+
+class ControlServer : public QObject {
     Q_OBJECT
 public:
-    ControlServer(PanelDriver& driver, Form1& display, ServerLimits limits = {}, QObject* parent = nullptr);
+    ControlServer(const Published& published, DeviceLink& device, ServerLimits limits = {},
+                  QObject* parent = nullptr);
     ~ControlServer() override;
 
     // Listens on `listen` ("127.0.0.1" or "localhost": 127.0.0.1 and ::1,
@@ -65,50 +79,65 @@ public:
     // The address in use, as a client on this machine would write it.
     QString url() const;
 
-    // Makes a new token and keeps it where the interface's file keeps it;
-    // returns the new token, or why it could not. Set by the owner.
-    std::function<std::variant<QByteArray, QString>()> renewToken;
+    // Sends an event with the state it left to every WebSocket client.
+    void broadcast(const QString& event, const std::shared_ptr<const StateSnapshot>& state);
+    // A new picture was published: the readers waiting for one get it.
+    void picturePublished();
+    // The program ends: `event` to every WebSocket client, what is written
+    // pushed out, and every connection closed.
+    void farewell(const QString& event, const std::shared_ptr<const StateSnapshot>& state);
 
-    // Sends an event to every WebSocket client.
-    void broadcast(const QString& event, const QJsonObject& state);
-    // Pushes out what is written but not yet sent (the program is about to end).
-    void flush();
-
-    int socketClientCount() const { return int(sockets_.size()); }
-
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+    int connectionCount() const;
+    int socketClientCount() const;
 
 private:
-    class Listener;
-    struct Answer;
     struct Connection;
-    struct SocketClient;
-    friend class Listener;
+    struct Owed;
+    struct Answer;
+    enum class Mode { Http, Socket, Closing };
 
-    bool accept(QTcpSocket* socket);
-    void refuseRaw(QTcpSocket* socket, const Refusal& refusal);
-    void onBytes(QTcpSocket* socket);
-    void onDeadline(QTcpSocket* socket);
-    void forget(QTcpSocket* socket);
-    void answer(QTcpSocket* socket, quint64 slot, Answer reply);
-    void writeReady(Connection& c) const;
-    void acceptSockets();
-    void onSocketMessage(SocketClient* client, const QByteArray& text);
-    void sendTo(SocketClient* client, const QByteArray& text) const;
-    SocketClient* clientOf(const QWebSocket* socket) const;
-    void dropSocket(SocketClient* client);
+    void accept(QTcpSocket* socket);
+    bool makeRoom();
+    void onReadable(quint64 id);
+    void readRequests(Connection& c);
+    void handleRequest(Connection& c, const protocol::RequestHead& head, const QByteArray& body);
+    bool upgrade(Connection& c, const protocol::RequestHead& head, const protocol::Request& request);
+    void onSocketMessages(Connection& c, const QByteArray& bytes);
+    void onSocketText(Connection& c, const QByteArray& text);
+    // An answer owed for the request just read; `last`: the connection closes after it.
+    quint64 owe(Connection& c, bool last = false);
+    void fulfil(quint64 id, quint64 serial, const Answer& answer);
+    void writeReady(Connection& c);
+    // False when the client was let go (it left too much unread).
+    bool sendFrame(Connection& c, const QByteArray& frame);
+    void closeSocketClient(Connection& c, quint16 code);
+    void startClosing(Connection& c);
+    void release(quint64 id);
+    void sweep();
+    void servePicture(quint64 id, quint64 serial);
+    Answer pictureAnswer();
+    void renew(quint64 id, quint64 serial);
     void setToken(const QByteArray& token);
-    Answer renew();
+    Connection* find(quint64 id);
+    int count(Mode mode) const;
 
-    PanelDriver& driver_;
-    Form1& display_;
+    const Published& published_;
+    DeviceLink& device_;
     ServerLimits limits_;
-    Listening listening_;
+    protocol::Listening listening_;
     QString listen_;
-    std::unordered_map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
-    std::vector<std::unique_ptr<SocketClient>> sockets_;
+    std::vector<QTcpServer*> listeners_;
+    std::map<quint64, std::unique_ptr<Connection>> connections_;
+    quint64 nextId_ = 1;
+    QTimer sweeper_;
+    struct WaitingPicture {
+        quint64 id;
+        quint64 serial;
+        qint64 untilMs;
+    };
+    std::vector<WaitingPicture> waitingPictures_;
+    std::shared_ptr<const PictureSnapshot> encodedPicture_;
+    QByteArray encodedPng_;
 };
 
 } // namespace remote

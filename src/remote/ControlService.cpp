@@ -1,28 +1,159 @@
 #include "remote/ControlService.h"
 
-#include "remote/PageAddress.h"
+#include "display/Form1.h"
 #include "panel/frmCtl.h"
+#include "platform/ProgramIdentity.h"
+#include "platform/Seams.h"
+#include "remote/PageAddress.h"
+#include "remote/StateJson.h"
 
 #include <QCoreApplication>
-#include <QJsonObject>
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QSemaphore>
+#include <QThread>
 #include <cstdio>
 
 namespace remote {
 
 namespace pc = platform::control;
 
-ControlService::ControlService(frmCtl& panel, Form1& display, QString controlFile, ServerLimits limits,
-                               QObject* parent)
-    : QObject(parent), panel_(panel), controlFile_(std::move(controlFile)), limits_(limits),
-      driver_(panel, display), ride_(driver_, panel), rideMenu_(ride_, panel), display_(display) {
-    driver_.rideCommand = [this](const CommandCall& call) { return ride_.command(call); };
-    driver_.rideState = [this] { return ride_.state(); };
-    connect(&ride_, &Ride::changed, &driver_, &PanelDriver::notify);
+namespace {
+
+// While somebody reads the picture, it is taken anew this often at most, and
+// kept up for this long after the last reading.
+constexpr int kPictureEveryMs = 250;
+constexpr qint64 kPictureWatchMs = 3000;
+// How long the end of the program waits for the server's thread.
+constexpr int kServerEndMs = 5000;
+
+qint64 nowMs() {
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
 }
 
-ControlService::~ControlService() {
-    shutDown();
+} // namespace
+
+// The server's way to the device and back. Calls from the server's thread
+// are queued to the device's; answers are queued back to the server while it
+// runs, and dropped once it has gone.
+class ControlService::Link final : public DeviceLink {
+public:
+    explicit Link(ControlService& service) : service_(service) {}
+
+    void submit(const protocol::CommandCall& call, std::shared_ptr<panel::ClientTicket> client,
+                std::function<void(const panel::Outcome&, std::shared_ptr<const StateSnapshot>)> done) override {
+        QMetaObject::invokeMethod(
+            &service_.driver_,
+            [this, call, client = std::move(client), done = std::move(done)] {
+                service_.driver_.submit(call, client, [this, done](const panel::Outcome& outcome) {
+                    toServer([done, outcome, state = service_.published_.state()](ControlServer&) { done(outcome, state); });
+                });
+            },
+            Qt::QueuedConnection);
+    }
+
+    void renewToken(std::function<void(const std::variant<QByteArray, QString>&)> done) override {
+        QMetaObject::invokeMethod(
+            &service_,
+            [this, done = std::move(done)] {
+                const auto made = service_.renewToken();
+                toServer([done, made](ControlServer&) { done(made); });
+            },
+            Qt::QueuedConnection);
+    }
+
+    void refreshPicture() override {
+        QMetaObject::invokeMethod(&service_, [this] { service_.pictureWanted(); }, Qt::QueuedConnection);
+    }
+
+    // From the device's thread.
+    void toServer(std::function<void(ControlServer&)> work) {
+        QMutexLocker lock(&mutex_);
+        if (server_)
+            QMetaObject::invokeMethod(
+                server_, [server = server_, work = std::move(work)] { work(*server); }, Qt::QueuedConnection);
+    }
+    // From the server's thread, as it starts and as it ends.
+    void attach(ControlServer* server) {
+        QMutexLocker lock(&mutex_);
+        server_ = server;
+    }
+    ControlServer* server() {
+        QMutexLocker lock(&mutex_);
+        return server_;
+    }
+
+private:
+    ControlService& service_;
+    QMutex mutex_;
+    ControlServer* server_ = nullptr;
+};
+
+// The server's thread: the server is made, listens, serves and is done away
+// with on it.
+class ControlService::ServerThread final : public QThread {
+public:
+    ServerThread(ControlService& service, QString listen, quint16 port, QByteArray token)
+        : service_(service), listen_(std::move(listen)), port_(port), token_(std::move(token)) {}
+
+    // Starts it and waits until it listens, or says why it cannot.
+    std::optional<QString> launch() {
+        start();
+        ready_.acquire();
+        if (problem_) wait();
+        return problem_;
+    }
+    quint16 port() const { return port_; }
+    const QString& url() const { return url_; }
+
+protected:
+    void run() override {
+        ControlServer server(service_.published_, *service_.link_, service_.limits_);
+        problem_ = server.start(listen_, port_, token_);
+        port_ = server.port();
+        url_ = server.url();
+        if (!problem_) service_.link_->attach(&server);
+        ready_.release();
+        if (problem_) return;
+        exec();
+        service_.link_->attach(nullptr);
+    }
+
+private:
+    ControlService& service_;
+    QString listen_;
+    quint16 port_;
+    QByteArray token_;
+    QString url_;
+    std::optional<QString> problem_;
+    QSemaphore ready_;
+};
+
+ControlService::ControlService(frmCtl& panel, Form1& display, QString controlFile, ServerLimits limits,
+                               QObject* parent)
+    : QObject(parent), panel_(panel), display_(display), controlFile_(std::move(controlFile)), limits_(limits),
+      link_(std::make_unique<Link>(*this)), driver_(panel, display), ride_(driver_, panel), rideMenu_(ride_, panel) {
+    driver_.rideCommand = [this](const protocol::CommandCall& call) { return ride_.command(call); };
+    connect(&ride_, &ride::Ride::changed, &driver_, &panel::PanelDriver::notify);
+    pictureSoon_.setSingleShot(true);
+    pictureSoon_.setInterval(0);
+    connect(&pictureSoon_, &QTimer::timeout, this, &ControlService::takePicture);
+    pictureTimer_.setInterval(kPictureEveryMs);
+    connect(&pictureTimer_, &QTimer::timeout, this, [this] {
+        if (nowMs() - published_.pictureWantedMs() > kPictureWatchMs) {
+            pictureTimer_.stop();
+            return;
+        }
+        takePicture();
+    });
 }
+
+ControlService::~ControlService() { shutDown(); }
 
 void ControlService::fail(const QString& why) {
     problem_ = why;
@@ -33,20 +164,24 @@ void ControlService::fail(const QString& why) {
 void ControlService::start(const ControlChoice& choice) {
     pc::LoadedControlFile file = pc::loadControlFile(controlFile_);
     if (file.damage) {
-        const QString why =
-            QStringLiteral("制御ファイル %1 が壊れています（%2）").arg(controlFile_, *file.damage);
+        const QString why = QStringLiteral("制御ファイル %1 が壊れています（%2）").arg(controlFile_, *file.damage);
         if (!choice.enable) {
             // Whether it asked for the interface cannot be known: off, and
             // the file is left as it is for the user to look at.
             fail(why);
             return;
         }
-        std::fprintf(stderr, "ferrotab: %s; %s.bad として残し、作り直します\n", qPrintable(why),
-                     qPrintable(controlFile_));
+        std::fprintf(stderr, "ferrotab: %s; %s.bad として残し、作り直します\n", qPrintable(why), qPrintable(controlFile_));
         pc::keepDamagedFile(controlFile_);
         file = {};
     }
     settings_ = file.settings;
+    // The token is the user's alone: a file others could read is made the
+    // owner's again, and the user told once.
+    if (const auto widened = pc::keepOwnerOnly(controlFile_)) {
+        std::fprintf(stderr, "ferrotab: %s\n", qPrintable(*widened));
+        platform::MsgBox(*widened, platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
+    }
     if (!settings_.enabled && !choice.enable) return;
 
     // The token is made on first use and kept in the file; the command
@@ -61,30 +196,76 @@ void ControlService::start(const ControlChoice& choice) {
     const quint16 port = choice.port.value_or(settings_.port);
     const QString listen = choice.listen.value_or(settings_.listen);
 
-    server_ = std::make_unique<ControlServer>(driver_, display_, limits_);
-    server_->renewToken = [this] { return renewToken(); };
-    if (const auto why = server_->start(listen, port, settings_.token)) {
-        server_.reset();
+    // The device publishes from here on; the server starts with the state
+    // and the picture as they are.
+    connect(&panel_, &frmCtl::stateChanged, this, [this] { publish(); });
+    connect(&driver_, &panel::PanelDriver::changed, this, &ControlService::publishEvent);
+    platform::watchActivity([this](platform::Activity a) { onActivity(a); });
+    publish();
+    takePicture();
+
+    thread_ = std::make_unique<ServerThread>(*this, listen, port, settings_.token);
+    if (const auto why = thread_->launch()) {
+        thread_.reset();
+        platform::watchActivity(nullptr);
+        disconnect(&panel_, nullptr, this, nullptr);
+        disconnect(&driver_, nullptr, this, nullptr);
         fail(*why);
         return;
     }
-    connect(&driver_, &PanelDriver::changed, server_.get(),
-            [this](const QString& event) { server_->broadcast(event, driver_.state()); });
+    port_ = thread_->port();
     pageHost_ = pageHost(listen, machineAddresses());
-    pageUrl_ = pc::pageUrl(pageHost_, server_->port(), settings_.token);
+    pageUrl_ = pc::pageUrl(pageHost_, port_, settings_.token);
     panel_.setRemoteControlNote(
         QStringLiteral("外部制御: %1（ferrotab-ctl で操作できます。スマートフォンでは右クリックのメニューから）")
-            .arg(server_->url()));
+            .arg(thread_->url()));
     rideMenu_.showPhonePage = [this] { showPhoneWindow(); };
-    announced_ = pc::announce({controlFile_, pc::clientHost(listen), server_->port(),
-                               QCoreApplication::applicationPid(), pageHost_});
+    announced_ = pc::announce({controlFile_, pc::clientHost(listen), port_, QCoreApplication::applicationPid(),
+                               pageHost_, platform::programIdentity().model});
     // Opened to a network on purpose: the phone is what it is for.
     if (!pc::isLoopbackListen(listen)) {
         std::fprintf(stderr, "ferrotab: 外部制御を http://%s:%d/ で開いています。暗号化はされません\n",
-                     qPrintable(pageHost_), int(server_->port()));
+                     qPrintable(pageHost_), int(port_));
         showPhoneWindow();
     }
 }
+
+// ---- what the device publishes -------------------------------------------------------------
+
+std::shared_ptr<const StateSnapshot> ControlService::publish() {
+    auto snapshot = published_.publishState(stateObject(panel_.panelState(), ride_.state(), activity_));
+    // While somebody looks at the picture, it follows the state, once the
+    // device has painted what changed.
+    if (nowMs() - published_.pictureWantedMs() <= kPictureWatchMs && activity_ == platform::Activity::None)
+        pictureSoon_.start();
+    return snapshot;
+}
+
+void ControlService::publishEvent(const QString& event) {
+    const auto snapshot = publish();
+    link_->toServer([event, snapshot](ControlServer& server) { server.broadcast(event, snapshot); });
+}
+
+void ControlService::onActivity(platform::Activity activity) {
+    activity_ = activity;
+    publish();
+    // What the device shows while it stands still is the picture to serve
+    // meanwhile (the strip's start wait shows only a blank strip).
+    if (activity == platform::Activity::LampTest || activity == platform::Activity::Sound) takePicture();
+}
+
+void ControlService::pictureWanted() {
+    if (!pictureTimer_.isActive()) pictureTimer_.start();
+    if (lastPictureMs_ < 0 || nowMs() - lastPictureMs_ >= kPictureEveryMs / 2) takePicture();
+}
+
+void ControlService::takePicture() {
+    lastPictureMs_ = nowMs();
+    published_.publishPicture(display_.grab().toImage());
+    link_->toServer([](ControlServer& server) { server.picturePublished(); });
+}
+
+// ---- the rest --------------------------------------------------------------------------------
 
 void ControlService::showPhoneWindow() {
     if (pageUrl_.isEmpty()) return;
@@ -100,7 +281,7 @@ std::variant<QByteArray, QString> ControlService::renewToken() {
     if (const auto why = pc::saveControlFile(controlFile_, renewed)) return *why;
     settings_ = renewed;
     // The old address opens nothing any more.
-    if (server_) pageUrl_ = pc::pageUrl(pageHost_, server_->port(), settings_.token);
+    if (thread_) pageUrl_ = pc::pageUrl(pageHost_, port_, settings_.token);
     if (phoneWindow_) phoneWindow_->setAddress(pageUrl_);
     return renewed.token;
 }
@@ -108,12 +289,26 @@ std::variant<QByteArray, QString> ControlService::renewToken() {
 void ControlService::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    if (server_) {
-        server_->broadcast(QStringLiteral("quit"), driver_.state());
-        server_->flush();
-    }
+    // Gone from the runtime folder before anybody hears "quit".
     if (announced_) pc::withdraw(QCoreApplication::applicationPid());
     announced_ = false;
+    if (thread_) {
+        platform::watchActivity(nullptr);
+        pictureTimer_.stop();
+        const auto snapshot = publish();
+        // Every client hears "quit" and its connection is closed, on the
+        // server's thread; then the thread ends, whatever the peers do.
+        if (ControlServer* server = link_->server())
+            QMetaObject::invokeMethod(
+                server, [server, snapshot] { server->farewell(QStringLiteral("quit"), snapshot); },
+                Qt::BlockingQueuedConnection);
+        thread_->quit();
+        if (!thread_->wait(kServerEndMs)) {
+            std::fprintf(stderr, "ferrotab: 外部制御のスレッドが終わりません\n");
+            (void)thread_.release(); // still running: left to the end of the process
+        }
+        thread_.reset();
+    }
 }
 
 } // namespace remote

@@ -3,16 +3,25 @@
 // file or the command line, its token made on first use and kept in the
 // file, the address shown on the panel, the running device announced to
 // ferrotab-ctl, and the end of the program told to every client.
+//
+// The server runs on a thread of its own. The device stays on the
+// user-interface thread, where its waits belong; it publishes its state
+// (and, while somebody looks, its picture) whenever it changes, and the
+// server answers reads from what was published. Commands cross to the
+// device's thread and wait their turn there, as a hand would.
 
-#include "remote/ControlServer.h"
 #include "panel/PanelDriver.h"
+#include "platform/Activity.h"
+#include "platform/ControlFile.h"
+#include "remote/ControlServer.h"
 #include "remote/PhonePanelWindow.h"
+#include "remote/Published.h"
 #include "ride/Ride.h"
 #include "ride/RideMenu.h"
-#include "platform/ControlFile.h"
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -20,11 +29,6 @@ class Form1;
 class frmCtl;
 
 namespace remote {
-
-using panel::PanelDriver;
-using protocol::CommandCall;
-using ride::Ride;
-using ride::RideMenu;
 
 // What the command line asks of the interface for this run; unset values
 // come from the control file.
@@ -45,13 +49,18 @@ public:
     // goes wrong (a damaged file, a port in use) is said on the error output
     // and on the panel, and the program runs on without the interface.
     void start(const ControlChoice& choice);
-    // The program ends: every client hears "quit", and the announcement goes.
+    // The program ends: every client hears "quit", the server's thread ends,
+    // and the announcement goes.
     void shutDown();
 
-    ControlServer* server() { return server_.get(); }
-    PanelDriver& driver() { return driver_; }
+    // Whether the interface runs, and where.
+    bool listening() const { return thread_ != nullptr; }
+    quint16 port() const { return port_; }
+    panel::PanelDriver& driver() { return driver_; }
     // The timetable ride, there with the interface on or off.
-    Ride& ride() { return ride_; }
+    ride::Ride& ride() { return ride_; }
+    // What the device last published.
+    const Published& published() const { return published_; }
     // Why the interface is off, when it was asked for and could not start.
     const QString& problem() const { return problem_; }
     // The phone panel page's address with the token; empty while the
@@ -62,17 +71,32 @@ public:
     void showPhoneWindow();
 
 private:
+    class Link;
+    class ServerThread;
+
     void fail(const QString& why);
     std::variant<QByteArray, QString> renewToken();
+    std::shared_ptr<const StateSnapshot> publish();
+    void publishEvent(const QString& event);
+    void onActivity(platform::Activity activity);
+    void pictureWanted();
+    void takePicture();
 
     frmCtl& panel_;
+    Form1& display_;
     QString controlFile_;
     ServerLimits limits_;
-    PanelDriver driver_;
-    Ride ride_;
-    RideMenu rideMenu_;
-    Form1& display_;
-    std::unique_ptr<ControlServer> server_;
+    Published published_;
+    std::unique_ptr<Link> link_; // before the driver: its replies go through it
+    panel::PanelDriver driver_;
+    ride::Ride ride_;
+    ride::RideMenu rideMenu_;
+    std::unique_ptr<ServerThread> thread_;
+    quint16 port_ = 0;
+    platform::Activity activity_ = platform::Activity::None;
+    QTimer pictureTimer_; // while somebody reads the picture
+    QTimer pictureSoon_;  // after a change
+    qint64 lastPictureMs_ = -1;
     std::unique_ptr<PhonePanelWindow> phoneWindow_;
     QString pageHost_;
     QString pageUrl_;

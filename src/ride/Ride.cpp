@@ -165,7 +165,7 @@ void Ride::submit(const QString& name, const QVariantMap& args) {
     QPointer<Ride> alive(this);
     // The answer is taken once the panel's signals of it have gone round,
     // so the ride does not take its own step for a hand's.
-    driver_.submit({name, args}, this, [this, alive, name](const Outcome& outcome) {
+    driver_.submit({name, args}, ticket_, [this, alive, name](const Outcome& outcome) {
         if (!alive) return;
         QMetaObject::invokeMethod(
             this, [this, name, refusal = outcome.refusal] { onReply(name, refusal); }, Qt::QueuedConnection);

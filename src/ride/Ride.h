@@ -21,6 +21,7 @@
 // One timer on the event loop drives it; the times come from the program's
 // clock, so a test rides with a fake one.
 
+#include "panel/PanelDriver.h"
 #include "protocol/ControlProtocol.h"
 #include "ride/RidePlan.h"
 
@@ -29,13 +30,10 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 class frmCtl;
-namespace panel {
-class PanelDriver;
-struct Outcome;
-} // namespace panel
 
 namespace ride {
 
@@ -140,6 +138,8 @@ private:
     qint64 voiceWaitSinceNs_ = 0; // since when the leg waits for the voice
     QJsonArray skipped_;          // this leg's skipped announcements
     QString ended_;               // why the last ride ended
+    // The ride as a client of the panel's command queue: never gone.
+    std::shared_ptr<panel::ClientTicket> ticket_ = std::make_shared<panel::ClientTicket>();
 };
 
 } // namespace ride

@@ -1,5 +1,6 @@
 #include "sound/mdlSndAPI.h"
 
+#include "platform/Activity.h"
 #include "platform/Audio.h"
 #include "platform/Files.h"
 #include "platform/ProgramIdentity.h"
@@ -39,6 +40,8 @@ void SndPlay(const QString& path, const QString& slot, std::int16_t waitFlag, st
         return;
 
     if (waitFlag != 0) {
+        // Played to its end: the device stands still meanwhile.
+        const platform::ActivityScope sounding(platform::Activity::Sound);
         platform::mciSendString(QStringLiteral("play ") + alias + QStringLiteral(" from 0 wait"));
         platform::Sleep(pauseMs);
     } else {

@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QCoreApplication>
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace platform::control;
@@ -31,6 +33,11 @@ TEST(ControlFile, KeptForItsOwnerAndSetAsideWhenDamaged) {
     EXPECT_FALSE(QFile(path).permissions() &
                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther));
     EXPECT_EQ(loadControlFile(path).settings, s);
+    // Widened by hand (chmod 644): made the owner's again, and said once.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    EXPECT_TRUE(keepOwnerOnly(path).has_value());
+    EXPECT_EQ(QFile(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    EXPECT_FALSE(keepOwnerOnly(path).has_value());
 
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -44,17 +51,24 @@ TEST(ControlFile, KeptForItsOwnerAndSetAsideWhenDamaged) {
     EXPECT_FALSE(loadControlFile(path).exists);
 }
 
-TEST(ControlFile, TheLastDeviceToAnnounceItselfIsFoundUntilItWithdraws) {
+// Every running device of the user is found, the latest first; one whose
+// process has ended (a crash) is dropped and its file removed, so a stale
+// port is never offered.
+TEST(ControlFile, RunningDevicesAreFoundAndStaleOnesForgotten) {
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const qint64 self = QCoreApplication::applicationPid();
     // Listening on every address: the page is offered at the network address.
-    const RunningDevice d{QStringLiteral("/x/LED-84.control.json"), QStringLiteral("127.0.0.1"), 50900, 4242,
-                          QStringLiteral("192.168.1.20")};
+    const RunningDevice d{QStringLiteral("/x/LED-84.control.json"), QStringLiteral("127.0.0.1"), 50900, self,
+                          QStringLiteral("192.168.1.20"), QStringLiteral("LED-84")};
+    RunningDevice gone = d;
+    gone.pid = 0x7FFFFFF0; // no such process
+    gone.model = QStringLiteral("LED-90");
+    ASSERT_TRUE(announce(gone));
     ASSERT_TRUE(announce(d));
-    EXPECT_EQ(announcedDevice(), d);
-    withdraw(99); // another process's leaving takes nothing back
-    EXPECT_EQ(announcedDevice(), d);
-    withdraw(4242);
-    EXPECT_FALSE(announcedDevice().has_value());
+    EXPECT_EQ(runningDevices(), std::vector<RunningDevice>{d});
+    EXPECT_EQ(QDir(announcementFolder()).entryList(QDir::Files).size(), 1) << "the stale one is removed";
+    withdraw(self);
+    EXPECT_TRUE(runningDevices().empty());
     qunsetenv("XDG_RUNTIME_DIR");
 }

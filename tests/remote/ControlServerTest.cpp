@@ -6,9 +6,14 @@
 
 #include "display/M_Degit.h"
 #include "panel/frmCtl.h"
+#include "platform/Activity.h"
 #include "route/mdlOrv_000.h"
 
 #include <QCheckBox>
+#include <QTcpSocket>
+#include <QTest>
+#include <QThread>
+#include <atomic>
 #include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
@@ -243,17 +248,73 @@ TEST_F(ControlServer, BurstsRunInOrderPerClientWithoutNesting) {
     EXPECT_LT(deepest, 64 * 1024) << "commands nested inside one another";
 }
 
-TEST_F(ControlServer, AClientThatLeavesHalfwayLeavesTheOperationDone) {
+// A client that leaves while its command runs leaves it done, as a hand
+// would; the commands it had waiting behind it are dropped, not run for
+// nobody.
+TEST_F(ControlServer, AClientThatLeavesMidCommandLeavesItDoneAndTheRestDropped) {
     start();
+    std::atomic<bool> inLampTest{false};
+    std::atomic<bool> left{false};
+    time->onSleep = [&](int) {
+        if (platform::currentActivity() != platform::Activity::LampTest || inLampTest) return;
+        inLampTest = true;
+        // The device stands still in its lamp test while the client goes.
+        for (int i = 0; i < 500 && !left; ++i) QThread::msleep(10);
+        QThread::msleep(100);
+    };
     remote([&](Client& c) {
-        const QByteArray form = "POST /command/route?route=1&section=3 HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n"
-                                "Authorization: Bearer " +
-                                c.token() + "\r\nContent-Length: 0\r\n\r\n";
-        c.raw(request(form, c.url({}).port()), 0, true);
-        EXPECT_TRUE(waitUntil(
-            [&] { return c.get(QStringLiteral("/state")).json.value(QStringLiteral("routeSet")).toBool(); }));
+        QByteArray three;
+        for (const char* section : {"3", "5", "7"})
+            three += request("POST /command/route?route=1&section=" + QByteArray(section) +
+                                 " HTTP/1.1\r\nHost: 127.0.0.1:%1\r\nAuthorization: Bearer " + c.token() +
+                                 "\r\nContent-Length: 0\r\n\r\n",
+                             c.url({}).port());
+        QTcpSocket s;
+        s.connectToHost(QStringLiteral("127.0.0.1"), c.url({}).port());
+        ASSERT_TRUE(s.waitForConnected(3000));
+        s.write(three);
+        s.waitForBytesWritten(3000);
+        EXPECT_TRUE(waitUntil([&] { return inLampTest.load(); }));
+        s.abort();
+        left = true;
     });
-    EXPECT_EQ(mdlOrv_000::state().CurrentRow, 2);
+    EXPECT_TRUE(waitUntil([&] { return program->panel().routeIsSet(); }));
+    QTest::qWait(300); // what was dropped would have run by now
+    EXPECT_EQ(mdlOrv_000::state().CurrentRow, 2) << "the first command is done, the others dropped";
+    EXPECT_EQ(mdlOrv_000::state().StartSection, 3);
+}
+
+// はい on the panel while peers stall mid-request, never read, wait for a
+// command or have just gone: the quit ends, the settings saved and the
+// device no longer announced.
+TEST_F(ControlServer, QuittingWithPeersThatMisbehaveSavesTheSettings) {
+    start();
+    program->beforeShutDown = [this] { service->shutDown(); };
+    remote([&](Client& c) {
+        const auto watcher = c.open(false);
+        const auto commander = c.open(true);
+        ASSERT_TRUE(watcher && commander);
+        commander->ws->setReadBufferSize(1); // never reads much
+        for (int i = 0; i < 20; ++i) commander->send({{QStringLiteral("command"), QStringLiteral("backlight")},
+                                                      {QStringLiteral("args"), QJsonObject{{QStringLiteral("mode"), i % 3}}}});
+        QTcpSocket stalled;
+        stalled.connectToHost(QStringLiteral("127.0.0.1"), port);
+        ASSERT_TRUE(stalled.waitForConnected(3000));
+        stalled.write("POST /command/next HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 10\r\n\r\n{");
+        stalled.waitForBytesWritten(1000);
+        c.open(true)->ws->abort(); // gone at once
+        QMetaObject::invokeMethod(
+            &program->panel(),
+            [&] {
+                boxes.answer(platform::MsgAnswer::Yes);
+                program->panel().close();
+            },
+            Qt::BlockingQueuedConnection);
+        EXPECT_TRUE(waitUntil([&] { return watcher->closed; }));
+    });
+    EXPECT_EQ(ended, 1);
+    EXPECT_GE(settingsBytes().size(), settings::kEmptyRecordSize);
+    EXPECT_TRUE(platform::control::runningDevices().empty());
 }
 
 TEST_F(ControlServer, ARenewedTokenLetsGoOfItsHolders) {
@@ -278,7 +339,7 @@ TEST_F(ControlServer, APortInUseIsSaidAndTheProgramRunsOn) {
     start();
     remote::ControlService second(program->panel(), program->display(), controlFile);
     second.start({true, port, std::nullopt});
-    EXPECT_EQ(second.server(), nullptr);
+    EXPECT_FALSE(second.listening());
     EXPECT_TRUE(second.problem().contains(QString::number(port)));
     EXPECT_TRUE(program->panel().Command8->toolTip().contains(second.problem()));
 }
@@ -297,5 +358,5 @@ TEST_F(ControlServer, ADamagedControlFileIsKeptAsideWhenTheInterfaceIsAskedFor) 
     remote::ControlService off(program->panel(), program->display(), controlFile);
     off.start({});
     EXPECT_TRUE(off.problem().contains(QStringLiteral("port")));
-    EXPECT_EQ(off.server(), nullptr);
+    EXPECT_FALSE(off.listening());
 }

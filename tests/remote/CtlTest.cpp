@@ -3,6 +3,7 @@
 // route set and ridden, the events watched, refusals and their exit codes.
 #include "platform/ControlFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,7 +11,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QThread>
+#include <atomic>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,7 +70,8 @@ TEST_F(Ctl, DrivesTheRealProgram) {
     program.start(device.filePath(QStringLiteral("LED-84")),
                   {QStringLiteral("--control"), QStringLiteral("--control-port"), QStringLiteral("0")});
     // The device announces itself once its interface listens.
-    const QString announcement = runtime.filePath(QStringLiteral("ferrotab-control.json"));
+    const QString announcement =
+        runtime.filePath(QStringLiteral("ferrotab/%1.json").arg(program.processId()));
     QElapsedTimer t;
     t.start();
     while (!QFile::exists(announcement) && t.elapsed() < 30000)
@@ -77,7 +83,8 @@ TEST_F(Ctl, DrivesTheRealProgram) {
     EXPECT_TRUE(rights & QFile::ReadOwner);
     EXPECT_FALSE(rights & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
 
-    const CtlRun set = ctl({QStringLiteral("route"), QStringLiteral("1"), QStringLiteral("1")});
+    const CtlRun set = ctl({QStringLiteral("--device"), QStringLiteral("LED-84"), QStringLiteral("route"),
+                            QStringLiteral("1"), QStringLiteral("1")});
     EXPECT_EQ(set.exit, 0) << set.err.toStdString();
     EXPECT_EQ(set.out, QStringLiteral("1/20 桜川駅（北口）\n"));
 
@@ -117,9 +124,6 @@ TEST_F(Ctl, DrivesTheRealProgram) {
 
     // The device ends on SIGTERM as on a confirmed quit: watchers hear it,
     // and it is no longer announced.
-    QFile running(announcement);
-    ASSERT_TRUE(running.open(QIODevice::ReadOnly));
-    const int port = QJsonDocument::fromJson(running.readAll()).object().value(QStringLiteral("port")).toInt();
     QProcess last;
     last.setProcessEnvironment(env);
     last.start(QStringLiteral(FERROTAB_CTL), {QStringLiteral("watch")});
@@ -130,17 +134,51 @@ TEST_F(Ctl, DrivesTheRealProgram) {
     EXPECT_EQ(last.exitCode(), 0);
     EXPECT_TRUE(last.readAllStandardOutput().trimmed().endsWith("}")) << "one JSON line per event";
     EXPECT_FALSE(QFile::exists(announcement));
+    ASSERT_TRUE(program.waitForFinished(15000));
 
-    // Where nothing listens: unreachable.
-    const QString file = device.filePath(QStringLiteral("LED-84.control.json"));
-    platform::control::ControlSettings s = platform::control::loadControlFile(file).settings;
-    s.port = quint16(port);
-    ASSERT_FALSE(platform::control::saveControlFile(file, s).has_value());
-    EXPECT_EQ(ctl({QStringLiteral("--device"), file, QStringLiteral("next")}).exit, 3);
+    // A stale announcement (a device that crashed) names a port another
+    // program has since taken: the token never goes there.
+    QTcpServer trap;
+    ASSERT_TRUE(trap.listen(QHostAddress::LocalHost));
+    QDir().mkpath(runtime.filePath(QStringLiteral("ferrotab")));
+    const auto fake = [&](qint64 pid, quint16 at) {
+        QFile f(runtime.filePath(QStringLiteral("ferrotab/%1.json").arg(pid)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QJsonDocument(QJsonObject{{QStringLiteral("controlFile"), device.filePath(QStringLiteral("LED-84.control.json"))},
+                                          {QStringLiteral("host"), QStringLiteral("127.0.0.1")},
+                                          {QStringLiteral("port"), int(at)},
+                                          {QStringLiteral("model"), QStringLiteral("LED-84")},
+                                          {QStringLiteral("pid"), double(pid)}})
+                    .toJson());
+    };
+    fake(program.processId(), trap.serverPort()); // the ended program's own number
+    EXPECT_EQ(ctl({QStringLiteral("next")}).exit, 3);
+    EXPECT_FALSE(trap.waitForNewConnection(300)) << "the token went to a stale port";
+    EXPECT_TRUE(QDir(runtime.filePath(QStringLiteral("ferrotab"))).isEmpty()) << "the stale announcement stays";
+
+    // A live process answering what is not JSON is said so plainly.
+    std::atomic<quint16> otherPort{0};
+    std::unique_ptr<QThread> answering(QThread::create([&otherPort] {
+        QTcpServer other;
+        other.listen(QHostAddress::LocalHost);
+        otherPort = other.serverPort();
+        if (!other.waitForNewConnection(30000)) return;
+        QTcpSocket* s = other.nextPendingConnection();
+        s->waitForReadyRead(5000);
+        s->write("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello");
+        s->waitForBytesWritten(5000);
+        s->disconnectFromHost();
+    }));
+    answering->start();
+    while (otherPort == 0) QThread::msleep(10);
+    fake(QCoreApplication::applicationPid(), otherPort);
+    const CtlRun other = ctl({QStringLiteral("state")});
+    answering->wait();
+    EXPECT_EQ(other.exit, 3);
+    EXPECT_TRUE(other.err.contains(QStringLiteral("JSON"))) << other.err.toStdString();
 
     // The same ride from the command line is refused on the error output
     // (and in a message box, which holds the program until it is closed).
-    ASSERT_TRUE(program.waitForFinished(15000));
     program.start(device.filePath(QStringLiteral("LED-84")), {QStringLiteral("--ride"), QStringLiteral("77")});
     const QString why = QStringLiteral("指定した系統のデータがありません");
     program.setReadChannel(QProcess::StandardError);

@@ -179,8 +179,8 @@ protected:
         service = std::make_unique<remote::ControlService>(program->panel(), program->display(), controlFile,
                                                             limits);
         service->start({true, quint16(0), std::nullopt});
-        ASSERT_NE(service->server(), nullptr) << service->problem().toStdString();
-        port = service->server()->port();
+        ASSERT_TRUE(service->listening()) << service->problem().toStdString();
+        port = service->port();
         token = platform::control::loadControlFile(controlFile).settings.token;
         // Once the clients are done, a short name ends every scroll loop.
         time->onWait = [this] {

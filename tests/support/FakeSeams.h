@@ -64,6 +64,7 @@ struct FakeTimeState {
     bool processRealEvents = false; // also let Qt handle its pending events
     std::function<void()> onEvents; // runs on every DoEvents / WaitForEvents
     std::function<void()> onWait;   // runs on every WaitForEvents only (a loop idling for input)
+    std::function<void(int)> onSleep; // runs on every Sleep, with its milliseconds
 
     void advance(qint64 ms) {
         wall = wall.addMSecs(ms);
@@ -78,6 +79,10 @@ public:
     void Sleep(int ms) override {
         s_->sleeps.push_back(ms);
         s_->advance(ms);
+        if (s_->onSleep) {
+            auto hook = s_->onSleep;
+            hook(ms);
+        }
     }
     void DoEvents() override { events(); }
     void WaitForEvents(int ms) override {

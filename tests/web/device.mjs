@@ -46,13 +46,13 @@ export class Device {
 
   // Starts the program with `args`; resolves once its interface listens.
   async start(args = ["--control", "--control-port", "0"]) {
-    const announcement = path.join(this.runtime, "ferrotab-control.json");
-    fs.rmSync(announcement, { force: true });
     this.child = spawn(path.join(this.folder, this.model), args, {
       cwd: this.folder,
       env: this.env,
       stdio: ["ignore", "ignore", "pipe"],
     });
+    // A running device announces itself as <runtime>/ferrotab/<pid>.json.
+    const announcement = path.join(this.runtime, "ferrotab", `${this.child.pid}.json`);
     this.child.stderr.on("data", (d) => { this.log += d; });
     const exited = new Promise((r) => this.child.once("exit", r));
     this.exited = exited;

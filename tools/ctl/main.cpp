@@ -15,10 +15,15 @@
 //   ferrotab-ctl token [--renew]         the access token (a new one)
 //   ferrotab-ctl qr                      the phone panel page's address as a QR code
 //
-// The device is found through --device PATH (the device program or its
-// control file), FERROTAB_CONTROL (its control file), the device that
-// announced itself last in the user's runtime folder, or the control file
-// beside this tool or of the sample device in the build folder.
+// It talks only to a device of this user that runs now: one that announced
+// itself in the user's runtime folder and whose process still runs. The port
+// is the one the device announced, never one from a file, so the token goes
+// nowhere else (not to a port another program took after a crash). Which
+// device: --device MODEL (or the device program or its control file),
+// FERROTAB_CONTROL (its control file), or else the one started last.
+// `token` alone also works without a running device, from the control file
+// (--device PATH, FERROTAB_CONTROL, or the one beside this tool or of the
+// sample device in the build folder).
 //
 // Exit codes: 0 done, 1 refused by the device (the reason is printed), 2 a
 // bad command line, 3 the device cannot be reached.
@@ -34,6 +39,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -54,7 +60,7 @@ enum Exit { kDone = 0, kRefused = 1, kBadCommandLine = 2, kUnreachable = 3 };
 constexpr int kAnswerTimeoutMs = 30000;
 
 const char* const kUsage =
-    "usage: ferrotab-ctl [--device PATH] COMMAND\n"
+    "usage: ferrotab-ctl [--device MODEL|PATH] COMMAND\n"
     "  state                      the device's state as JSON\n"
     "  route ROUTE [SECTION]      enter route (up to 5 digits) and section (up to 3), then set the route\n"
     "  next | back                data forward / data back\n"
@@ -90,7 +96,7 @@ struct Device {
     QString controlFile;
     QString host;
     quint16 port = 0;
-    QString pageHost; // where a phone finds it; known only while it runs
+    QString pageHost; // where a phone finds it
 };
 
 QString controlFileFor(const QString& path) {
@@ -99,7 +105,30 @@ QString controlFileFor(const QString& path) {
     return pc::controlFilePath(program.absolutePath(), platform::modelFromFileName(program.fileName()));
 }
 
-std::optional<QString> knownControlFile() {
+// The device asked for: --device, else FERROTAB_CONTROL; empty: any.
+QString wantedDevice(const QString& devicePath) {
+    if (!devicePath.isEmpty()) return devicePath;
+    return qEnvironmentVariable("FERROTAB_CONTROL");
+}
+
+// The running device asked for, found by its model or its control file.
+std::optional<Device> findRunning(const QString& wanted, QString* why) {
+    for (const pc::RunningDevice& d : pc::runningDevices()) {
+        if (!wanted.isEmpty() && d.model != wanted && QFileInfo(d.controlFile) != QFileInfo(controlFileFor(wanted)))
+            continue;
+        return Device{d.controlFile, d.host, d.port, d.pageHost.isEmpty() ? d.host : d.pageHost};
+    }
+    *why = wanted.isEmpty()
+               ? QStringLiteral("動いている装置が見つかりません（--control を付けて起動してください）")
+               : QStringLiteral("装置 %1 は動いていません（--control を付けて起動してください）").arg(wanted);
+    return std::nullopt;
+}
+
+// The control file of a device that need not run, for `token`.
+std::optional<QString> controlFileOf(const QString& wanted) {
+    QString ignored;
+    if (const auto running = findRunning(wanted, &ignored)) return running->controlFile;
+    if (!wanted.isEmpty()) return controlFileFor(wanted);
     const QDir here(QCoreApplication::applicationDirPath());
     const QStringList candidates = {
         here.filePath(QStringLiteral("ferrotab") + pc::kControlFileSuffix),
@@ -111,45 +140,15 @@ std::optional<QString> knownControlFile() {
     return std::nullopt;
 }
 
-std::optional<Device> findDevice(const QString& devicePath, QString* why) {
-    const std::optional<pc::RunningDevice> running = pc::announcedDevice();
-    Device d;
-    if (!devicePath.isEmpty())
-        d.controlFile = controlFileFor(devicePath);
-    else if (qEnvironmentVariableIsSet("FERROTAB_CONTROL"))
-        d.controlFile = controlFileFor(qEnvironmentVariable("FERROTAB_CONTROL"));
-    else if (running)
-        d.controlFile = running->controlFile;
-    else if (const auto known = knownControlFile())
-        d.controlFile = *known;
-    else {
-        *why = QStringLiteral(
-            "動いている装置が見つかりません（--control を付けて起動し、--device PATH で指定できます）");
-        return std::nullopt;
-    }
-    // The running device knows where it really listens (the command line
-    // may have chosen another port); otherwise its file says.
-    if (running && QFileInfo(running->controlFile) == QFileInfo(d.controlFile)) {
-        d.host = running->host;
-        d.port = running->port;
-        d.pageHost = running->pageHost.isEmpty() ? running->host : running->pageHost;
-    } else {
-        const pc::LoadedControlFile file = pc::loadControlFile(d.controlFile);
-        d.host = pc::clientHost(file.settings.listen);
-        d.port = file.settings.port;
-    }
-    return d;
-}
-
-std::optional<QByteArray> tokenOf(const Device& d, QString* why) {
-    const pc::LoadedControlFile file = pc::loadControlFile(d.controlFile);
+std::optional<QByteArray> tokenOf(const QString& controlFile, QString* why) {
+    const pc::LoadedControlFile file = pc::loadControlFile(controlFile);
     if (file.damage) {
-        *why = QStringLiteral("制御ファイル %1 が壊れています（%2）").arg(d.controlFile, *file.damage);
+        *why = QStringLiteral("制御ファイル %1 が壊れています（%2）").arg(controlFile, *file.damage);
         return std::nullopt;
     }
     if (file.settings.token.isEmpty()) {
         *why = QStringLiteral("%1 にトークンがありません（装置を一度 --control を付けて起動してください）")
-                   .arg(d.controlFile);
+                   .arg(controlFile);
         return std::nullopt;
     }
     return file.settings.token;
@@ -170,12 +169,15 @@ struct Reply {
     bool reached = false;
     QString networkError;
     int status = 0;
+    bool json = false; // the answer was a JSON object
     QJsonObject body;
 };
 
 Reply request(const Device& d, const QByteArray& token, const QByteArray& method, const QString& path,
               const QUrlQuery& query = {}) {
     QNetworkAccessManager manager;
+    // Straight to the device: no proxy ever sees the token.
+    manager.setProxy(QNetworkProxy::NoProxy);
     QUrl url = urlOf(d, QStringLiteral("http"), path);
     url.setQuery(query);
     QNetworkRequest req(url);
@@ -190,7 +192,9 @@ Reply request(const Device& d, const QByteArray& token, const QByteArray& method
     r.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     r.reached = r.status != 0;
     r.networkError = reply->errorString();
-    r.body = QJsonDocument::fromJson(reply->readAll()).object();
+    const QJsonDocument answer = QJsonDocument::fromJson(reply->readAll());
+    r.json = answer.isObject();
+    r.body = answer.object();
     reply->deleteLater();
     return r;
 }
@@ -199,6 +203,10 @@ int report(const Reply& r, const Device& d) {
     if (!r.reached)
         return fail(kUnreachable, QStringLiteral("装置 %1 に届きません（%2）")
                                       .arg(urlOf(d, QStringLiteral("http"), {}).toString(), r.networkError));
+    if (!r.json)
+        return fail(kUnreachable, QStringLiteral("装置 %1 の答えが JSON ではありません（HTTP %2）。ほかのプログラムかもしれません")
+                                      .arg(urlOf(d, QStringLiteral("http"), {}).toString())
+                                      .arg(r.status));
     if (r.body.value(QStringLiteral("ok")).toBool()) return kDone;
     const QJsonObject e = r.body.value(QStringLiteral("error")).toObject();
     return fail(kRefused, QStringLiteral("%1 (%2)").arg(e.value(QStringLiteral("message")).toString(),
@@ -207,6 +215,7 @@ int report(const Reply& r, const Device& d) {
 
 int watch(const Device& d, const QByteArray& token) {
     QWebSocket socket;
+    socket.setProxy(QNetworkProxy::NoProxy);
     QNetworkRequest req(urlOf(d, QStringLiteral("ws"), QStringLiteral("/ws")));
     req.setRawHeader("Authorization", "Bearer " + token);
     int exit = kUnreachable;
@@ -230,30 +239,32 @@ int watch(const Device& d, const QByteArray& token) {
     return exit;
 }
 
-int token(const Device& d, bool renew) {
+int token(const QString& wanted, bool renew) {
     QString why;
+    const std::optional<QString> controlFile = controlFileOf(wanted);
+    if (!controlFile)
+        return fail(kUnreachable, QStringLiteral("制御ファイルが見つかりません（--device で装置を指定してください）"));
     if (!renew) {
-        const auto t = tokenOf(d, &why);
+        const auto t = tokenOf(*controlFile, &why);
         if (!t) return fail(kRefused, why);
         out(*t + '\n');
         return kDone;
     }
     // Through the running device, which lets go of clients that hold the old
     // token; without one, in the file.
-    if (const auto old = tokenOf(d, &why)) {
-        const Reply r = request(d, *old, "POST", QStringLiteral("/token/renew"));
-        if (r.reached) {
-            if (const int code = report(r, d); code != kDone) return code;
-            return token(d, false);
-        }
+    if (const auto running = findRunning(wanted, &why); running && running->controlFile == *controlFile) {
+        const auto old = tokenOf(*controlFile, &why);
+        if (!old) return fail(kRefused, why);
+        const Reply r = request(*running, *old, "POST", QStringLiteral("/token/renew"));
+        if (const int code = report(r, *running); code != kDone) return code;
+        return token(wanted, false);
     }
-    pc::LoadedControlFile file = pc::loadControlFile(d.controlFile);
+    pc::LoadedControlFile file = pc::loadControlFile(*controlFile);
     if (file.damage)
-        return fail(kRefused,
-                    QStringLiteral("制御ファイル %1 が壊れています（%2）").arg(d.controlFile, *file.damage));
+        return fail(kRefused, QStringLiteral("制御ファイル %1 が壊れています（%2）").arg(*controlFile, *file.damage));
     file.settings.token = pc::makeToken();
-    if (const auto failure = pc::saveControlFile(d.controlFile, file.settings))
-        return fail(kRefused, QStringLiteral("%1 を書けません（%2）").arg(d.controlFile, *failure));
+    if (const auto failure = pc::saveControlFile(*controlFile, file.settings))
+        return fail(kRefused, QStringLiteral("%1 を書けません（%2）").arg(*controlFile, *failure));
     out(file.settings.token + '\n');
     return kDone;
 }
@@ -263,10 +274,7 @@ int token(const Device& d, bool renew) {
 // the page at (with the interface on every address, its network address).
 int qr(const Device& d) {
     QString why;
-    if (d.pageHost.isEmpty())
-        return fail(kUnreachable,
-                    QStringLiteral("装置が動いていません（--control を付けて起動してください）"));
-    const std::optional<QByteArray> t = tokenOf(d, &why);
+    const std::optional<QByteArray> t = tokenOf(d.controlFile, &why);
     if (!t) return fail(kUnreachable, why);
     const QString url = pc::pageUrl(d.pageHost, d.port, *t);
     const std::optional<qrcode::QrCode> code = qrcode::encodeQr(url.toUtf8());
@@ -355,17 +363,18 @@ int run(QStringList args) {
         return fail(kBadCommandLine, QStringLiteral("分からないコマンドです: %1").arg(args.join(u' ')));
     }
 
+    const QString wanted = wantedDevice(devicePath);
+    if (name == u"token") return token(wanted, args.size() == 2);
     QString why;
-    const std::optional<Device> device = findDevice(devicePath, &why);
+    const std::optional<Device> device = findRunning(wanted, &why);
     if (!device) return fail(kUnreachable, why);
-    if (name == u"token") return token(*device, args.size() == 2);
     if (name == u"qr") return qr(*device);
-    const std::optional<QByteArray> secret = tokenOf(*device, &why);
+    const std::optional<QByteArray> secret = tokenOf(device->controlFile, &why);
     if (!secret) return fail(kUnreachable, why);
     if (name == u"watch") return watch(*device, *secret);
     if (name == u"state") {
         const Reply r = request(*device, *secret, "GET", QStringLiteral("/state"));
-        if (r.status != 200) return report(r, *device);
+        if (r.status != 200 || !r.json) return report(r, *device);
         out(QJsonDocument(r.body).toJson(QJsonDocument::Indented));
         return kDone;
     }
