@@ -145,7 +145,8 @@ def main():
     events = []
     try:
         deadline = time.monotonic() + 30
-        while not os.path.exists(os.path.join(runtime, "ferrotab-control.json")):
+        # The device announces itself once its interface listens.
+        while not os.path.exists(os.path.join(runtime, "ferrotab", "%d.json" % device_proc.pid)):
             if time.monotonic() > deadline:
                 sys.exit("the program did not start its control interface")
             time.sleep(0.05)
@@ -170,9 +171,10 @@ def main():
         device_proc.terminate()
         device_proc.wait(15)
 
-    t0 = next((t for t, e in events if e["event"] == "rideStarted"), None)
+    # The ride's clock starts as its route is set and the first stop shows.
+    t0 = next((t for t, e in events if e["event"] == "routeSet"), None)
     if t0 is None:
-        sys.exit("no rideStarted event")
+        sys.exit("the route was not set")
     shown = {}
     for t, e in events:
         stop = e["state"].get("stop") or {}
