@@ -136,7 +136,9 @@ int main(int argc, char* argv[]) {
 
     ride::Ride::Options options;
     options.route = cpu ? QStringLiteral("1") : QStringLiteral("9");
-    options.pace = {cpu ? 1.0 : 1000.0, 30.0, 1.0};
+    // The soak at real speed without time between stops: every announcement
+    // plays, and the bus goes on as each one ends.
+    options.pace = {1.0, 30.0, cpu ? 1.0 : 0.0};
     options.loop = true;
     if (const auto refused = control.ride().start(options)) {
         std::fprintf(stderr, "ride_soak: %s\n", qPrintable(refused->message));

@@ -29,6 +29,9 @@ namespace {
 constexpr int kRetryMs = 2;
 
 
+// The panel's message box text, its lines joined, for a program's one line.
+Refusal routeNotSet(const QString& message) { return refuse(RefusalKind::RouteNotSet, message.simplified()); }
+
 } // namespace
 
 PanelDriver::PanelDriver(frmCtl& panel, Form1& display, QObject* parent)
@@ -79,19 +82,10 @@ void PanelDriver::addHandlers() {
     using Result = std::optional<Refusal>;
     const auto none = [](const CommandCall&) -> Result { return std::nullopt; };
 
-    handlers_[QStringLiteral("route")] = {
-        [this](const CommandCall&) -> Result {
-            // Display clear holds the entry pages back.
-            if (panel_.Check1->isChecked()) return refuse(RefusalKind::Cleared, QStringLiteral("表示消去中です"));
-            return std::nullopt;
-        },
-        [this](const CommandCall& c) -> Result {
-            panel_.enterRoute(c.args.value(QStringLiteral("route")).toString(),
-                              c.args.value(QStringLiteral("section")).toString());
-            const QString message = panel_.routeSetting(1);
-            if (!message.isEmpty()) return refuse(RefusalKind::RouteNotSet, message);
-            return std::nullopt;
-        }};
+    handlers_[QStringLiteral("route")] = {none, [this](const CommandCall& c) -> Result {
+                                              return setRoute(c.args.value(QStringLiteral("route")).toString(),
+                                                              c.args.value(QStringLiteral("section")).toString());
+                                          }};
     handlers_[QStringLiteral("keypad")] = {
         [this](const CommandCall&) -> Result {
             // Display clear holds the keypad page back, its keys and its リセット.
@@ -102,7 +96,7 @@ void PanelDriver::addHandlers() {
             const QString key = c.args.value(QStringLiteral("key")).toString();
             if (key == u"reset") {
                 const QString message = panel_.routeSetting(1);
-                if (!message.isEmpty()) return refuse(RefusalKind::RouteNotSet, message);
+                if (!message.isEmpty()) return routeNotSet(message);
             } else if (key == u"route") {
                 panel_.CommandButton1_Click(panel::kKeyRoute);
             } else if (key == u"section") {
@@ -135,7 +129,7 @@ void PanelDriver::addHandlers() {
     handlers_[QStringLiteral("goto")] = {
         [this](const CommandCall& c) -> Result {
             if (auto r = rideRefusal()) return r;
-            const int rows = mdlOrv_000::state().RowCount;
+            const int rows = mdlOrv_000::lastRow();
             if (c.args.value(QStringLiteral("row")).toInt() > rows)
                 return refuse(RefusalKind::NoSuchStop, QStringLiteral("この系統の停留所は 1 から %1 までです").arg(rows));
             return std::nullopt;
@@ -200,6 +194,15 @@ void PanelDriver::addHandlers() {
                                          }};
     handlers_[QStringLiteral("ping")] = {none, none};
     handlers_[QStringLiteral("state")] = {none, none};
+}
+
+std::optional<Refusal> PanelDriver::setRoute(const QString& route, const QString& section) {
+    // Display clear holds the entry pages back.
+    if (panel_.Check1->isChecked()) return refuse(RefusalKind::Cleared, QStringLiteral("表示消去中です"));
+    panel_.enterRoute(route, section);
+    const QString message = panel_.routeSetting(1);
+    if (!message.isEmpty()) return routeNotSet(message);
+    return std::nullopt;
 }
 
 void PanelDriver::submit(const CommandCall& call, std::shared_ptr<ClientTicket> client, Reply reply) {

@@ -65,6 +65,12 @@ public:
     using Reply = std::function<void(const Outcome&)>;
     void submit(const CommandCall& call, std::shared_ptr<ClientTicket> client, Reply reply);
 
+    // The route setting of the "route" command, run at once: for the ride's
+    // start, which answers only once it knows how the setting went. Refused
+    // while the display is cleared; a setting that fails gives the panel's
+    // message on one line.
+    std::optional<Refusal> setRoute(const QString& route, const QString& section);
+
     // The timetable ride's command, given by whoever keeps the ride.
     std::function<std::optional<Refusal>(const CommandCall&)> rideCommand;
     // Tells the watchers of a change that is not the panel's own.
@@ -73,7 +79,8 @@ public:
 signals:
     // Something changed on the device: "routeSet", "stopChanged",
     // "displayClear", "lateNight", "backlight", "announcementStarted",
-    // "announcementEnded", "settingsApplied", "rideStarted", "rideEnded",
+    // "announcementEnded", "settingsApplied", the ride's ("rideStarted",
+    // "rideDeparted", "rideArrived", "rideAnnouncementSkipped", "rideEnded"),
     // "entry" (the keypad page's displays).
     void changed(const QString& event);
 

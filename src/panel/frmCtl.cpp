@@ -546,8 +546,7 @@ QString frmCtl::setRoute(int index) {
 
     // The route's fare data file, in the fare data folder as it reads now.
     // Copied from Windows, its name may differ in case ("12.HY3").
-    const QString path = platform::findFileIgnoringCase(platform::dataFilePath(
-        folders.fareData, route::routeFileName(route::RouteFile::FareData, routeNumber)));
+    const QString path = route::routeFilePath(folders.fareData, route::RouteFile::FareData, routeNumber);
     const route::FareDataResult file = route::readFareDataFile(path);
     panel::RouteSetOutcome outcome;
     try {

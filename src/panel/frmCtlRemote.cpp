@@ -3,7 +3,6 @@
 #include "panel/frmCtl.h"
 
 #include "platform/Seams.h"
-#include "route/FareTable.h"
 #include "route/mdlOrv_000.h"
 
 #include <QCheckBox>
@@ -21,8 +20,7 @@ bool frmCtl::atFirstStop() const {
 }
 
 bool frmCtl::atLastStop() const {
-    const mdlOrv_000::RunState& s = mdlOrv_000::state();
-    return s.CurrentRow + 1 >= s.RowCount || s.CurrentRow + 1 >= route::kMaxFareRows;
+    return mdlOrv_000::state().CurrentRow + 1 >= mdlOrv_000::lastRow();
 }
 
 void frmCtl::enterRoute(const QString& route, const QString& section) {
@@ -37,7 +35,7 @@ void frmCtl::enterRoute(const QString& route, const QString& section) {
 
 void frmCtl::goToRow(int n) {
     mdlOrv_000::RunState& s = mdlOrv_000::state();
-    if (!routeIsSet_ || Check1->isChecked() || n < 1 || n > s.RowCount || n > route::kMaxFareRows) return;
+    if (!routeIsSet_ || Check1->isChecked() || n < 1 || n > mdlOrv_000::lastRow()) return;
     s.CurrentRow = std::int16_t(n - 1);
     DispData(n);
 }

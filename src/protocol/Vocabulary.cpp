@@ -130,6 +130,12 @@ const CommandShape* findCommand(const QString& name) {
     return it == shapes.end() ? nullptr : &*it;
 }
 
+QVariant defaultOf(const QString& command, const QString& parameter) {
+    const CommandShape* shape = findCommand(command);
+    const Parameter* p = shape ? shape->parameter(parameter) : nullptr;
+    return p ? p->defaultValue : QVariant();
+}
+
 // ---- events --------------------------------------------------------------------------------
 
 namespace {

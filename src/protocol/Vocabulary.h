@@ -109,6 +109,8 @@ struct CommandShape {
 // Every command the interface knows.
 const std::vector<CommandShape>& commandShapes();
 const CommandShape* findCommand(const QString& name);
+// What an optional parameter of a command means when it is left out.
+QVariant defaultOf(const QString& command, const QString& parameter);
 
 // ---- events --------------------------------------------------------------------------------
 

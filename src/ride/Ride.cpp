@@ -3,31 +3,50 @@
 #include "panel/PanelDriver.h"
 #include "panel/PanelLogic.h"
 #include "panel/frmCtl.h"
-#include "platform/Files.h"
 #include "platform/Seams.h"
 #include "route/FareDataFile.h"
 #include "route/RouteFiles.h"
 #include "route/mdlOrv_000.h"
 #include "sound/mdlM_Tape.h"
 
-#include <QCheckBox>
 #include <QPointer>
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace ride {
 
 namespace {
 
-// How often a ride waiting for the voice to end asks again.
-constexpr qint64 kVoicePollMs = 100;
+constexpr qint64 kNsPerMs = 1'000'000;
+// How often a leg waiting for the voice to end asks again.
+constexpr qint64 kVoicePollMs = 50;
 // How soon a step the panel could not take (a dialog open on it) is tried again.
 constexpr qint64 kRetryMs = 500;
 // The pause at the terminal before a ride that loops begins again, when the
 // timetable gives none (real time, within the longest wait).
 constexpr qint64 kTerminalPauseMs = 3000;
 
+// The announcements that belong to the leg from `row` to the next stop, as
+// the first and last number (none when first > last). Each announcement
+// that moves the display on (advance flag 1) ends a leg: the leg from row r
+// runs after the (r - 1)th of them up to the r-th, greetings before it
+// included. A route whose announcements never move the display has one for
+// each leg, in order.
+std::pair<std::int32_t, std::int32_t> legAnnouncements(int row) {
+    const std::int32_t count = mdlM_Tape::TapeCount();
+    std::vector<std::int32_t> movers;
+    for (std::int32_t n = 1; n <= count; ++n)
+        if (mdlM_Tape::TapeAdvanceFlag(n) == 1) movers.push_back(n);
+    if (movers.empty()) return {row, std::min(row, count)};
+    if (row - 1 > int(movers.size())) return {1, 0};
+    const std::int32_t after = row == 1 ? 0 : movers[size_t(row - 2)];
+    const std::int32_t last = row <= int(movers.size()) ? movers[size_t(row - 1)] : count;
+    return {after + 1, last};
+}
 
 } // namespace
 
@@ -35,11 +54,11 @@ Ride::Options Ride::optionsOf(const CommandCall& call) {
     Options o;
     const QVariantMap& a = call.args;
     o.route = a.value(QStringLiteral("route")).toString();
-    o.section = a.value(QStringLiteral("section"), QStringLiteral("1")).toString();
-    o.pace.speed = a.value(QStringLiteral("speed"), 1.0).toDouble();
-    o.pace.intervalSeconds = a.value(QStringLiteral("interval"), 60.0).toDouble();
-    o.pace.maxGapSeconds = a.value(QStringLiteral("maxGap"), 30.0).toDouble();
-    o.loop = a.value(QStringLiteral("loop"), false).toBool();
+    o.section = a.value(QStringLiteral("section"), o.section).toString();
+    o.pace.speed = a.value(QStringLiteral("speed"), o.pace.speed).toDouble();
+    o.pace.intervalSeconds = a.value(QStringLiteral("interval"), o.pace.intervalSeconds).toDouble();
+    o.pace.maxGapSeconds = a.value(QStringLiteral("maxGap"), o.pace.maxGapSeconds).toDouble();
+    o.loop = a.value(QStringLiteral("loop"), o.loop).toBool();
     return o;
 }
 
@@ -56,12 +75,10 @@ std::optional<Refusal> Ride::command(const CommandCall& call) {
 Ride::Ride(PanelDriver& driver, frmCtl& panel, QObject* parent) : QObject(parent), driver_(driver), panel_(panel) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Ride::tick);
+    connect(&panel_, &frmCtl::routeSet, this, &Ride::onRouteSet);
     // What happens on the panel besides the ride's own steps: a hand.
     connect(&panel_, &frmCtl::stopShown, this, [this](int n) {
-        if (running() && !waiting_ && phase_ != Phase::Setting) arrived(n, nowNs());
-    });
-    connect(&panel_, &frmCtl::routeSet, this, [this] {
-        if (running() && !waiting_) stop(QStringLiteral("別の系統が設定されました"));
+        if (running() && !waiting_ && phase_ != Phase::Setting) at(n, nowNs());
     });
     connect(&panel_, &frmCtl::displayClearChanged, this, [this](bool on) {
         // Cleared, the ride waits; unclearing shows the stop again, which
@@ -79,22 +96,19 @@ int Ride::currentRow() const { return mdlOrv_000::state().CurrentRow + 1; }
 
 std::optional<Refusal> Ride::start(const Options& options) {
     if (running()) stop(QStringLiteral("新しい自動運行が始まりました"));
-    if (panel_.Check1->isChecked()) return protocol::refuse(protocol::RefusalKind::Cleared, QStringLiteral("表示消去中です"));
 
     // The route's rows, for the timetable beside its fare data. A route
     // without fare data is left to the route setting, which says why.
     const QString folder = panel_.fareDataFolder();
     const QString number = panel::routeNumberText(options.route);
-    auto fileOf = [&](route::RouteFile kind) {
-        return platform::findFileIgnoringCase(platform::dataFilePath(folder, route::routeFileName(kind, number)));
-    };
     std::optional<int> rows;
-    const route::FareDataResult fares = route::readFareDataFile(fileOf(route::RouteFile::FareData));
+    const route::FareDataResult fares =
+        route::readFareDataFile(route::routeFilePath(folder, route::RouteFile::FareData, number));
     if (const auto* data = std::get_if<route::FareData>(&fares)) rows = int(data->Rows.size());
 
     std::optional<route::Timetable> timetable;
-    const QString timetablePath = fileOf(route::RouteFile::Timetable);
-    const route::TimetableResult read = route::readTimetableFile(timetablePath, rows);
+    const route::TimetableResult read =
+        route::readTimetableFile(route::routeFilePath(folder, route::RouteFile::Timetable, number), rows);
     if (const auto* t = std::get_if<route::Timetable>(&read)) {
         timetable = *t;
     } else if (const auto& e = std::get<route::TimetableError>(read);
@@ -107,17 +121,42 @@ std::optional<Refusal> Ride::start(const Options& options) {
     ended_.clear();
     paused_ = false;
     phase_ = Phase::Setting;
-    submit(QStringLiteral("route"), {{QStringLiteral("route"), options.route}, {QStringLiteral("section"), options.section}});
-    emit changed(QStringLiteral("rideStarted"));
+    settingRoute_ = starting_ = true;
+    // Set now, as the "route" command sets it, so that a ride that cannot
+    // start says why instead of starting. The ride begins as the route is
+    // set (onRouteSet), which may be before this returns: a first stop whose
+    // name scrolls keeps the call until a later name ends it.
+    std::optional<Refusal> refusal = driver_.setRoute(options.route, options.section);
+    if (refusal && phase_ == Phase::Setting) {
+        phase_ = Phase::Idle;
+        settingRoute_ = starting_ = false;
+        timer_.stop();
+        return refusal;
+    }
     return std::nullopt;
+}
+
+void Ride::onRouteSet() {
+    if (!running()) return;
+    if (!settingRoute_) {
+        if (!waiting_) stop(QStringLiteral("別の系統が設定されました"));
+        return;
+    }
+    settingRoute_ = false;
+    // The timetable is the route's: its rows now count.
+    std::optional<route::Timetable> timetable = plan_->timetable();
+    plan_.emplace(std::move(timetable), mdlOrv_000::lastRow(), options_.pace);
+    at(currentRow(), nowNs());
+    if (std::exchange(starting_, false)) emit changed(protocol::eventName(protocol::Event::RideStarted));
 }
 
 void Ride::stop(const QString& reason) {
     if (!running()) return;
     phase_ = Phase::Idle;
+    settingRoute_ = starting_ = false;
     timer_.stop();
     ended_ = reason;
-    emit changed(QStringLiteral("rideEnded"));
+    emit changed(protocol::eventName(protocol::Event::RideEnded));
 }
 
 void Ride::submit(const QString& name, const QVariantMap& args) {
@@ -136,60 +175,64 @@ void Ride::submit(const QString& name, const QVariantMap& args) {
 void Ride::onReply(const QString& name, const std::optional<Refusal>& refusal) {
     waiting_ = false;
     if (!running()) return;
+    const bool busy = refusal && refusal->kind == protocol::RefusalKind::PanelBusy;
     if (name == u"route") {
-        if (refusal) {
-            stop(refusal->message);
+        // Set, the ride went on from onRouteSet.
+        if (refusal) stop(refusal->message);
+    } else if (name == u"next") {
+        if (!refusal || refusal->kind == protocol::RefusalKind::LastStop) {
+            arrive(currentRow());
             return;
         }
-        // The timetable is the route's: its rows now count.
-        std::optional<route::Timetable> timetable = plan_->timetable();
-        plan_.emplace(std::move(timetable), mdlOrv_000::state().RowCount, options_.pace);
-        arrived(currentRow(), nowNs());
-        return;
-    }
-    if (name == u"next") {
-        if (!refusal || refusal->kind == protocol::RefusalKind::LastStop) {
-            arrived(currentRow(), arrivalNs_);
-        } else if (refusal->kind == protocol::RefusalKind::PanelBusy) {
-            setDeadline(kRetryMs);
-        } else if (refusal->kind != protocol::RefusalKind::Cleared) {
-            stop(refusal->message);
+        if (busy) {
+            setDeadline(nowNs() + kRetryMs * kNsPerMs);
+            return;
         }
+        if (refusal->kind != protocol::RefusalKind::Cleared) stop(refusal->message);
+    } else if (busy) {
+        // An announcement the panel could not take: once more shortly.
+        --nextAnnouncement_;
+        setDeadline(nowNs() + kRetryMs * kNsPerMs);
+        return;
+    } else {
+        if (refusal) {
+            // The announcements are off (cleared, or gone): this leg goes without.
+            nextAnnouncement_ = lastAnnouncement_ + 1;
+        } else {
+            // An announcement that advances has moved the bus already.
+            movedByAnnouncement_ = currentRow() > row_;
+            voiceWaitSinceNs_ = nowNs();
+        }
+        travel();
         return;
     }
-    // An announcement: it may have moved the bus already.
-    if (!refusal && currentRow() > row_) {
-        movedByAnnouncement_ = true;
-    } else if (!refusal && announcementsAhead()) {
-        // It was one that does not move the bus (a greeting): the next
-        // stop's follows once the voice is free.
-        voiceWaitSinceNs_ = nowNs();
-        setDeadline(0);
-        return;
-    }
-    travel(nowNs());
-}
-
-void Ride::arrived(int row, qint64 atNs) {
-    row_ = row;
-    movedByAnnouncement_ = false;
-    phase_ = Phase::Dwelling;
-    qint64 wait = plan_->dwellMs(row);
-    if (row >= plan_->rows() && options_.loop && wait == 0)
-        wait = std::min(kTerminalPauseMs, qint64(options_.pace.maxGapSeconds * 1000));
-    // From when the bus came, not from when this was noticed: late steps do
-    // not add up along the route.
-    deadlineNs_ = atNs + wait * 1'000'000;
     armTimer();
 }
 
-bool Ride::announcementsAhead() const {
-    // After an announcement that does not move the bus, one later that does.
-    const std::int32_t played = mdlM_Tape::TapeIndex();
-    if (mdlM_Tape::TapeAdvanceFlag(played) == 1) return false;
-    for (std::int32_t n = played + 1; n <= mdlM_Tape::TapeCount(); ++n)
-        if (mdlM_Tape::TapeAdvanceFlag(n) == 1) return true;
-    return false;
+qint64 Ride::arrivalNs(int row) const { return anchorNs_ + plan_->arrivalMs(anchorRow_, row) * kNsPerMs; }
+
+qint64 Ride::departureNs(int row) const {
+    qint64 wait = plan_->dwellMs(row);
+    if (row >= plan_->rows() && options_.loop && wait == 0)
+        wait = std::min(kTerminalPauseMs, qint64(options_.pace.maxGapSeconds * 1000));
+    return arrivalNs(row) + wait * kNsPerMs;
+}
+
+void Ride::at(int row, qint64 arrivalNs) {
+    // The timetable's clock, set again from here: where the ride began or
+    // where a hand put the bus.
+    anchorRow_ = row;
+    anchorNs_ = arrivalNs;
+    row_ = row;
+    phase_ = Phase::Dwelling;
+    setDeadline(departureNs(row));
+}
+
+void Ride::arrive(int row) {
+    row_ = row;
+    phase_ = Phase::Dwelling;
+    emit changed(protocol::eventName(protocol::Event::RideArrived));
+    if (running()) setDeadline(departureNs(row));
 }
 
 void Ride::depart() {
@@ -200,46 +243,77 @@ void Ride::depart() {
             return;
         }
         phase_ = Phase::Setting;
+        settingRoute_ = true;
         submit(QStringLiteral("route"),
                {{QStringLiteral("route"), options_.route}, {QStringLiteral("section"), options_.section}});
         return;
     }
-    const bool announcements = panel_.cmdTapeNext->isEnabled() && mdlM_Tape::TapeIndex() < mdlM_Tape::TapeCount();
-    if (announcements) {
-        phase_ = Phase::Leaving;
-        voiceWaitSinceNs_ = nowNs();
-        setDeadline(0);
-        return;
-    }
-    travel(deadlineNs_);
-}
-
-void Ride::travel(qint64 leftNs) {
-    arrivalNs_ = leftNs + plan_->legMs(row_) * 1'000'000;
     phase_ = Phase::Travelling;
-    deadlineNs_ = arrivalNs_;
-    armTimer();
+    movedByAnnouncement_ = false;
+    skipped_ = {};
+    voiceWaitSinceNs_ = nowNs();
+    const bool announcements = panel_.cmdTapeNext->isEnabled() && mdlM_Tape::TapeCount() > 0;
+    std::tie(nextAnnouncement_, lastAnnouncement_) = announcements ? legAnnouncements(row_) : std::pair{1, 0};
+    // The announcements cued to this leg, as a driver steps 送り or 戻し to
+    // the stop ahead after moving the bus by hand: 送り speaks the next.
+    if (nextAnnouncement_ <= lastAnnouncement_) mdlM_Tape::TapeCue(nextAnnouncement_ - 1);
+    emit changed(protocol::eventName(protocol::Event::RideDeparted));
+    if (running()) travel();
 }
 
-void Ride::announce() {
-    // A voice still speaking is not cut off: the bus leaves once it has
-    // ended, so each stop keeps its own announcement. A voice that never
-    // ends (an engine that hangs) is not waited for past the longest wait.
-    if (mdlM_Tape::TapeSpeaking()) {
-        const qint64 waitedMs = (nowNs() - voiceWaitSinceNs_) / 1'000'000;
-        if (waitedMs < qint64(options_.pace.maxGapSeconds * 1000)) {
-            setDeadline(kVoicePollMs);
+bool Ride::fits(std::int32_t announcement, qint64 nowNs) const {
+    // At real speed (and slower) every announcement plays.
+    if (!fast()) return true;
+    const qint64 arrival = arrivalNs(row_ + 1);
+    auto endsBy = [&](qint64 ms) { return nowNs + ms * kNsPerMs <= arrival; };
+    qint64 needMs = mdlM_Tape::TapeSpeakingMs(announcement);
+    // The next stop's own announcement comes first: one before it (a
+    // greeting) plays only where that one still fits after it.
+    const qint64 ownMs = mdlM_Tape::TapeSpeakingMs(lastAnnouncement_);
+    if (announcement < lastAnnouncement_ && mdlM_Tape::TapeAdvanceFlag(lastAnnouncement_) == 1 && endsBy(ownMs))
+        needMs += ownMs;
+    return endsBy(needMs);
+}
+
+void Ride::skip(std::int32_t announcement) {
+    // Stepped over without a sound; the display moves at the stop's time.
+    mdlM_Tape::TapeCue(announcement);
+    skipped_.append(QJsonObject{{QStringLiteral("index"), announcement},
+                                {QStringLiteral("text"), mdlM_Tape::TapeText(announcement)}});
+    emit changed(protocol::eventName(protocol::Event::RideAnnouncementSkipped));
+}
+
+void Ride::travel() {
+    const qint64 now = nowNs();
+    while (running() && phase_ == Phase::Travelling && !movedByAnnouncement_ &&
+           nextAnnouncement_ <= lastAnnouncement_) {
+        if (mdlM_Tape::TapeSpeaking()) {
+            // A voice still speaking is not cut off. Above real speed what
+            // could not start before the next stop is skipped; a voice that
+            // never ends (an engine that hangs) is not waited for past the
+            // longest wait.
+            const bool noRoom = fast() && now >= arrivalNs(row_ + 1);
+            const bool hung = now - voiceWaitSinceNs_ >= qint64(options_.pace.maxGapSeconds * 1000) * kNsPerMs;
+            if (!noRoom && !hung) {
+                setDeadline(now + kVoicePollMs * kNsPerMs);
+                return;
+            }
+            while (running() && nextAnnouncement_ <= lastAnnouncement_) skip(nextAnnouncement_++);
+            break;
+        }
+        const std::int32_t n = nextAnnouncement_++;
+        if (fits(n, now)) {
+            submit(QStringLiteral("announce"), {{QStringLiteral("do"), QStringLiteral("next")}});
             return;
         }
-        travel(nowNs());
-        return;
+        skip(n);
     }
-    submit(QStringLiteral("announce"), {{QStringLiteral("do"), QStringLiteral("next")}});
+    if (running() && phase_ == Phase::Travelling) setDeadline(arrivalNs(row_ + 1));
 }
 
 void Ride::arriveNext() {
     if (movedByAnnouncement_ || currentRow() > row_) {
-        arrived(currentRow(), arrivalNs_);
+        arrive(currentRow());
         return;
     }
     submit(QStringLiteral("next"), {});
@@ -253,15 +327,19 @@ void Ride::tick() {
     }
     switch (phase_) {
     case Phase::Dwelling: depart(); break;
-    case Phase::Leaving: announce(); break;
-    case Phase::Travelling: arriveNext(); break;
+    case Phase::Travelling:
+        if (!movedByAnnouncement_ && nextAnnouncement_ <= lastAnnouncement_)
+            travel();
+        else
+            arriveNext();
+        break;
     case Phase::Setting:
     case Phase::Idle: break;
     }
 }
 
-void Ride::setDeadline(qint64 fromNowMs) {
-    deadlineNs_ = nowNs() + fromNowMs * 1'000'000;
+void Ride::setDeadline(qint64 atNs) {
+    deadlineNs_ = atNs;
     armTimer();
 }
 
@@ -270,7 +348,7 @@ void Ride::armTimer() {
         timer_.stop();
         return;
     }
-    const qint64 remainingMs = std::max<qint64>(0, (deadlineNs_ - nowNs() + 999'999) / 1'000'000);
+    const qint64 remainingMs = std::max<qint64>(0, (deadlineNs_ - nowNs() + kNsPerMs - 1) / kNsPerMs);
     timer_.start(int(std::min<qint64>(remainingMs, 24LL * 3600 * 1000)));
 }
 
@@ -287,13 +365,14 @@ QJsonObject Ride::state() const {
     if (!plan_->hasTimetable()) o[QStringLiteral("interval")] = options_.pace.intervalSeconds;
     o[QStringLiteral("maxGap")] = options_.pace.maxGapSeconds;
     o[QStringLiteral("paused")] = paused_;
+    o[QStringLiteral("moving")] = phase_ == Phase::Travelling;
+    o[QStringLiteral("skipped")] = skipped_;
     if (phase_ != Phase::Setting && row_ < plan_->rows()) {
-        const qint64 now = nowNs();
-        const qint64 legNs = plan_->legMs(row_) * 1'000'000;
-        const qint64 toNextNs = phase_ == Phase::Dwelling   ? std::max<qint64>(0, deadlineNs_ - now) + legNs
-                                : phase_ == Phase::Leaving ? legNs
-                                                           : std::max<qint64>(0, arrivalNs_ - now);
-        o[QStringLiteral("nextStop")] = row_ + 1;
+        const int next = row_ + 1;
+        o[QStringLiteral("nextStop")] = next;
+        o[QStringLiteral("nextStopName")] = mdlOrv_000::state().FareTable[size_t(next - 1)].StopName;
+        if (const auto time = plan_->timeAt(next)) o[QStringLiteral("nextStopTime")] = route::serviceTimeText(*time);
+        const qint64 toNextNs = std::max<qint64>(0, arrivalNs(next) - nowNs());
         o[QStringLiteral("secondsToNext")] = std::round(double(toNextNs) / 1e6) / 1000.0;
     }
     return o;

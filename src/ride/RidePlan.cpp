@@ -8,6 +8,14 @@ namespace ride {
 RidePlan::RidePlan(std::optional<route::Timetable> timetable, int rows, RidePace pace)
     : timetable_(std::move(timetable)), rows_(rows), pace_(pace) {
     if (timetable_ && int(timetable_->Rows.size()) < rows_) rows_ = int(timetable_->Rows.size());
+    arrivals_.assign(size_t(std::max(rows_, 1)), 0);
+    for (int row = 1; row < rows_; ++row)
+        arrivals_[size_t(row)] = arrivals_[size_t(row - 1)] + dwellMs(row) + legMs(row);
+}
+
+qint64 RidePlan::arrivalMs(int from, int row) const {
+    const auto at = [&](int r) { return arrivals_[size_t(std::clamp(r, 1, int(arrivals_.size())) - 1)]; };
+    return at(row) - at(from);
 }
 
 qint64 RidePlan::scaled(double seconds) const {

@@ -7,17 +7,22 @@
 // a second), and no wait is longer than the cap, so a long rural leg does not
 // look like a program that froze.
 
+#include "protocol/Vocabulary.h"
 #include "route/Timetable.h"
 
 #include <QtGlobal>
 #include <optional>
+#include <vector>
 
 namespace ride {
 
+// A ride's pace; left alone, the "ride" command's defaults.
 struct RidePace {
-    double speed = 1.0;           // > 0
-    double maxGapSeconds = 30.0;  // the longest real wait between two events, > 0
-    double intervalSeconds = 60.0; // each leg without a timetable (before scaling), >= 0
+    double speed = protocol::defaultOf(QStringLiteral("ride"), QStringLiteral("speed")).toDouble(); // > 0
+    // The longest real wait between two events, > 0.
+    double maxGapSeconds = protocol::defaultOf(QStringLiteral("ride"), QStringLiteral("maxGap")).toDouble();
+    // Each leg without a timetable (before scaling), >= 0.
+    double intervalSeconds = protocol::defaultOf(QStringLiteral("ride"), QStringLiteral("interval")).toDouble();
 };
 
 class RidePlan {
@@ -34,6 +39,11 @@ public:
     qint64 dwellMs(int row) const;
     // Real milliseconds from leaving `row` to arriving at `row` + 1.
     qint64 legMs(int row) const;
+    // Real milliseconds from arriving at `from` to arriving at `row` (both
+    // 1-based, `from` <= `row`): the waits and legs between, each scaled and
+    // capped as above. Every event of a ride keeps this place on the clock,
+    // so lateness at one stop is not carried to the next.
+    qint64 arrivalMs(int from, int row) const;
     // The timetable's arrival at `row`, as seconds of the service day, when
     // it has one (for showing); the departure where the arrival is missing.
     std::optional<int> timeAt(int row) const;
@@ -44,6 +54,7 @@ private:
     std::optional<route::Timetable> timetable_;
     int rows_;
     RidePace pace_;
+    std::vector<qint64> arrivals_; // row n's arrival, counted from row 1's, at n - 1
 };
 
 } // namespace ride

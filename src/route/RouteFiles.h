@@ -10,6 +10,8 @@
 // Copied from Windows, a name may differ in case ("12TP.CSV"); the readers
 // find it all the same (platform::findFileIgnoringCase).
 
+#include "platform/Files.h"
+
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -34,6 +36,13 @@ inline QString routeFileSuffix(RouteFile kind) {
 // "12" -> "12.hy3", "12tp.csv", "12tt.csv".
 inline QString routeFileName(RouteFile kind, const QString& routeNumber) {
     return routeNumber + routeFileSuffix(kind);
+}
+
+// Where route setting finds a route's file in a data folder as the user typed
+// it (empty: the current folder), whatever the letter case of its name; the
+// timetable ride looks for the same files here.
+inline QString routeFilePath(const QString& folder, RouteFile kind, const QString& routeNumber) {
+    return platform::findFileIgnoringCase(platform::dataFilePath(folder, routeFileName(kind, routeNumber)));
 }
 
 // The kind a file's name says it is, by its ending in any letter case.

@@ -1,5 +1,6 @@
 #include "route/mdlOrv_000.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace mdlOrv_000 {
@@ -13,6 +14,8 @@ std::unique_ptr<RunState>& holder() {
 } // namespace
 
 RunState& state() { return *holder(); }
+
+int lastRow() { return std::clamp<int>(state().RowCount, 0, route::kMaxFareRows); }
 
 void resetState() { holder() = std::make_unique<RunState>(); }
 

@@ -19,6 +19,9 @@ struct RunState {
 };
 
 RunState& state();
+// The rows of the route set, 1..lastRow(): its fare data's count, within the
+// table. Everything that asks whether a row is on the route asks this.
+int lastRow();
 // Back to the state of a fresh start.
 void resetState();
 

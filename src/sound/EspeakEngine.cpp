@@ -52,10 +52,14 @@ void EspeakEngine::run(std::promise<bool> ready) {
         }
         const QString kana = reading.reading(job.text);
         synth->setVoice(settings);
-        synth->synthesize(kana, [this, ticket = job.ticket](const std::int16_t* samples, std::size_t count) {
-            return voice_->write(ticket, samples, count);
-        });
+        std::size_t made = 0;
+        const bool whole =
+            synth->synthesize(kana, [this, &made, ticket = job.ticket](const std::int16_t* samples, std::size_t count) {
+                made += count;
+                return voice_->write(ticket, samples, count);
+            });
         voice_->finish(job.ticket);
+        if (whole && sampleRate_ > 0) remember(job.text, settings.rate, qint64(made * 1000 / std::size_t(sampleRate_)));
     }
 }
 
@@ -83,6 +87,23 @@ void EspeakEngine::Stop() {
 std::int32_t EspeakEngine::Status() {
     if (lastStartFailed_) return -1;
     return voice_->busy() ? 1 : 0;
+}
+
+void EspeakEngine::remember(const QString& text, int rate, qint64 ms) {
+    std::lock_guard lock(mutex_);
+    if (rate != spokenRate_ || spokenMs_.size() >= kMaxSpokenLengths) {
+        spokenMs_.clear();
+        spokenRate_ = rate;
+    }
+    spokenMs_.insert(text, ms);
+}
+
+qint64 EspeakEngine::speakingMs(const QString& text) {
+    std::lock_guard lock(mutex_);
+    if (settings_.rate == spokenRate_) {
+        if (const auto known = spokenMs_.constFind(text); known != spokenMs_.cend()) return *known;
+    }
+    return estimatedSpeakingMs(text, settings_.rate);
 }
 
 VoiceSettings EspeakEngine::voiceSettings() const {

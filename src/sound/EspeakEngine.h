@@ -13,6 +13,7 @@
 #include "sound/SpeechEngine.h"
 #include "sound/VoiceSettings.h"
 
+#include <QHash>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -42,6 +43,9 @@ public:
     void Stop() override;
     std::int32_t Status() override;
     void AdjustDialog(QWidget* owner, const QString& title) override;
+    // Exact for a text spoken to its end at the voice's speed as it is now;
+    // estimated otherwise.
+    qint64 speakingMs(const QString& text) override;
 
     // The voice's speed, pitch and volume, for the texts spoken from now on.
     VoiceSettings voiceSettings() const;
@@ -53,6 +57,7 @@ public:
 private:
     explicit EspeakEngine(std::shared_ptr<platform::VoiceOutput> voice) : voice_(std::move(voice)) {}
     void run(std::promise<bool> ready);
+    void remember(const QString& text, int rate, qint64 ms);
 
     struct Job {
         std::uint64_t ticket = 0;
@@ -66,6 +71,11 @@ private:
     std::optional<Job> pending_; // under mutex_
     bool quit_ = false;          // under mutex_
     VoiceSettings settings_;     // under mutex_
+    // How long the texts synthesised to their end took, at the speed
+    // `spokenRate_`; at most kMaxSpokenLengths of them. Under mutex_.
+    static constexpr int kMaxSpokenLengths = 1024;
+    QHash<QString, qint64> spokenMs_;
+    int spokenRate_ = 0;
     std::atomic<int> sampleRate_{0};
     bool lastStartFailed_ = false; // the user-interface thread's
 };

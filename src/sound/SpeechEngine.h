@@ -6,6 +6,7 @@
 // says so. Tests install the recording fake of tests/support/FakeSpeech.h.
 
 #include <QString>
+#include <QtGlobal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,7 +29,19 @@ public:
     virtual std::int32_t Status() = 0;
     // The engine's voice adjustment dialog, modal to `owner`.
     virtual void AdjustDialog(QWidget* owner, const QString& title) = 0;
+    // How long speaking `text` takes, in milliseconds, with the voice as it
+    // is set: for a ride that must know whether an announcement ends before
+    // the next stop. An engine that has spoken the text knows; otherwise
+    // (and here) an estimate from the text at the normal speed.
+    virtual qint64 speakingMs(const QString& text);
 };
+
+// What speaking `text` takes at `rate` (words a minute, as the voice's
+// adjustment sets it), estimated from its characters: a mora for each kana,
+// nearly two for each kanji, a pause at each punctuation mark, and English
+// words letter by letter. For a route's announcements it errs long, by
+// less than a third.
+qint64 estimatedSpeakingMs(const QString& text, int rate);
 
 // Makes an engine, or null when none can be made.
 using SpeechEngineMaker = std::function<std::unique_ptr<SpeechEngine>()>;

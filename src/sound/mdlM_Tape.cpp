@@ -10,6 +10,7 @@
 
 #include <QGroupBox>
 #include <QPushButton>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -174,6 +175,13 @@ std::int16_t TapeAdvanceFlag(std::int32_t n) { return valid(n) ? state().table[s
 std::int16_t TapeSoundFlag(std::int32_t n) { return valid(n) ? state().table[size_t(n - 1)].SoundFlag : 0; }
 QString TapeText(std::int32_t n) { return valid(n) ? state().table[size_t(n - 1)].Text : QString(); }
 bool TapeEngineOK() { return state().engineOK; }
+
+void TapeCue(std::int32_t n) { state().index = std::clamp(n, 0, state().count); }
+
+qint64 TapeSpeakingMs(std::int32_t n) {
+    sound::SpeechEngine* engine = state().engine.get();
+    return engine && valid(n) ? engine->speakingMs(TapeText(n)) : 0;
+}
 
 bool TapeSpeaking() {
     sound::SpeechEngine* engine = state().engine.get();

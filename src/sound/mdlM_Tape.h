@@ -69,6 +69,14 @@ std::int16_t TapeAdvanceFlag(std::int32_t n); // 0 outside 1..TapeCount
 std::int16_t TapeSoundFlag(std::int32_t n);   // 0 outside 1..TapeCount
 QString TapeText(std::int32_t n);             // empty outside 1..TapeCount
 bool TapeEngineOK();
+// Puts the position at `n` (clamped to 0..TapeCount) without a sound and
+// without moving the display: a ride by the timetable cues the announcements
+// to the stop ahead after a hand moved the bus, so 送り speaks the one that
+// belongs there.
+void TapeCue(std::int32_t n);
+// How long speaking announcement n takes (ms, exact once it was spoken,
+// estimated before); 0 without an engine or outside 1..TapeCount.
+qint64 TapeSpeakingMs(std::int32_t n);
 // True while the engine is preparing or speaking an announcement.
 bool TapeSpeaking();
 // At the end of the program, after the sound slots are closed: the engine

@@ -110,6 +110,10 @@ TEST_F(Ctl, DrivesTheRealProgram) {
     const CtlRun state = ctl({QStringLiteral("state")});
     EXPECT_EQ(QJsonDocument::fromJson(state.out.toUtf8()).object().value(QStringLiteral("route")).toString(),
               QStringLiteral("1"));
+    // A ride that cannot start says why, and the tool fails.
+    const CtlRun noRide = ctl({QStringLiteral("ride"), QStringLiteral("start"), QStringLiteral("77")});
+    EXPECT_EQ(noRide.exit, 1);
+    EXPECT_TRUE(noRide.err.contains(QStringLiteral("route_not_set"))) << noRide.err.toStdString();
 
     const CtlRun token = ctl({QStringLiteral("token")});
     const CtlRun renewed = ctl({QStringLiteral("token"), QStringLiteral("--renew")});
@@ -172,4 +176,14 @@ TEST_F(Ctl, DrivesTheRealProgram) {
     answering->wait();
     EXPECT_EQ(other.exit, 3);
     EXPECT_TRUE(other.err.contains(QStringLiteral("JSON"))) << other.err.toStdString();
+
+    // The same ride from the command line is refused on the error output
+    // (and in a message box, which holds the program until it is closed).
+    program.start(device.filePath(QStringLiteral("LED-84")), {QStringLiteral("--ride"), QStringLiteral("77")});
+    const QString why = QStringLiteral("指定した系統のデータがありません");
+    program.setReadChannel(QProcess::StandardError);
+    QString err;
+    while (!err.contains(why) && program.waitForReadyRead(30000))
+        err += QString::fromLocal8Bit(program.readAllStandardError());
+    EXPECT_TRUE(err.contains(why)) << err.toStdString();
 }

@@ -1,5 +1,6 @@
 // The real speech engine: MeCab's reading, espeak-ng's samples, the engine's
-// thread feeding a recording voice, and the adjustment dialog.
+// thread feeding a recording voice, how long a text speaks, and the
+// adjustment dialog.
 #include "sound/EspeakEngine.h"
 #include "sound/EspeakSynth.h"
 #include "sound/JapaneseReading.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QSlider>
 #include <QThread>
@@ -187,4 +189,27 @@ TEST(EspeakEngine, TheAdjustmentIsKeptOnOkAndDroppedOnCancel) {
     answer(false, 90);
     engine->AdjustDialog(&owner, QStringLiteral("音声の調節"));
     EXPECT_EQ(engine->voiceSettings().rate, 250);
+}
+
+// How long each of the sample route's announcements speaks, before and after.
+TEST(EspeakEngine, KnowsHowLongATextSpeaks) {
+    const auto shared = std::make_shared<platform::testing::RecordingVoice>();
+    auto& voice = *shared;
+    auto engine = EspeakEngine::create(shared);
+    ASSERT_TRUE(engine);
+    QFile sample(QStringLiteral(FERROTAB_TEST_DATA "/../../data/sample/route1_announcements.csv"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    for (const QString& line : QString::fromUtf8(sample.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+        QString text = line.section(u',', 0, -3);
+        if (text.startsWith(u'"')) text = text.mid(1).chopped(1);
+        const qint64 estimate = engine->speakingMs(text);
+        engine->Speak(text);
+        const std::uint64_t ticket = voice.lastTicket();
+        ASSERT_TRUE(waitUntil([&] { return voice.finished(ticket); }));
+        const qint64 spoken = qint64(voice.samples(ticket).size() * 1000 / std::size_t(voice.rate));
+        ASSERT_TRUE(waitUntil([&] { return engine->speakingMs(text) == spoken; }));
+        // Estimated from the text a little long, never far off; exact once spoken.
+        EXPECT_GT(estimate, spoken * 9 / 10) << text.toStdString();
+        EXPECT_LT(estimate, spoken * 4 / 3) << text.toStdString();
+    }
 }

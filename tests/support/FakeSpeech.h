@@ -1,11 +1,15 @@
 #pragma once
 // A recording speech engine for tests: its calls are kept in order as short
 // texts ("stop", "speak:<text>", "status", "adjust:<title>"), the status it
-// answers is set by the test, and making one can be refused.
+// answers is set by the test, and making one can be refused. A voice of set
+// lengths: a text given a length speaks for that long on the program's
+// clock (Status answers 1 until then) and says so when asked.
 // ScopedSpeechEngine installs its maker and puts the previous one back.
 
+#include "platform/Seams.h"
 #include "sound/SpeechEngine.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -22,6 +26,8 @@ struct SpeechScript {
     int made = 0;
     int alive = 0;
     std::function<void()> onRelease; // runs as an engine goes
+    QHash<QString, qint64> lengthsMs; // texts that speak for a set time
+    qint64 speakingUntilNs = 0;
 };
 
 class RecordingSpeechEngine final : public SpeechEngine {
@@ -31,11 +37,25 @@ public:
         --s_->alive;
         if (s_->onRelease) s_->onRelease();
     }
-    void Speak(const QString& text) override { s_->calls << QStringLiteral("speak:") + text; }
-    void Stop() override { s_->calls << QStringLiteral("stop"); }
+    void Speak(const QString& text) override {
+        s_->calls << QStringLiteral("speak:") + text;
+        if (s_->lengthsMs.contains(text)) {
+            s_->speakingUntilNs = platform::clock().monotonicNs() + s_->lengthsMs.value(text) * 1'000'000;
+            s_->status = 1;
+        }
+    }
+    void Stop() override {
+        s_->calls << QStringLiteral("stop");
+        if (!s_->lengthsMs.isEmpty()) s_->status = 0;
+    }
     std::int32_t Status() override {
         s_->calls << QStringLiteral("status");
+        if (s_->status == 1 && !s_->lengthsMs.isEmpty() && platform::clock().monotonicNs() >= s_->speakingUntilNs)
+            s_->status = 0;
         return s_->status;
+    }
+    qint64 speakingMs(const QString& text) override {
+        return s_->lengthsMs.contains(text) ? s_->lengthsMs.value(text) : SpeechEngine::speakingMs(text);
     }
     void AdjustDialog(QWidget* owner, const QString& title) override {
         s_->calls << QStringLiteral("adjust:") + title;
