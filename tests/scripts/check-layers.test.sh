@@ -12,6 +12,7 @@ trap 'rm -rf "$work"' EXIT
 base=$work/base
 mkdir -p "$base"/scripts "$base"/src/{platform,display/sub,panel} "$base"/tools/ctl "$base"/tests/support
 cp "$script" "$base/scripts/check-layers"
+printf '#include <unistd.h>\n' >"$base/src/platform/Files.cpp"
 touch "$base"/src/platform/Files.h "$base"/src/panel/frmCtl.h "$base"/tests/support/Fake.h
 printf '#include "platform/Files.h"\n#include <platform/Files.h>\n#include "Form1.h"\n#include <QString>\n' >"$base/src/display/Form1.h"
 printf '#include "../Form1.h"\n' >"$base/src/display/sub/Deep.cpp"
@@ -53,6 +54,10 @@ caught src/display/sub/Deep.cpp '#include "../../../src/panel/frmCtl.h"'
 caught src/platform/Files.h '#include "../../tests/support/Fake.h"'
 caught src/platform/Files.h '#include "display/NotYetWritten.h"'
 caught tools/main.cpp '#include <display/Form1.h>'
+caught tools/main.cpp '#include <unistd.h>'
+caught src/display/Form1.h '#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif'
 caught src/display/CMakeLists.txt 'target_link_libraries(display
   PRIVATE platform panel)'
 caught tools/CMakeLists.txt 'target_link_libraries(tool PRIVATE display)'
