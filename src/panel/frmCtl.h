@@ -24,10 +24,12 @@
 
 class Form1;
 class frmOption;
+class QAbstractButton;
 class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -238,7 +240,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Return or Enter on a focused button, box or option presses it.
+    // The keys the focused control leaves: Return or Enter press a focused
+    // button, box or option; the page keys move the bus; digits and the
+    // entry keys work the keypad while its page is in front.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -249,6 +253,8 @@ private:
     void showKeypadEntry();
     // The keys that work the panel without a mouse, and the Tab order.
     void setUpKeyboard();
+    // The button a key that reached the panel works, if any.
+    QAbstractButton* keyboardButton(const QKeyEvent& event) const;
     bool lateNight() const;
 
     Form1* display_;
