@@ -19,6 +19,12 @@ struct CommandLine {
     bool helpShown = false; // --help or --version answered: nothing more to do
 };
 
+// --help and --version answered before any window system is asked for, so
+// they work where no display can be opened (a server, a login over ssh):
+// when `argv` asks for one of them, prints the answer and returns the exit
+// code. Called before the application object exists.
+std::optional<int> answerWithoutWindows(int& argc, char* argv[]);
+
 // `arguments` as QCoreApplication gives them (the program first). The
 // reason for a command line that is not ours.
 std::variant<CommandLine, QString> parseCommandLine(const QStringList& arguments);

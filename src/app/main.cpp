@@ -14,6 +14,7 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    if (const auto answered = app::answerWithoutWindows(argc, argv)) return *answered;
     QApplication application(argc, argv);
     app::prepareApplication(application, argc > 0 ? argv[0] : nullptr);
 
