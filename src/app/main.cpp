@@ -3,9 +3,9 @@
 
 #include "app/CommandLine.h"
 #include "app/Program.h"
-#include "app/QuitOnSignals.h"
 #include "app/Startup.h"
 #include "remote/ControlService.h"
+#include "platform/Console.h"
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/SettingsPlace.h"
@@ -55,9 +55,11 @@ int main(int argc, char* argv[]) {
     Program program(place);
     program.fareDataFolderForThisRun = line->fareDataFolder;
     program.broadcastDataFolderForThisRun = line->broadcastDataFolder;
-    // A quit from outside the windows is a confirmed quit; one that comes
-    // while the program starts runs once it has started.
-    app::quitOnSignals([&program] { program.shutDown(); });
+    // A quit from outside the windows is a confirmed quit. One that comes
+    // while the program starts (a message box of the start waits on the
+    // user) is held until it has started: the windows hold half of the
+    // settings until then, and saving them would lose the rest.
+    platform::holdQuitRequests();
     program.start();
     // The control interface beside the settings file, <model>.control.json.
     const platform::ProgramIdentity& id = platform::programIdentity();
@@ -65,6 +67,7 @@ int main(int argc, char* argv[]) {
                                     platform::control::controlFilePath(place.folder, id.model));
     program.beforeShutDown = [&control] { control.shutDown(); };
     control.start(line->control);
+    platform::actOnQuitRequests([&program] { program.shutDown(); });
     if (line->ride) {
         if (const auto refusal = control.ride().command(*line->ride)) {
             std::fprintf(stderr, "ferrotab: %s\n", refusal->message.toLocal8Bit().constData());

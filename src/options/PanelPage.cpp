@@ -122,10 +122,12 @@ void PanelPage::Command6_Click(int index) {
 
 void PanelPage::updateDependents() {
     Frame3->setEnabled(marked(Check1));
-    const bool individual = Option3[index::kPanelIndividual]->isChecked();
+    // The per-mode pictures are there unless the built-in panels are
+    // assigned automatically (also when neither way is chosen).
+    const bool perMode = !Option3[index::kPanelAuto]->isChecked();
     for (QGroupBox* frame : Frame6) {
-        frame->setEnabled(individual);
-        frame->setVisible(individual);
+        frame->setEnabled(perMode);
+        frame->setVisible(perMode);
     }
 }
 

@@ -44,7 +44,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -142,35 +141,8 @@ void press(QAbstractButton* button) {
 } // namespace
 
 void frmCtl::setUpKeyboard() {
-    // The ten-key pad is typed on, not tabbed through: digits go to it while
-    // its page is in front, and so do the two entry keys (系統: * or R,
-    // 区間: / or S). A key press works the on-screen key, so it is seen
-    // and heard as a click would be, and does nothing while the key is
-    // disabled (display clear).
-    auto shortcut = [this](const QKeySequence& keys, const std::function<void()>& act) {
-        auto* s = new QShortcut(keys, this);
-        s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, act);
-    };
-    auto keypadKey = [this](int index) {
-        return [this, index] {
-            if (entryPages->currentWidget() == Frame1[1]) press(CommandButton1[size_t(index)]);
-        };
-    };
-    for (int digit = 0; digit <= 9; ++digit) {
-        shortcut(QKeySequence(Qt::Key_0 + digit), keypadKey(digit));
-        shortcut(QKeySequence(Qt::KeypadModifier | (Qt::Key_0 + digit)), keypadKey(digit));
-    }
-    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Asterisk), QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk),
-                                     QKeySequence(Qt::Key_R)})
-        shortcut(keys, keypadKey(panel::kKeyRoute));
-    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Slash), QKeySequence(Qt::KeypadModifier | Qt::Key_Slash),
-                                     QKeySequence(Qt::Key_S)})
-        shortcut(keys, keypadKey(panel::kKeySection));
-    // The bus moves a stop on and back with the page keys.
-    shortcut(QKeySequence(Qt::Key_PageDown), [this] { press(Command2[1]); });
-    shortcut(QKeySequence(Qt::Key_PageUp), [this] { press(Command2[0]); });
-
+    // The keys themselves are handled where they arrive when the focused
+    // control does not take them (keyPressEvent).
     for (panel::KeyCap* key : CommandButton1) key->setFocusPolicy(Qt::ClickFocus);
     for (QScrollBar* slider : HScroll1) slider->setFocusPolicy(Qt::StrongFocus);
 
@@ -186,9 +158,32 @@ void frmCtl::setUpKeyboard() {
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
+QAbstractButton* frmCtl::keyboardButton(const QKeyEvent& event) const {
+    // A key reaches the panel when the focused control did not take it: a
+    // digit wheel takes its digits and page keys, a slider its page keys.
+    const int key = event.key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return qobject_cast<QAbstractButton*>(focusWidget());
+    // Shift makes * on many keyboards, and the number pad's keys carry
+    // their own modifier; with any other modifier a key is not the panel's.
+    if (event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) return nullptr;
+    // The bus moves a stop on and back with the page keys.
+    if (key == Qt::Key_PageDown) return Command2[1];
+    if (key == Qt::Key_PageUp) return Command2[0];
+    // The ten-key pad is typed on, not tabbed through: digits go to it
+    // while its page is in front, and so do the two entry keys (系統: * or
+    // R, 区間: / or S).
+    if (entryPages->currentWidget() != Frame1[1]) return nullptr;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return CommandButton1[size_t(key - Qt::Key_0)];
+    if (key == Qt::Key_Asterisk || key == Qt::Key_R) return CommandButton1[size_t(panel::kKeyRoute)];
+    if (key == Qt::Key_Slash || key == Qt::Key_S) return CommandButton1[size_t(panel::kKeySection)];
+    return nullptr;
+}
+
 void frmCtl::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (auto* button = qobject_cast<QAbstractButton*>(focusWidget()); enter && button) {
+    // A key press works the on-screen button, so it is seen and heard as a
+    // click would be, and does nothing while the button is disabled
+    // (display clear, no route set).
+    if (QAbstractButton* button = keyboardButton(*event)) {
         press(button);
         return;
     }

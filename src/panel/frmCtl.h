@@ -25,10 +25,12 @@
 
 class Form1;
 class frmOption;
+class QAbstractButton;
 class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -249,7 +251,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Return or Enter on a focused button, box or option presses it.
+    // The keys the focused control leaves: Return or Enter press a focused
+    // button, box or option; the page keys move the bus; digits and the
+    // entry keys work the keypad while its page is in front.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -260,6 +264,8 @@ private:
     void showKeypadEntry();
     // The keys that work the panel without a mouse, and the Tab order.
     void setUpKeyboard();
+    // The button a key that reached the panel works, if any.
+    QAbstractButton* keyboardButton(const QKeyEvent& event) const;
     bool lateNight() const;
     // The panel's state made anew and published (panel/frmCtlState.cpp).
     void publishState();

@@ -3,7 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/LittleEndian.h"
 
-#include <cstring>
+#include <array>
 #include <type_traits>
 
 namespace settings {
@@ -92,18 +92,35 @@ template <class Record, class V> void visitFields(Record& r, V& v) {
     v.num(r.DisplayLeft);
     v.num(r.DisplayTop);
     // Block 9
-    for (auto& c : r.CustomColors) v.num(c);
+    v.array(r.CustomColors);
     // Block 10
     v.cellCount(r.CellCount);
     // Block 11
-    for (auto& e : r.CellFormat) {
-        v.num(e.Shift);
-        v.num(e.ZeroMode);
-        v.num(e.FillZero);
-    }
+    v.cellFormats(r.CellFormat);
 }
 
-class Writer {
+// One call of the visitor per named field of the file, so a reader counts
+// fields as it goes.
+template <class Self> struct Fields {
+    template <class T, size_t N> void array(std::array<T, N>& values) {
+        for (auto& value : values) self().num(value);
+    }
+    template <class T, size_t N> void array(const std::array<T, N>& values) {
+        for (auto value : values) self().num(value);
+    }
+    template <class Entries> void cellFormats(Entries& entries) {
+        for (auto& e : entries) {
+            self().num(e.Shift);
+            self().num(e.ZeroMode);
+            self().num(e.FillZero);
+        }
+    }
+
+private:
+    Self& self() { return static_cast<Self&>(*this); }
+};
+
+class Writer : public Fields<Writer> {
 public:
     QByteArray out;
 
@@ -130,33 +147,36 @@ public:
     void cellCount(std::int16_t) { num(static_cast<std::int16_t>(device::kFareCellCount)); }
 };
 
-class Reader {
+// A field the bytes do not reach, or reach only in part, keeps the value it
+// had; the reader stops at the first one.
+class Reader : public Fields<Reader> {
 public:
     explicit Reader(const QByteArray& bytes) : data_(bytes) {}
 
     template <class T> void num(T& value) {
         static_assert(std::is_integral_v<T>);
-        if (pos_ + qsizetype(sizeof(T)) > data_.size()) {
-            value = 0;
-            pos_ = data_.size();
+        if (ranOut_ || pos_ + qsizetype(sizeof(T)) > data_.size()) {
             ranOut_ = true;
             return;
         }
         value = platform::readLittleEndian<T>(data_.constData() + pos_);
         pos_ += sizeof(T);
+        countField();
     }
     void text(QString& value) {
-        std::uint16_t count = 0;
-        num(count);
-        if (pos_ + count > data_.size()) {
-            // The text runs past the end: the file does not reach it.
-            value.clear();
-            pos_ = data_.size();
+        if (ranOut_ || pos_ + 2 > data_.size()) {
             ranOut_ = true;
             return;
         }
-        value = cp932::decode(std::string_view(data_.constData() + pos_, count));
-        pos_ += count;
+        const auto count = platform::readLittleEndian<std::uint16_t>(data_.constData() + pos_);
+        if (pos_ + 2 + count > data_.size()) {
+            // The text runs past the end: the file does not reach it.
+            ranOut_ = true;
+            return;
+        }
+        value = cp932::decode(std::string_view(data_.constData() + pos_ + 2, count));
+        pos_ += 2 + count;
+        countField();
     }
     // Read and ignored: there are always 84 cells.
     void cellCount(std::int16_t& value) {
@@ -164,13 +184,32 @@ public:
         num(ignored);
         value = device::kFareCellCount;
     }
+    // Arrays count as one field, read whole or not.
+    template <class T, size_t N> void array(std::array<T, N>& values) {
+        inArray_ = true;
+        Fields::array(values);
+        inArray_ = false;
+        countField();
+    }
+    template <class Entries> void cellFormats(Entries& entries) {
+        inArray_ = true;
+        Fields::cellFormats(entries);
+        inArray_ = false;
+        countField();
+    }
 
-    bool ranOut() const { return ranOut_; }
+    int fieldsRead() const { return fieldsRead_; }
 
 private:
+    void countField() {
+        if (!inArray_ && !ranOut_) ++fieldsRead_;
+    }
+
     const QByteArray& data_;
     qsizetype pos_ = 0;
     bool ranOut_ = false;
+    bool inArray_ = false;
+    int fieldsRead_ = 0;
 };
 
 } // namespace
@@ -182,10 +221,10 @@ QByteArray encodeSettings(const SettingsRecord& record) {
     return w.out;
 }
 
-bool decodeSettings(const QByteArray& bytes, SettingsRecord& into) {
+int decodeSettings(const QByteArray& bytes, SettingsRecord& into) {
     Reader r(bytes);
     visitFields(into, r);
-    return !r.ranOut();
+    return r.fieldsRead();
 }
 
 SettingsRecord decodeSettings(const QByteArray& bytes) {

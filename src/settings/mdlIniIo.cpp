@@ -48,8 +48,14 @@ QString loadFailureText(int code, const QString& description) {
     return QStringLiteral("エラー Code:%1\r\n内容:%2\r\nモジュール:mdlIniIo.LoadIni()").arg(code).arg(description);
 }
 
-QString damagedFileText(const QString& path, const QString& keptAs) {
-    QString text = QStringLiteral("設定ファイルが壊れているため、初期設定で起動します。\r\n") + QDir::toNativeSeparators(path);
+QString damagedFileText(const QString& path, const QString& keptAs, int fieldsRead) {
+    QString text = fieldsRead > 0
+                       ? QStringLiteral("設定ファイルが途中で切れています。全%1項目のうち読めた%2項目を使い、"
+                                        "残りは初期設定で起動します。\r\n")
+                             .arg(settings::kFieldCount)
+                             .arg(fieldsRead)
+                       : QStringLiteral("設定ファイルが壊れているため、初期設定で起動します。\r\n");
+    text += QDir::toNativeSeparators(path);
     if (keptAs.isEmpty()) return text + QStringLiteral("\r\n壊れたファイルの写しを残せませんでした。");
     return text + QStringLiteral("\r\n壊れたファイルは次の名前で残しました：\r\n") + QDir::toNativeSeparators(keptAs);
 }
@@ -74,18 +80,25 @@ bool LoadIni(Exchange& exchange, const QString& path) {
         file.close();
 
         settings::SettingsRecord read = record();
-        if (!settings::decodeSettings(bytes, read)) {
-            // Nothing is lost: the file is kept as it was found, and the
-            // next save writes a whole one in its place.
+        const int fieldsRead = settings::decodeSettings(bytes, read);
+        if (fieldsRead < settings::kFieldCount) {
+            // Cut short: never a file this program wrote whole, but one a
+            // power cut caught while it was being written. What it holds is
+            // the user's; the fields it does not reach keep what the windows
+            // hold now (the factory settings at start), never 0, so no
+            // colour turns black and no window goes to the corner. The file
+            // is kept as it was found, and told once.
+            read = record();
+            exchange.gather(read);
+            settings::decodeSettings(bytes, read);
             const QString keptAs = path + QStringLiteral(".bad");
             const bool kept = !platform::replaceFile(keptAs, bytes).has_value();
-            platform::MsgBox(damagedFileText(path, kept ? keptAs : QString()), platform::MsgButtons::Ok,
-                             platform::MsgIcon::Exclamation);
-            return false;
+            platform::MsgBox(damagedFileText(path, kept ? keptAs : QString(), fieldsRead),
+                             platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
         }
         record() = read;
         exchange.apply(record());
-        return true;
+        return fieldsRead == settings::kFieldCount;
     } catch (const SettingsError& e) {
         platform::MsgBox(loadFailureText(e.code, e.description));
     } catch (const std::exception& e) {

@@ -59,10 +59,11 @@ settings::SettingsRecord& record();
 // Reads the settings file at `path` into the record and applies it through
 // `exchange`. A missing file is skipped silently. A file too short to hold
 // the whole record (empty, or cut off: never one this program wrote, as it
-// replaces the file whole) is kept beside as "<name>.bad", said so once, and
-// nothing of it is applied: the factory settings stay. Any other failure
-// shows the load failure message and ends loading. Returns true when the file
-// was read and applied completely.
+// replaces the file whole) is kept beside as "<name>.bad" and said so once;
+// every field it holds is applied, and the fields it does not reach take
+// the values the windows hold (gathered through `exchange`: the factory
+// settings at start). Any other failure shows the load failure message and
+// ends loading. Returns true when the whole file was read and applied.
 bool LoadIni(Exchange& exchange, const QString& path);
 
 // Gathers the record through `exchange` and writes it to `path`, replacing the
@@ -77,9 +78,10 @@ bool SaveIni(Exchange& exchange, QSaveFile& file);
 
 // The message texts, exposed for the tests.
 QString loadFailureText(int code, const QString& description);
-// The notice for a damaged file; `keptAs` is the copy kept, empty when none
-// could be made.
-QString damagedFileText(const QString& path, const QString& keptAs);
+// The notice for a file cut short after `fieldsRead` whole fields (0: empty,
+// or cut in the first); `keptAs` is the copy kept, empty when none could be
+// made.
+QString damagedFileText(const QString& path, const QString& keptAs, int fieldsRead);
 QString saveFailureText(int code, const QString& description);
 
 } // namespace mdlIniIo

@@ -1,7 +1,8 @@
-// The program's command line: the control interface's switches, and a
-// refusal with a reason for anything else.
+// The program's command line: the control interface's switches, a refusal
+// with a reason for anything else, and the answers that need no display.
 #include "app/CommandLine.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 
 TEST(CommandLine, SwitchesTheInterfaceOnOrSaysWhatIsWrong) {
@@ -25,4 +26,22 @@ TEST(CommandLine, SwitchesTheInterfaceOnOrSaysWhatIsWrong) {
           QStringList{QStringLiteral("--control-port"), QStringLiteral("+80")},
           QStringList{QStringLiteral("--control-listen"), QStringLiteral("myhost")}})
         EXPECT_FALSE(std::get<QString>(parse(bad)).isEmpty()) << bad.join(u' ').toStdString();
+}
+
+TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
+    // As on a server or over ssh: no display to open, no platform asked for.
+    auto environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(FERROTAB_PROGRAM), {option});
+        ASSERT_TRUE(program.waitForFinished(30000)) << option.toStdString();
+        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << option.toStdString();
+        EXPECT_EQ(program.exitCode(), 0) << option.toStdString() << program.readAllStandardError().toStdString();
+        EXPECT_TRUE(out.contains(option == u"--help" ? QStringLiteral("--control-port") : QStringLiteral("Ferrotab 4.")))
+            << out.toStdString();
+    }
 }

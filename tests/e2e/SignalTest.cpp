@@ -1,7 +1,10 @@
 // The real program ended from outside its windows: Ctrl+C (SIGINT), `kill`
 // (SIGTERM) and a closed terminal (SIGHUP) quit it as a confirmed quit would,
-// settings saved, rather than killing it or being ignored.
+// settings saved, rather than killing it or being ignored; one that comes
+// while it starts waits until it has started.
 #include "settings/SettingsCodec.h"
+#include "tests/e2e/XSession.h"
+#include "tests/support/FileBytes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -54,4 +57,41 @@ TEST(Signals, EachEndsTheProgramWithItsSettingsSaved) {
         ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "no settings were written";
         EXPECT_GE(saved.size(), settings::kEmptyRecordSize);
     }
+}
+
+TEST(Signals, OneThatComesWhileTheProgramStartsWaitsUntilItHasStarted) {
+    xsession::XSession x;
+    if (auto why = x.startServer()) GTEST_SKIP() << "no X server for this test: " << why->toStdString();
+    const auto wmFailure = x.startWindowManager();
+    ASSERT_FALSE(wmFailure) << *wmFailure;
+    QTemporaryDir folder;
+    ASSERT_TRUE(QFile::link(QStringLiteral(FERROTAB_PROGRAM), folder.filePath(QStringLiteral("LED-84"))));
+    // The user picture for backlight OFF is no picture: its error box waits
+    // in the middle of reading the settings, before the panel's place.
+    testing_files::writeFile(folder.filePath(QStringLiteral("off.bmp")), "no picture");
+    auto record = settings::SettingsRecord::initial(QDate(2026, 12, 6));
+    record.PanelAutoBuiltIn = 0;
+    record.PanelIndividual = -1;
+    record.PanelOffBuiltIn = 0;
+    record.PanelOffUser = -1;
+    record.PanelOffUserFile = folder.filePath(QStringLiteral("off.bmp"));
+    record.CtlLeft = 333 * 15;
+    record.CtlTop = 227 * 15;
+    const QByteArray stored = settings::encodeSettings(record);
+    const QString settingsFile = folder.filePath(QStringLiteral("LED-84.in4"));
+    testing_files::writeFile(settingsFile, stored);
+
+    xsession::Ferrotab program(x, folder.path());
+    const QString box = program.waitForWindow(QStringLiteral("エラー"));
+    ASSERT_FALSE(box.isEmpty()) << program.output();
+    ::kill(pid_t(program.processId()), SIGTERM);
+    EXPECT_FALSE(program.endsWithin(1000)) << "the signal ended the start: " << program.output();
+    EXPECT_EQ(testing_files::readFile(settingsFile), stored);
+
+    // Answered (the picture is tried once more as the settings are applied
+    // to the display), the start goes on to its end; then the signal quits.
+    for (QString next = box; !next.isEmpty(); next = program.waitForWindow(QStringLiteral("エラー")))
+        program.answer(next);
+    EXPECT_TRUE(program.endedWell()) << program.output();
+    EXPECT_EQ(testing_files::readFile(settingsFile), stored) << "the settings were saved as they were read";
 }

@@ -14,6 +14,7 @@
 #include "tests/support/FakeAudio.h"
 #include "tests/support/FakeSpeech.h"
 #include "tests/support/DialogFields.h"
+#include "tests/support/FileBytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -111,6 +112,45 @@ TEST_F(Startup, SavedPositionsAndUnknownFieldsSurviveARestart) {
     EXPECT_EQ(saved.TicketFixedDate, QStringLiteral("2025/01/02"));
     EXPECT_EQ(saved.DisplayLeft, 150 * 15);
     EXPECT_EQ(saved.CtlTop, 200 * 15);
+}
+
+TEST_F(Startup, ASettingsFileCutShortStartsAUsableDeviceWithWhatItHolds) {
+    auto record = settings::SettingsRecord::initial(QDate(2025, 1, 2));
+    record.FareDataDir = QStringLiteral("/data/運賃");
+    record.SoundResetFile = QStringLiteral("ピンポン.wav");
+    record.TicketPluginFile = QStringLiteral("/data/ticket.4SP");
+    record.DigitBackColor = 0x123456;
+    record.DigitLitColor = 0x0000FF;
+    record.CtlLeft = 300 * 15;
+    record.CtlTop = 200 * 15;
+    const QByteArray whole = settings::encodeSettings(record);
+    const qsizetype digitColours = whole.indexOf(QByteArray("\x56\x34\x12\x00", 4));
+    const qsizetype panelPlace = whole.size() - 504 - 2 - 68 - 8 - 8; // CtlLeft
+    ASSERT_GT(digitColours, 0);
+    // Cut after the digits' background colour, before the panel's place, and
+    // in the cell formats.
+    for (const qsizetype cut : {digitColours + 5, panelPlace, whole.size() - 3}) {
+        SCOPED_TRACE(cut);
+        testing_files::writeFile(settingsFile, whole.left(cut));
+        auto program = startProgram();
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_EQ(boxes.shown()[0].icon, platform::MsgIcon::Exclamation);
+        EXPECT_EQ(testing_files::readFile(settingsFile + QStringLiteral(".bad")), whole.left(cut));
+
+        settings::SettingsRecord shown;
+        program->options().GetOptionInfo(shown);
+        EXPECT_EQ(shown.FareDataDir, record.FareDataDir);
+        EXPECT_EQ(shown.SoundResetFile, cut > digitColours + 5 ? record.SoundResetFile : QString());
+        EXPECT_EQ(shown.TicketPluginFile, cut >= panelPlace ? record.TicketPluginFile : QString());
+        const M_Degit& cell = *program->display().Degit[1];
+        EXPECT_EQ(cell.BackColor(), 0x123456);
+        EXPECT_EQ(cell.DegitForeColor(), cut > digitColours + 5 ? 0x0000FF : 0x72D2F8) << "never black";
+        EXPECT_EQ(cell.BaseForeColor(), cut > digitColours + 5 ? record.DigitBaseColor : 0x969696);
+        // The panel where the file put it, or else in its corner: on the screen.
+        EXPECT_EQ(program->panel().frameGeometry().topLeft() == QPoint(300, 200), cut > panelPlace);
+        EXPECT_TRUE(screenRect().contains(program->panel().frameGeometry()));
+        boxes.log().shown.clear();
+    }
 }
 
 TEST_F(Startup, ACopyUnderAnotherNameIsAnotherModelWhateverItsExtension) {

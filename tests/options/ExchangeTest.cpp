@@ -164,12 +164,14 @@ TEST_F(OptionTest, StoredFontModeNoneAndOptionPairs) {
     EXPECT_EQ(gathered.AdvanceSoundAlways, 0);
     EXPECT_EQ(gathered.AdvanceSoundByColumn, -1);
 
-    // A pair with no selection hides the per-mode pictures again.
+    // The per-mode pictures hide only while the built-in panels are
+    // assigned automatically: a pair with no selection shows them.
     r.PanelAutoBuiltIn = 0;
     r.PanelIndividual = 0;
     dialog->SetOptionInfo(r);
     EXPECT_FALSE(dialog->Option3[0]->isChecked() || dialog->Option3[1]->isChecked());
-    EXPECT_TRUE(dialog->Frame6[2]->isHidden());
+    EXPECT_FALSE(dialog->Frame6[2]->isHidden());
+    EXPECT_TRUE(dialog->Frame6[2]->isEnabled());
 }
 
 TEST_F(OptionTest, ARefusedValueStopsAtItsControl) {
@@ -237,7 +239,7 @@ TEST_F(OptionTest, DamagedRecordsNeverLeaveADependentControlAgainstItsSwitch) {
         EXPECT_EQ(fresh.Combo4[0]->isEnabled(), fresh.Check3[0]->checkState() != Qt::Unchecked) << d.what;
         EXPECT_EQ(fresh.Check3[4]->isEnabled(), fresh.Check3[0]->checkState() != Qt::Unchecked) << d.what;
         EXPECT_EQ(fresh.Combo4[4]->isEnabled(), fresh.Check3[3]->checkState() != Qt::Unchecked) << d.what;
-        EXPECT_EQ(fresh.Frame6[0]->isHidden(), !fresh.Option3[1]->isChecked()) << d.what;
+        EXPECT_EQ(fresh.Frame6[0]->isHidden(), fresh.Option3[0]->isChecked()) << d.what;
         EXPECT_EQ(fresh.Frame10->isHidden(), fresh.chkUseSeiriPrev->checkState() == Qt::Unchecked) << d.what;
         EXPECT_EQ(fresh.Frame7->isEnabled(), fresh.chkUseSeiriPrev->checkState() != Qt::Unchecked) << d.what;
     }

@@ -70,6 +70,31 @@ TEST_F(PanelTest, TheWholeRideWorksFromTheKeyboard) {
     }
 }
 
+TEST_F(PanelTest, AFocusedControlKeepsTheKeysItTakes) {
+    writeRoute(QStringLiteral("3.hy3"), {{"本町", {170}}, {"東", {190}}, {"森", {210}}});
+    setRoute(QStringLiteral("3"), QStringLiteral("1"));
+    panel->show();
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+    // A focused slider takes the page keys; from a control that does not,
+    // they move the bus.
+    QScrollBar* speed = panel->HScroll1[0];
+    speed->setFocus();
+    const int before = speed->value();
+    QTest::keyClick(speed, Qt::Key_PageDown);
+    EXPECT_GT(speed->value(), before);
+    EXPECT_EQ(shown(1), QStringLiteral("170")) << "the bus stayed";
+    panel->Check2->setFocus();
+    QTest::keyClick(panel->Check2, Qt::Key_PageDown);
+    EXPECT_EQ(shown(1), QStringLiteral("190"));
+
+    // With the list page in front, a digit typed into a focused wheel turns it.
+    panel->entryPages->setCurrentWidget(panel->Frame1[0]);
+    panel->List2[4]->setFocus();
+    QTest::keyClick(panel->List2[4], Qt::Key_7);
+    EXPECT_EQ(panel->List2[4]->chosenRow(), 7);
+}
+
 TEST_F(PanelTest, RouteSettingFromTheWheelsRunsTheLampTest) {
     writeRoute(QStringLiteral("1.hy3"), {{"本町", {170, 180, 190}}, {"市役所前", {200, 210, 220}}, {"東", {}}});
     // A shift kept in a cell does not hide a lamp during the test.

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
+#include <string>
+#include <vector>
 #include <gtest/gtest.h>
 #ifdef Q_OS_UNIX
 #include <grp.h>
@@ -57,7 +59,7 @@ TEST(SettingsPath, FolderModelAndExtension) {
     EXPECT_EQ(mdlIniIo::settingsPath(QStringLiteral("/opt/bus/"), QStringLiteral("LED-84")), QStringLiteral("/opt/bus/LED-84.in4"));
 }
 
-TEST_F(IniFile, AMissingFileIsSkippedSilentlyADamagedOneIsKeptAsideAndTold) {
+TEST_F(IniFile, AMissingFileIsSkippedSilently) {
     EXPECT_FALSE(mdlIniIo::LoadIni(windows, path()));
     EXPECT_EQ(windows.applied, 0);
     // A folder where the file should be is no file either.
@@ -65,22 +67,72 @@ TEST_F(IniFile, AMissingFileIsSkippedSilentlyADamagedOneIsKeptAsideAndTold) {
     EXPECT_FALSE(mdlIniIo::LoadIni(windows, path()));
     EXPECT_EQ(windows.applied, 0);
     EXPECT_TRUE(boxes.shown().empty());
+}
 
-    // Empty, or cut off in the cell formats: never a file this program wrote.
-    const QByteArray whole = settings::encodeSettings(SettingsRecord::initial(QDate(2026, 12, 6)));
-    for (const QByteArray& damaged : {QByteArray(), whole.left(whole.size() - 3)}) {
-        const QString file = mdlIniIo::settingsPath(dir.path(), QStringLiteral("LED-85"));
-        writeFile(file, damaged);
-        const size_t before = boxes.shown().size();
-        EXPECT_FALSE(mdlIniIo::LoadIni(windows, file));
-        EXPECT_EQ(windows.applied, 0) << "the factory settings stay";
-        EXPECT_EQ(mdlIniIo::record(), SettingsRecord::initial(QDate(2026, 12, 6)));
-        EXPECT_EQ(readFile(file + QStringLiteral(".bad")), damaged);
-        ASSERT_EQ(boxes.shown().size(), before + 1);
-        const QString text = boxes.shown().back().text;
-        EXPECT_TRUE(text.startsWith(QStringLiteral("設定ファイルが壊れているため、初期設定で起動します。"))) << text.toStdString();
-        EXPECT_TRUE(text.endsWith(file + QStringLiteral(".bad"))) << "says where the damaged file is kept";
+namespace {
+
+// The file's layout as the format lays it down, one letter per value: S a
+// text (a 2-byte count, then its bytes), 2 and 4 a number of that many
+// bytes, C the cell count. The custom colours and the cell formats are runs.
+const std::string kLayout = std::string("SS" "24442222222222SSS" "4442222222222" "4422" "SS2222S2SSS2222SSSS"
+                                        "2S222S" "2442244" "44") +
+                            std::string(17, '4') + "C" + std::string(252, '2');
+
+// A whole file of that layout: numbers from `seed`, texts of two letters
+// starting with `letter`. Every byte differs from another seed's and
+// letter's but the texts' counts and the cell count. `ends` gets the offset
+// at which each value ends.
+QByteArray patternFile(char seed, char letter, std::vector<qsizetype>* ends = nullptr) {
+    QByteArray b;
+    for (const char kind : kLayout) {
+        if (kind == 'S') b.append("\x02\x00", 2).append(letter).append(char('a' + b.size() % 26));
+        else if (kind == 'C') b.append("\x54\x00", 2);
+        else
+            for (int i = 0; i < kind - '0'; ++i) b.append(char(seed ^ (b.size() & 0x1F)));
+        if (ends) ends->push_back(b.size());
     }
+    return b;
+}
+
+} // namespace
+
+TEST_F(IniFile, AFileCutShortKeepsWhatItHoldsAndTheRestTakesTheWindowsValues) {
+    // A power cut while the file was written leaves it cut anywhere. Every
+    // value before the cut is the file's, every one from the value the cut
+    // falls in on is what the windows held (the factory settings at start).
+    std::vector<qsizetype> ends;
+    const QByteArray user = patternFile('@', 'U', &ends);
+    const QByteArray held = patternFile('\x60', 'F');
+    ASSERT_EQ(user.size(), settings::kEmptyRecordSize + 17 * 2);
+    ASSERT_EQ(settings::encodeSettings(settings::decodeSettings(user)), user) << "the layout is the format's";
+    const QString bad = path() + QStringLiteral(".bad");
+    for (qsizetype cut = 0; cut < user.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        mdlIniIo::record() = settings::decodeSettings(held);
+        windows.windows = mdlIniIo::record();
+        writeFile(path(), user.left(cut));
+        const size_t before = boxes.shown().size();
+        EXPECT_FALSE(mdlIniIo::LoadIni(windows, path()));
+        qsizetype kept = 0; // the values read whole end here
+        for (const qsizetype end : ends)
+            if (end <= cut) kept = end;
+        EXPECT_EQ(settings::encodeSettings(windows.windows), user.left(kept) + held.mid(kept));
+        EXPECT_EQ(readFile(bad), user.left(cut));
+        ASSERT_EQ(boxes.shown().size(), before + 1) << "told once";
+        EXPECT_TRUE(boxes.shown().back().text.endsWith(bad)) << "says where the cut file is kept";
+    }
+    // How much was kept: nothing of an empty file, one field after the
+    // first text, all but the cell formats when the last byte is missing.
+    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("設定ファイルが壊れているため、初期設定で起動します。")));
+    EXPECT_TRUE(boxes.shown()[4].text.startsWith(QStringLiteral("設定ファイルが途中で切れています。全73項目のうち読めた1項目を使い、")));
+    EXPECT_TRUE(boxes.shown().back().text.contains(QStringLiteral("読めた72項目")));
+
+    // The whole file is read as it is, without a word.
+    writeFile(path(), user);
+    const size_t before = boxes.shown().size();
+    EXPECT_TRUE(mdlIniIo::LoadIni(windows, path()));
+    EXPECT_EQ(settings::encodeSettings(windows.windows), user);
+    EXPECT_EQ(boxes.shown().size(), before);
 }
 
 TEST_F(IniFile, SaveThenLoadKeepsEveryField) {

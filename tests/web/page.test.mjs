@@ -131,12 +131,31 @@ describe("on this machine", () => {
 
   test("a wrong or missing token says so and changes nothing", async () => {
     const before = await device.state();
-    for (const url of [device.pageUrl("x" + device.token.slice(1)), `http://127.0.0.1:${device.port}/`]) {
-      const page = await openPage(url);
+    for (const token of ["x" + device.token.slice(1), ""]) {
+      const page = await openPage(token ? device.pageUrl(token) : `http://127.0.0.1:${device.port}/`);
       await untilText(page, "#status", "接続できません（トークンが違います）");
       assert.equal(await page.$$eval("main button", (b) => b.every((x) => x.disabled)), true);
       // Even a press forced past the disabled keys sends nothing.
       await page.$$eval("main button", (b) => b.forEach((x) => { x.disabled = false; x.click(); }));
+      // And a command the page sends with that token anyway, by HTTP and on
+      // the socket, is refused by the program.
+      const sent = await page.evaluate(async (token) => {
+        const headers = token ? { Authorization: `Bearer ${token}` } : {};
+        const http = (await fetch("/command/late?on=true", { method: "POST", headers })).status;
+        const socket = await new Promise((resolve) => {
+          const query = token ? `?token=${encodeURIComponent(token)}` : "";
+          const ws = new WebSocket(`ws://${location.host}/ws${query}`);
+          ws.onopen = () => ws.send(JSON.stringify({ id: 1, command: "late", args: { on: true } }));
+          ws.onmessage = (m) => {
+            const answer = JSON.parse(m.data);
+            if (answer.id === 1) resolve(answer.ok ? "done" : answer.error.code);
+          };
+          ws.onclose = () => resolve("closed");
+        });
+        return { http, socket };
+      }, token);
+      assert.equal(sent.http, 401, `HTTP with token "${token}"`);
+      assert.notEqual(sent.socket, "done", `socket with token "${token}"`);
       await new Promise((r) => setTimeout(r, 500));
       await page.close();
     }

@@ -24,6 +24,7 @@
 // Exit codes: 0 done, 1 refused by the device (the reason is printed), 2 a
 // bad command line, 3 the device cannot be reached.
 
+#include "platform/Console.h"
 #include "platform/ControlFile.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/SettingsPlace.h"
@@ -45,7 +46,6 @@
 #include <QWebSocket>
 #include <cstdio>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -271,7 +271,7 @@ int qr(const Device& d) {
     if (!code) return fail(kRefused, QStringLiteral("QRコードを作れません"));
     // On a terminal, black on white whatever its colours; into a file, ink
     // for the dark modules, as on paper.
-    out(qrcode::qrTextBlocks(*code, isatty(fileno(stdout)) != 0).toUtf8());
+    out(qrcode::qrTextBlocks(*code, platform::standardOutputIsTerminal()).toUtf8());
     out(url.toUtf8() + '\n');
     return kDone;
 }
