@@ -109,6 +109,15 @@ void ChimeiCtl_B::clearCanvas() {
     Picture1->image.fill(Picture1->background);
     Picture1->update();
     setShownName(QString());
+    motion_.scrolls = false;
+    setMotion(Motion::Phase::Still, true);
+}
+
+void ChimeiCtl_B::setMotion(Motion::Phase phase, bool newCanvas) {
+    if (newCanvas) ++motion_.canvas;
+    motion_.phase = phase;
+    motion_.sinceMs = platform::steadyMs();
+    emit motionChanged();
 }
 
 void ChimeiCtl_B::setShownName(const QString& name) {
@@ -217,6 +226,8 @@ void ChimeiCtl_B::SetChimei(const QString& strText) {
     }
     Picture1->update();
     setShownName(strText);
+    motion_.scrolls = layout.scrolls;
+    setMotion(layout.scrolls ? Motion::Phase::Waiting : Motion::Phase::Still, true);
 
     platform::waits().DoEvents();
     // A newer request made just now owns the strip and any loop.
@@ -237,7 +248,8 @@ void ChimeiCtl_B::SetChimei(const QString& strText) {
 }
 
 // The blank strip held for the start wait, in which the device stands still.
-void ChimeiCtl_B::startWait(platform::Waits& waits) const {
+void ChimeiCtl_B::startWait(platform::Waits& waits) {
+    setMotion(Motion::Phase::Waiting, false);
     const platform::ActivityScope waiting(platform::Activity::StripWait);
     waits.Sleep(scrollStartWait_);
 }
@@ -276,6 +288,7 @@ void ChimeiCtl_B::runScrollLoop() {
         setCanvasTop(vh);
         const qint64 frameNs = frameIntervalNs(this);
         qint64 last = clock.monotonicNs();
+        setMotion(Motion::Phase::Moving, false);
         qint64 nextFrame = last;
         double owedPasses = 0.0;
 
@@ -300,6 +313,7 @@ void ChimeiCtl_B::runScrollLoop() {
                         startWait(waits);
                         owedPasses = 0.0;
                         last = clock.monotonicNs();
+                        setMotion(Motion::Phase::Moving, false);
                         wrapped = true;
                         break;
                     }

@@ -135,12 +135,34 @@ public:
     // What the canvas holds (the whole name, also the part outside the strip).
     const QImage& canvasImage() const;
 
+    // How the strip moves, for a picture of it drawn elsewhere (the overlay
+    // page), which then moves the canvas it was given as the strip does:
+    // which canvas is shown, whether it scrolls, and the phase of the scroll
+    // with the moment it began. While Waiting the canvas stands below the
+    // strip (the blank strip of the start wait); while Moving its top is
+    // viewportHeight() less Speed / 200 pixels for each whole pass since the
+    // phase began, at kScrollPassesPerSecond, until it is one strip height
+    // past the top, where the next wait begins; Still, it stands at the top.
+    struct Motion {
+        enum class Phase { Still, Waiting, Moving };
+        quint64 canvas = 0;   // a new number for each new canvas
+        bool scrolls = false; // the name is long enough to scroll
+        Phase phase = Phase::Still;
+        qint64 sinceMs = 0;   // when the phase began, by platform::steadyMs()
+    };
+    const Motion& motion() const { return motion_; }
+
+signals:
+    // The canvas or the phase of its scroll changed.
+    void motionChanged();
+
 private:
     void clearCanvas();
+    void setMotion(Motion::Phase phase, bool newCanvas);
     void setShownName(const QString& name);
     void setCanvasTop(int top);
     void runScrollLoop();
-    void startWait(platform::Waits& waits) const;
+    void startWait(platform::Waits& waits);
 
     QWidget* Picture2 = nullptr;               // viewport
     display::ChimeiCanvas* Picture1 = nullptr; // canvas
@@ -155,6 +177,7 @@ private:
     std::int16_t fontMode_ = kDefaultFontMode;
     bool fontBold_ = kDefaultFontBold;
 
+    Motion motion_;
     bool stopFlag_ = false;    // asks a running scroll loop to end
     bool restartLoop_ = false; // a newer long name for the running loop to scroll
     int loopDepth_ = 0;

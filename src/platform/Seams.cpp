@@ -60,6 +60,15 @@ public:
     }
 };
 
+} // namespace
+
+qint64 steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+namespace {
+
 SeamSlot<MessageBoxes, ConsoleMessageBoxes>& boxSlot() {
     static SeamSlot<MessageBoxes, ConsoleMessageBoxes> s;
     return s;

@@ -87,4 +87,9 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIc
 inline void Sleep(int milliseconds) { waits().Sleep(milliseconds); }
 inline void DoEvents() { waits().DoEvents(); }
 
+// The machine's steady clock in milliseconds, never faked: for moments that
+// another thread compares with its own (the strip's scroll as the control
+// server passes it on).
+qint64 steadyMs();
+
 } // namespace platform
