@@ -118,7 +118,7 @@ std::variant<ControlSettings, QString> parseControlFile(const QByteArray& bytes)
         const QJsonValue list = o[kAllowedOriginsKey];
         if (!list.isArray() || list.toArray().size() > kMaxOrigins)
             return QStringLiteral("\"allowedOrigins\" は %1 個までのオリジンの並びです").arg(kMaxOrigins);
-        for (const QJsonValue& origin : list.toArray()) {
+        for (const QJsonValue origin : list.toArray()) {
             if (!origin.isString() || !isOrigin(origin.toString()))
                 return QStringLiteral("\"allowedOrigins\" の各項目は http://ホスト:ポート の形か null です");
             s.allowedOrigins.append(origin.toString().toLatin1());

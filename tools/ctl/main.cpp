@@ -45,6 +45,7 @@
 #include <QUrlQuery>
 #include <QWebSocket>
 #include <cstdio>
+#include <exception>
 #include <optional>
 
 namespace {
@@ -332,8 +333,13 @@ int run(QStringList args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    return run(args);
+    try {
+        QCoreApplication app(argc, argv);
+        QStringList args = QCoreApplication::arguments();
+        args.removeFirst();
+        return run(args);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ferrotab-ctl: %s\n", e.what());
+        return 1;
+    }
 }
