@@ -103,6 +103,7 @@ void ChimeiCtl_B::setAppearance(std::int16_t appearance) {
 int ChimeiCtl_B::canvasTop() const { return Picture1->y(); }
 int ChimeiCtl_B::canvasHeight() const { return Picture1->height(); }
 int ChimeiCtl_B::viewportHeight() const { return Picture2->height(); }
+QSize ChimeiCtl_B::viewportSize() const { return Picture2->size().boundedTo(size()); }
 const QImage& ChimeiCtl_B::canvasImage() const { return Picture1->image; }
 
 void ChimeiCtl_B::clearCanvas() {

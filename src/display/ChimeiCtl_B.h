@@ -132,6 +132,9 @@ public:
     int canvasTop() const;
     int canvasHeight() const;
     int viewportHeight() const;
+    // The part of the viewport the strip shows (the viewport may be wider
+    // than the strip that holds it).
+    QSize viewportSize() const;
     // What the canvas holds (the whole name, also the part outside the strip).
     const QImage& canvasImage() const;
 

@@ -410,6 +410,17 @@ QWidget* frmCtl::buildRideControls() {
     connect(Check4, &QPushButton::toggled, this, [this] { Check4_Click(); });
     bottom->addWidget(Command8);
     bottom->addWidget(Command4);
+    // Lit while a ride by the timetable runs, so a hand knows it is not
+    // alone at the panel; hidden otherwise, the row looks as it always did.
+    rideLamp = new QLabel(QStringLiteral("自動運行中"), box);
+    rideLamp->setObjectName(QStringLiteral("rideLamp"));
+    rideLamp->setAlignment(Qt::AlignCenter);
+    rideLamp->setStyleSheet(QStringLiteral("QLabel { background: #f2b233; color: black; border-radius: 3px; "
+                                           "padding: 1px 6px; font-weight: bold; }"));
+    rideLamp->setAccessibleName(rideLamp->text());
+    rideLamp->hide();
+    bottom->addStretch(1);
+    bottom->addWidget(rideLamp);
     bottom->addStretch(1);
     bottom->addWidget(Check4);
     rows->addLayout(bottom);
@@ -505,7 +516,7 @@ void frmCtl::Frame1_DblClick(int index) {
 // ---- route setting -------------------------------------------------------------------------
 
 QString frmCtl::routeSetting(int index) {
-    const QString refusal = setRoute(index);
+    QString refusal = setRoute(index);
     // What a refused setting took of the entry (the route, the section, the
     // rows it read) shows too.
     if (!refusal.isEmpty()) publishState();

@@ -89,6 +89,7 @@ public:
     std::array<QPushButton*, 2> Command2{}; // data back (0), data forward (1)
     QCheckBox* Check1 = nullptr;            // display clear
     QGroupBox* Frame6 = nullptr;            // late night and the scroll sliders
+    QLabel* rideLamp = nullptr;             // 自動運行中: shown while a ride by the timetable runs
     QCheckBox* Check2 = nullptr;            // late-night fare
     // Stop-name scroll speed (0, 1..2000) and start wait (1, 0..3000 ms),
     // their captions "ｽｸﾛｰﾙ速度", "ｽｸﾛｰﾙ間隔" and value labels.

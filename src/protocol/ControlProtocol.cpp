@@ -237,6 +237,7 @@ std::variant<Target, Refusal> targetOf(const QByteArray& path, QString* commandN
     if (pageFileAt(path)) return Target::PageFile;
     if (path == "/state") return Target::State;
     if (path == "/display.png") return Target::DisplayPicture;
+    if (path == "/strip.png") return Target::StripPicture;
     if (path == "/ws") return Target::Events;
     if (path == "/token/renew") return Target::RenewToken;
     if (path == "/protocol") return Target::Vocabulary;
@@ -255,6 +256,7 @@ bool methodAllowed(Target target, const QByteArray& method) {
         return method == "OPTIONS";
     case Target::State:
     case Target::DisplayPicture:
+    case Target::StripPicture:
     case Target::Events:
     case Target::PageFile:
     case Target::Vocabulary:
@@ -284,6 +286,10 @@ const std::vector<PageFile>& pageFiles() {
         {"/", QStringLiteral(":/web/index.html"), "text/html; charset=utf-8"},
         {"/panel.js", QStringLiteral(":/web/panel.js"), "text/javascript; charset=utf-8"},
         {"/panel.css", QStringLiteral(":/web/panel.css"), "text/css; charset=utf-8"},
+        {"/display.js", QStringLiteral(":/web/display.js"), "text/javascript; charset=utf-8"},
+        {"/overlay", QStringLiteral(":/web/overlay.html"), "text/html; charset=utf-8", true},
+        {"/overlay.js", QStringLiteral(":/web/overlay.js"), "text/javascript; charset=utf-8"},
+        {"/overlay.css", QStringLiteral(":/web/overlay.css"), "text/css; charset=utf-8"},
     };
     return files;
 }
@@ -303,7 +309,7 @@ std::variant<CommandCall, Refusal> checkedCommand(const QString& name, const QLi
 }
 
 std::optional<QByteArray> corsOrigin(const HttpInput& input, const Listening& listening) {
-    const auto origin = headerValue(input.headers, "Origin");
+    auto origin = headerValue(input.headers, "Origin");
     if (!origin || !listening.allowedOrigins.contains(*origin)) return std::nullopt;
     const auto host = headerValue(input.headers, "Host");
     if (!host || !hostIsOurs(*host, listening)) return std::nullopt;
@@ -368,10 +374,13 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
     const Credentials shown = credentials(input, items);
     if (shown.refusal) return *shown.refusal;
     const CommandShape* shape = request.target == Target::Command ? findCommand(commandName) : nullptr;
+    const bool showsDevice = request.page && request.page->showsDevice;
     const bool readOnly = request.target == Target::State || request.target == Target::DisplayPicture ||
-                          request.target == Target::Events || (shape && shape->readOnly);
+                          request.target == Target::StripPicture || request.target == Target::Events ||
+                          showsDevice || (shape && shape->readOnly);
     // The page's files and the vocabulary say nothing of the device.
-    const bool forEverybody = request.target == Target::PageFile || request.target == Target::Vocabulary;
+    const bool forEverybody =
+        (request.target == Target::PageFile && !showsDevice) || request.target == Target::Vocabulary;
     if (shown.token) {
         if (listening.token.isEmpty() || !sameSecret(*shown.token, listening.token))
             return refuse(RefusalKind::BadToken, QStringLiteral("アクセストークンが違います"));
@@ -383,6 +392,9 @@ std::variant<Request, Refusal> decodeHttpRequest(const HttpInput& input, const L
         return refuse(RefusalKind::BadOrigin, QStringLiteral("ほかのサイトのページからはトークンなしで見られません"));
     }
 
+    if (request.target == Target::Events)
+        for (const auto& [name, value] : items)
+            if (name == u"display") request.displayEvents = value == u"true" || value == u"1";
     if (request.target != Target::Command) return request;
 
     QList<QPair<QString, QString>> given;

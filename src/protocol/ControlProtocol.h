@@ -70,6 +70,7 @@ enum class Access {
 enum class Target {
     State,          // GET /state
     DisplayPicture, // GET /display.png
+    StripPicture,   // GET /strip.png: the stop-name strip's canvas
     Events,         // GET /ws (WebSocket)
     Command,        // GET or POST /command/NAME
     RenewToken,     // POST /token/renew
@@ -83,6 +84,10 @@ struct PageFile {
     QByteArray path;        // as asked for: "/", "/panel.js"
     QString resource;       // ":/web/index.html"
     QByteArray contentType; // "text/html; charset=utf-8"
+    // A page that shows the device (the overlay) is read as the state is:
+    // on this machine freely, from elsewhere with the token. The others are
+    // the same bytes for everybody.
+    bool showsDevice = false;
 };
 // Every file the page has; nothing else is served from the resources.
 const std::vector<PageFile>& pageFiles();
@@ -92,6 +97,10 @@ struct Request {
     Access access = Access::Watch;
     CommandCall command;             // Target::Command
     const PageFile* page = nullptr;  // Target::PageFile
+    // Target::Events opened with ?display=true: also the events of the
+    // strip's motion and of the device standing still ("strip", "busy"),
+    // which only a page that draws the display needs.
+    bool displayEvents = false;
 };
 
 // Where the interface listens: the port, and the addresses (loopback, a

@@ -161,6 +161,8 @@ const std::vector<EventEntry>& eventTable() {
         {Event::RideDeparted, QStringLiteral("rideDeparted")},
         {Event::RideArrived, QStringLiteral("rideArrived")},
         {Event::RideAnnouncementSkipped, QStringLiteral("rideAnnouncementSkipped")},
+        {Event::Strip, QStringLiteral("strip")},
+        {Event::Busy, QStringLiteral("busy")},
         {Event::Quit, QStringLiteral("quit")},
     };
     return table;
@@ -186,7 +188,8 @@ const QStringList& stateFields() {
     static const QStringList fields{field::model,     field::version,   field::routeSet,     field::route,
                                     field::section,   field::rows,      field::stop,         field::fares,
                                     field::lateNight, field::cleared,   field::backlight,    field::announcement,
-                                    field::stopState, field::entry,     field::ride,         field::busy};
+                                    field::stopState, field::entry,     field::ride,         field::busy,
+                                    field::display,   field::sentMs};
     return fields;
 }
 
@@ -207,6 +210,14 @@ QString kindName(ParameterKind kind) {
 
 } // namespace
 
+const std::vector<SpeedPreset>& rideSpeedPresets() {
+    static const std::vector<SpeedPreset> presets = {{QStringLiteral("実時間（×1）"), 1},
+                                                     {QStringLiteral("×10"), 10},
+                                                     {QStringLiteral("×30"), 30},
+                                                     {QStringLiteral("×60（1分を1秒で）"), 60}};
+    return presets;
+}
+
 QJsonObject vocabularyDocument() {
     QJsonArray commands;
     for (const CommandShape& shape : commandShapes()) {
@@ -226,6 +237,12 @@ QJsonObject vocabularyDocument() {
                 o[QStringLiteral("maximum")] = p.maximum;
             }
             if (p.defaultValue.isValid()) o[QStringLiteral("default")] = QJsonValue::fromVariant(p.defaultValue);
+            if (shape.name == u"ride" && p.name == u"speed") {
+                QJsonArray presets;
+                for (const SpeedPreset& s : rideSpeedPresets())
+                    presets.append(QJsonObject{{QStringLiteral("caption"), s.caption}, {QStringLiteral("value"), s.speed}});
+                o[QStringLiteral("presets")] = presets;
+            }
             parameters.append(o);
         }
         commands.append(QJsonObject{{QStringLiteral("name"), shape.name},

@@ -103,7 +103,7 @@ struct CommandShape {
     std::vector<Parameter> parameters;
     bool readOnly = false; // allowed without the token (on this machine)
     QString summary = {};  // what it does, in a line, for --help
-    const Parameter* parameter(const QString& name) const;
+    const Parameter* parameter(const QString& wanted) const;
 };
 
 // Every command the interface knows.
@@ -111,6 +111,14 @@ const std::vector<CommandShape>& commandShapes();
 const CommandShape* findCommand(const QString& name);
 // What an optional parameter of a command means when it is left out.
 QVariant defaultOf(const QString& command, const QString& parameter);
+
+// The ride's speeds a hand picks from (the panel's menu, the phone's ride
+// switch), with their captions.
+struct SpeedPreset {
+    QString caption;
+    double speed;
+};
+const std::vector<SpeedPreset>& rideSpeedPresets();
 
 // ---- events --------------------------------------------------------------------------------
 
@@ -129,6 +137,8 @@ enum class Event {
     RideDeparted,
     RideArrived,
     RideAnnouncementSkipped,
+    Strip,
+    Busy,
     Quit,
 };
 QString eventName(Event event);
@@ -154,6 +164,8 @@ inline const QString stopState = QStringLiteral("stopState");
 inline const QString entry = QStringLiteral("entry");
 inline const QString ride = QStringLiteral("ride");
 inline const QString busy = QStringLiteral("busy");
+inline const QString display = QStringLiteral("display");
+inline const QString sentMs = QStringLiteral("sentMs");
 } // namespace field
 const QStringList& stateFields();
 

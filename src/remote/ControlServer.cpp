@@ -1,6 +1,7 @@
 #include "remote/ControlServer.h"
 
 #include "platform/ControlFile.h"
+#include "platform/Seams.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -48,6 +49,14 @@ QJsonObject errorObject(const Refusal& r) {
 const QByteArray kContentSecurityPolicy =
     "default-src 'self'; img-src 'self' blob:; connect-src 'self'; base-uri 'none'; form-action 'none'; "
     "frame-ancestors 'none'";
+
+// The state as published, with the moment it is sent on the machine's steady
+// clock ("sentMs"): a page times the strip's phases from it.
+QByteArray stamped(const QByteArray& stateJson) {
+    QByteArray out = stateJson;
+    out.chop(1);
+    return out + ",\"sentMs\":" + QByteArray::number(platform::steadyMs()) + '}';
+}
 
 QByteArray headerOf(const Headers& headers, const char* name) {
     for (const auto& [key, value] : headers)
@@ -118,6 +127,7 @@ struct ControlServer::Connection {
     bool served = false; // a request of it was answered
     // As a WebSocket client.
     Access access = Access::Watch;
+    bool displayEvents = false; // asked for "strip" and "busy" too
     SocketReader reader;
     qint64 heardMs = 0;
     bool pinged = false;
@@ -225,6 +235,8 @@ void ControlServer::accept(QTcpSocket* socket) {
     // Qt reads no more off the network than one request's worth while the
     // requests before are still being answered.
     socket->setReadBufferSize(kMaxRequestBytes);
+    // Answers and events leave at once, not held back to fill a packet.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const bool room = count(Mode::Http) < limits_.connections || makeRoom();
     Connection& conn = *c;
     connections_[id] = std::move(c);
@@ -351,10 +363,13 @@ void ControlServer::handleRequest(Connection& c, const RequestHead& head, const 
     const Request& request = std::get<Request>(decoded);
     switch (request.target) {
     case Target::State:
-        fulfil(c.id, serial, Answer::json(published_.state()->json).readableBy(cors));
+        fulfil(c.id, serial, Answer::json(stamped(published_.state()->json)).readableBy(cors));
         break;
     case Target::DisplayPicture:
         servePicture(c.id, serial, cors);
+        break;
+    case Target::StripPicture:
+        fulfil(c.id, serial, stripAnswer().readableBy(cors));
         break;
     case Target::RenewToken:
         renew(c.id, serial);
@@ -402,6 +417,7 @@ bool ControlServer::upgrade(Connection& c, const RequestHead& head, const Reques
     c.socket->write(socketHandshakeAnswer(head.headers));
     c.mode = Mode::Socket;
     c.access = request.access;
+    c.displayEvents = request.displayEvents;
     c.heardMs = nowMs();
     c.requestSinceMs = -1;
     c.closeAfterAnswers = false;
@@ -593,14 +609,16 @@ void ControlServer::onSocketText(Connection& c, const QByteArray& text) {
 }
 
 void ControlServer::broadcast(const QString& event, const std::shared_ptr<const StateSnapshot>& state) {
-    // {"event":...,"state":...}, the state as it was published.
+    // {"event":...,"state":...}, the state as it was published, stamped
+    // with the moment it is sent.
     QByteArray text = compact({{QStringLiteral("event"), event}});
     text.chop(1);
-    text += ",\"state\":" + state->json + '}';
+    text += ",\"state\":" + stamped(state->json) + '}';
     const QByteArray frame = socketFrame(SocketOpcode::Text, text);
     std::vector<quint64> ids;
+    const bool forDisplays = event == eventName(Event::Strip) || event == eventName(Event::Busy);
     for (const auto& [id, c] : connections_)
-        if (c->mode == Mode::Socket) ids.push_back(id);
+        if (c->mode == Mode::Socket && (c->displayEvents || !forDisplays)) ids.push_back(id);
     for (const quint64 id : ids)
         if (Connection* c = find(id)) sendFrame(*c, frame);
 }
@@ -631,7 +649,7 @@ void ControlServer::servePicture(quint64 id, quint64 serial, const std::optional
     // new one, waited for a moment at most.
     device_.refreshPicture();
     const bool busy = !state->state.value(QStringLiteral("busy")).isNull();
-    if (!picture->image.isNull() && (picture->stateVersion >= state->version || busy)) {
+    if (!picture->image.isNull() && (picture->stateVersion >= state->pictureVersion || busy)) {
         fulfil(id, serial, pictureAnswer().readableBy(cors));
         return;
     }
@@ -642,6 +660,21 @@ void ControlServer::picturePublished() {
     const std::vector<WaitingPicture> waiting = std::move(waitingPictures_);
     waitingPictures_.clear();
     for (const WaitingPicture& w : waiting) fulfil(w.id, w.serial, pictureAnswer().readableBy(w.cors));
+    // A page that follows the events fetches it right after the event:
+    // encoded now, it is ready then.
+    if (waiting.empty()) pictureAnswer();
+}
+
+ControlServer::Answer ControlServer::stripAnswer() {
+    const auto strip = published_.strip();
+    if (strip != encodedStrip_) {
+        encodedStripPng_.clear();
+        QBuffer buffer(&encodedStripPng_);
+        buffer.open(QIODevice::WriteOnly);
+        strip->image.save(&buffer, "PNG");
+        encodedStrip_ = strip;
+    }
+    return {200, "image/png", encodedStripPng_};
 }
 
 ControlServer::Answer ControlServer::pictureAnswer() {
@@ -652,7 +685,9 @@ ControlServer::Answer ControlServer::pictureAnswer() {
         encodedPng_.clear();
         QBuffer buffer(&encodedPng_);
         buffer.open(QIODevice::WriteOnly);
-        picture->image.save(&buffer, "PNG");
+        // A lighter compression: half the time of the default for a few
+        // per cent more bytes, as a page waits for it after each change.
+        picture->image.save(&buffer, "PNG", 75);
         encodedPicture_ = picture;
     }
     return {200, "image/png", encodedPng_};

@@ -118,6 +118,7 @@ private:
     void sweep();
     void servePicture(quint64 id, quint64 serial, const std::optional<QByteArray>& cors);
     Answer pictureAnswer();
+    Answer stripAnswer();
     void renew(quint64 id, quint64 serial);
     void setToken(const QByteArray& token);
     Connection* find(quint64 id);
@@ -141,6 +142,8 @@ private:
     std::vector<WaitingPicture> waitingPictures_;
     std::shared_ptr<const PictureSnapshot> encodedPicture_;
     QByteArray encodedPng_;
+    std::shared_ptr<const StripSnapshot> encodedStrip_;
+    QByteArray encodedStripPng_;
 };
 
 } // namespace remote

@@ -1,6 +1,10 @@
 #include "remote/ControlService.h"
 
+#include "display/ChimeiCtl_B.h"
 #include "display/Form1.h"
+#include "display/M_Degit.h"
+#include "platform/Device.h"
+#include "platform_ui/QtColor.h"
 #include "panel/frmCtl.h"
 #include "platform/ProgramIdentity.h"
 #include "platform/Seams.h"
@@ -9,6 +13,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QPainter>
 #include <QMutex>
 #include <QSemaphore>
 #include <QThread>
@@ -24,8 +30,34 @@ namespace {
 // kept up for this long after the last reading.
 constexpr int kPictureEveryMs = 250;
 constexpr qint64 kPictureWatchMs = 3000;
+// While a page has fetched the picture in the last minute, each change of
+// the state takes one at once, so the page's fetch after the event finds it
+// ready (a picture costs a few milliseconds; states change a few times a
+// minute).
+constexpr qint64 kPictureFollowMs = 60000;
 // How long the end of the program waits for the server's thread.
 constexpr int kServerEndMs = 5000;
+
+// Where the fare grid (cells and ticket-number labels) and the strip's
+// viewport are in the display's picture.
+QJsonObject displayLayout(const Form1& display) {
+    const auto rect = [](const QRect& r) {
+        return QJsonObject{{QStringLiteral("x"), r.x()},
+                           {QStringLiteral("y"), r.y()},
+                           {QStringLiteral("width"), r.width()},
+                           {QStringLiteral("height"), r.height()}};
+    };
+    QRect fares;
+    for (int k = 1; k <= device::kFareCellCount; ++k)
+        for (const QWidget* w : {static_cast<const QWidget*>(display.Degit[size_t(k)]),
+                                 static_cast<const QWidget*>(display.lblSeiriNum[size_t(k)])})
+            if (w) fares |= QRect(w->mapTo(&display, QPoint()), w->size());
+    const ChimeiCtl_B& strip = *display.ChimeiCtl;
+    return {{QStringLiteral("width"), display.width()},
+            {QStringLiteral("height"), display.height()},
+            {QStringLiteral("fares"), rect(fares)},
+            {QStringLiteral("strip"), rect(QRect(strip.mapTo(&display, QPoint()), strip.viewportSize()))}};
+}
 
 qint64 nowMs() {
     static const QElapsedTimer clock = [] {
@@ -200,7 +232,10 @@ void ControlService::start(const ControlChoice& choice) {
     // The device publishes from here on; the server starts with the state
     // and the picture as they are.
     connect(&panel_, &frmCtl::stateChanged, this, [this] { publish(); });
-    connect(&driver_, &panel::PanelDriver::changed, this, &ControlService::publishEvent);
+    connect(display_.ChimeiCtl, &ChimeiCtl_B::motionChanged, this, &ControlService::onStripMoved);
+    publishedCanvas_ = display_.ChimeiCtl->motion().canvas;
+    published_.publishStrip(publishedCanvas_, display_.ChimeiCtl->canvasImage().copy());
+    connect(&driver_, &panel::PanelDriver::changed, this, [this](const QString& event) { publishEvent(event); });
     platform::watchActivity([this](platform::Activity a) { onActivity(a); });
     publish();
     takePicture();
@@ -233,37 +268,88 @@ void ControlService::start(const ControlChoice& choice) {
 
 // ---- what the device publishes -------------------------------------------------------------
 
-std::shared_ptr<const StateSnapshot> ControlService::publish() {
-    auto snapshot = published_.publishState(stateObject(panel_.panelState(), ride_.state(), activity_));
+std::shared_ptr<const StateSnapshot> ControlService::publish(bool picture) {
+    auto snapshot =
+        published_.publishState(stateObject(panel_.panelState(), ride_.state(), activity_, displayObject()), picture);
     // While somebody looks at the picture, it follows the state, once the
     // device has painted what changed.
-    if (nowMs() - published_.pictureWantedMs() <= kPictureWatchMs && activity_ == platform::Activity::None)
+    if (picture && published_.pictureWantedMs() >= 0 && nowMs() - published_.pictureWantedMs() <= kPictureFollowMs &&
+        activity_ == platform::Activity::None)
         pictureSoon_.start();
     return snapshot;
 }
 
-void ControlService::publishEvent(const QString& event) {
-    const auto snapshot = publish();
+void ControlService::publishEvent(const QString& event, bool picture) {
+    const auto snapshot = publish(picture);
     link_->toServer([event, snapshot](ControlServer& server) { server.broadcast(event, snapshot); });
 }
 
 void ControlService::onActivity(platform::Activity activity) {
+    // The lamp test and a sound played to its end are told as they begin and
+    // end (a picture of the display changes with them); the strip's start
+    // wait is told by the strip's own events.
+    const bool told = activity == platform::Activity::LampTest || activity == platform::Activity::Sound ||
+                      activity_ == platform::Activity::LampTest || activity_ == platform::Activity::Sound;
     activity_ = activity;
-    publish();
+    if (told)
+        publishEvent(protocol::eventName(protocol::Event::Busy));
+    else
+        publish();
     // What the device shows while it stands still is the picture to serve
     // meanwhile (the strip's start wait shows only a blank strip).
-    if (activity == platform::Activity::LampTest || activity == platform::Activity::Sound) takePicture();
+    if (activity != platform::Activity::None) takePicture();
 }
 
 void ControlService::pictureWanted() {
     if (!pictureTimer_.isActive()) pictureTimer_.start();
-    if (lastPictureMs_ < 0 || nowMs() - lastPictureMs_ >= kPictureEveryMs / 2) takePicture();
+    // A picture older than the state is taken at once (a reader waits for
+    // it); otherwise no more often than the timer's half period.
+    if (lastPictureMs_ < 0 || published_.picture()->stateVersion < published_.state()->pictureVersion ||
+        nowMs() - lastPictureMs_ >= kPictureEveryMs / 2)
+        takePicture();
 }
 
 void ControlService::takePicture() {
     lastPictureMs_ = nowMs();
-    published_.publishPicture(display_.grab().toImage());
+    // The device as it is cut out (its rounded corners), nothing around it.
+    QImage picture(display_.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    display_.render(&picture, QPoint(), display_.mask().isEmpty() ? QRegion(display_.rect()) : display_.mask());
+    // When it was taken, on the clock the strip's phases are told by.
+    picture.setText(QStringLiteral("takenMs"), QString::number(platform::steadyMs()));
+    published_.publishPicture(picture);
     link_->toServer([](ControlServer& server) { server.picturePublished(); });
+}
+
+QJsonObject ControlService::displayObject() const {
+    const ChimeiCtl_B& strip = *display_.ChimeiCtl;
+    const ChimeiCtl_B::Motion& m = strip.motion();
+    const char* phase = m.phase == ChimeiCtl_B::Motion::Phase::Moving    ? "moving"
+                        : m.phase == ChimeiCtl_B::Motion::Phase::Waiting ? "waiting"
+                                                                         : "still";
+    QJsonObject o = displayLayout(display_);
+    QJsonObject s = o.value(QStringLiteral("strip")).toObject();
+    s[QStringLiteral("background")] = platform_ui::toQColor(strip.BackColor()).name();
+    s[QStringLiteral("canvas")] = double(m.canvas);
+    s[QStringLiteral("canvasHeight")] = strip.canvasHeight();
+    s[QStringLiteral("viewportHeight")] = strip.viewportHeight();
+    s[QStringLiteral("scrolls")] = m.scrolls;
+    s[QStringLiteral("phase")] = QString::fromLatin1(phase);
+    s[QStringLiteral("phaseSinceMs")] = double(m.sinceMs);
+    s[QStringLiteral("speed")] = strip.Speed();
+    s[QStringLiteral("startWaitMs")] = strip.ScrollStartWait();
+    s[QStringLiteral("passesPerSecond")] = ChimeiCtl_B::kScrollPassesPerSecond;
+    o[QStringLiteral("strip")] = s;
+    return o;
+}
+
+void ControlService::onStripMoved() {
+    const ChimeiCtl_B& strip = *display_.ChimeiCtl;
+    if (strip.motion().canvas != publishedCanvas_) {
+        publishedCanvas_ = strip.motion().canvas;
+        published_.publishStrip(publishedCanvas_, strip.canvasImage().copy());
+    }
+    publishEvent(protocol::eventName(protocol::Event::Strip), false);
 }
 
 // ---- the rest --------------------------------------------------------------------------------

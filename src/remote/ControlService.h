@@ -76,11 +76,15 @@ private:
 
     void fail(const QString& why);
     std::variant<QByteArray, QString> renewToken();
-    std::shared_ptr<const StateSnapshot> publish();
-    void publishEvent(const QString& event);
+    // `picture`: a page that follows may want the display's picture of it
+    // (not for the strip's motion alone, which the page moves itself).
+    std::shared_ptr<const StateSnapshot> publish(bool picture = true);
+    void publishEvent(const QString& event, bool picture = true);
     void onActivity(platform::Activity activity);
     void pictureWanted();
     void takePicture();
+    QJsonObject displayObject() const;
+    void onStripMoved();
 
     frmCtl& panel_;
     Form1& display_;
@@ -97,6 +101,7 @@ private:
     QTimer pictureTimer_; // while somebody reads the picture
     QTimer pictureSoon_;  // after a change
     qint64 lastPictureMs_ = -1;
+    quint64 publishedCanvas_ = 0; // the strip's canvas last published
     std::unique_ptr<PhonePanelWindow> phoneWindow_;
     QString pageHost_;
     QString pageUrl_;

@@ -5,12 +5,15 @@
 namespace remote {
 
 Published::Published()
-    : state_(std::make_shared<const StateSnapshot>()), picture_(std::make_shared<const PictureSnapshot>()) {}
+    : state_(std::make_shared<const StateSnapshot>()), picture_(std::make_shared<const PictureSnapshot>()),
+      strip_(std::make_shared<const StripSnapshot>()) {}
 
-std::shared_ptr<const StateSnapshot> Published::publishState(const QJsonObject& state) {
+std::shared_ptr<const StateSnapshot> Published::publishState(const QJsonObject& state, bool newPicture) {
     QMutexLocker lock(&mutex_);
+    const quint64 version = state_->version + 1;
     auto next = std::make_shared<const StateSnapshot>(
-        StateSnapshot{state_->version + 1, state, QJsonDocument(state).toJson(QJsonDocument::Compact)});
+        StateSnapshot{version, newPicture ? version : state_->pictureVersion, state,
+                      QJsonDocument(state).toJson(QJsonDocument::Compact)});
     state_ = next;
     return next;
 }
@@ -18,6 +21,16 @@ std::shared_ptr<const StateSnapshot> Published::publishState(const QJsonObject& 
 void Published::publishPicture(const QImage& image) {
     QMutexLocker lock(&mutex_);
     picture_ = std::make_shared<const PictureSnapshot>(PictureSnapshot{state_->version, image});
+}
+
+void Published::publishStrip(quint64 canvas, const QImage& image) {
+    QMutexLocker lock(&mutex_);
+    strip_ = std::make_shared<const StripSnapshot>(StripSnapshot{canvas, image});
+}
+
+std::shared_ptr<const StripSnapshot> Published::strip() const {
+    QMutexLocker lock(&mutex_);
+    return strip_;
 }
 
 std::shared_ptr<const StateSnapshot> Published::state() const {

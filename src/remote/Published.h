@@ -18,6 +18,9 @@ namespace remote {
 // One published state: never changed once made, shared by whoever holds it.
 struct StateSnapshot {
     quint64 version = 0;
+    // The last version that changed what a picture of the display shows
+    // beyond the strip's motion (a page moves the strip itself).
+    quint64 pictureVersion = 0;
     QJsonObject state;
     QByteArray json; // `state`, compact
 };
@@ -27,17 +30,27 @@ struct PictureSnapshot {
     QImage image;
 };
 
+// The stop-name strip's canvas: the whole name as dots, which a page moves
+// as the strip does.
+struct StripSnapshot {
+    quint64 canvas = 0; // the strip's number for it
+    QImage image;
+};
+
 class Published {
 public:
     Published();
 
     // On the user-interface thread.
-    std::shared_ptr<const StateSnapshot> publishState(const QJsonObject& state);
+    // `newPicture`: the display shows more than the strip's motion anew.
+    std::shared_ptr<const StateSnapshot> publishState(const QJsonObject& state, bool newPicture = true);
     void publishPicture(const QImage& image);
+    void publishStrip(quint64 canvas, const QImage& image);
 
     // On any thread.
     std::shared_ptr<const StateSnapshot> state() const;
     std::shared_ptr<const PictureSnapshot> picture() const;
+    std::shared_ptr<const StripSnapshot> strip() const;
 
     // When a reader last asked for the picture (the monotonic clock, ms), so
     // the device takes pictures only while somebody looks.
@@ -48,6 +61,7 @@ private:
     mutable QMutex mutex_;
     std::shared_ptr<const StateSnapshot> state_;
     std::shared_ptr<const PictureSnapshot> picture_;
+    std::shared_ptr<const StripSnapshot> strip_;
     mutable std::atomic<qint64> pictureWantedMs_{-1};
 };
 

@@ -31,7 +31,8 @@ QString activityName(platform::Activity activity) {
     return {};
 }
 
-QJsonObject stateObject(const panel::PanelState& p, const QJsonObject& ride, platform::Activity busy) {
+QJsonObject stateObject(const panel::PanelState& p, const QJsonObject& ride, platform::Activity busy,
+                        const QJsonObject& display) {
     const platform::ProgramVersion v = platform::programVersion();
     QJsonObject o;
     o[protocol::field::model] = platform::programIdentity().model;
@@ -63,6 +64,7 @@ QJsonObject stateObject(const panel::PanelState& p, const QJsonObject& ride, pla
     o[protocol::field::ride] = ride;
     const QString name = activityName(busy);
     o[protocol::field::busy] = name.isEmpty() ? QJsonValue() : QJsonValue(name);
+    o[protocol::field::display] = display;
     return o;
 }
 

@@ -10,7 +10,9 @@
 
 namespace remote {
 
-QJsonObject stateObject(const panel::PanelState& panel, const QJsonObject& ride, platform::Activity busy);
+// `display`: the fare display's layout and the strip's motion.
+QJsonObject stateObject(const panel::PanelState& panel, const QJsonObject& ride, platform::Activity busy,
+                        const QJsonObject& display);
 
 // The name of what the device is doing while it stands still, empty when
 // nothing: "lampTest", "sound", "stripWait".

@@ -9,6 +9,7 @@
 #include "route/mdlOrv_000.h"
 #include "sound/mdlM_Tape.h"
 
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <algorithm>
@@ -67,9 +68,24 @@ std::optional<Refusal> Ride::command(const CommandCall& call) {
         stop(QStringLiteral("止められました"));
         return std::nullopt;
     }
-    if (!call.args.contains(QStringLiteral("route")))
-        return protocol::refuse(protocol::RefusalKind::MissingParameter, QStringLiteral("route がありません"));
-    return start(optionsOf(call));
+    Options options = optionsOf(call);
+    // Left out, the route is the one keyed in or set, as the panel's menu
+    // takes it.
+    if (!call.args.contains(QStringLiteral("route")) && !takeRouteOfPanel(options))
+        return protocol::refuse(protocol::RefusalKind::MissingParameter,
+                                QStringLiteral("自動運行する系統をテンキーで入力してください"));
+    return start(options);
+}
+
+bool Ride::takeRouteOfPanel(Options& options) const {
+    options.route = panel_.Label2[0]->text();
+    options.section = panel_.Label2[2]->text();
+    if (options.route.isEmpty()) {
+        options.route = mdlOrv_000::state().RouteText;
+        options.section = QString::number(mdlOrv_000::state().StartSection);
+    }
+    if (options.section.isEmpty() || options.section == u"0") options.section = QStringLiteral("1");
+    return !options.route.isEmpty();
 }
 
 Ride::Ride(PanelDriver& driver, frmCtl& panel, QObject* parent) : QObject(parent), driver_(driver), panel_(panel) {

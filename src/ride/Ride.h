@@ -68,6 +68,9 @@ public:
     // cleared, no such route, a section past its end). A ride that runs is
     // ended first.
     std::optional<Refusal> start(const Options& options);
+    // The route and section keyed in on the panel, else the route that is
+    // set, into `options`; false where there is neither.
+    bool takeRouteOfPanel(Options& options) const;
     void stop(const QString& reason = QString());
     bool running() const { return phase_ != Phase::Idle; }
 

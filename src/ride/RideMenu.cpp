@@ -13,6 +13,7 @@ namespace ride {
 
 RideMenu::RideMenu(Ride& ride, frmCtl& panel) : QObject(&panel), ride_(ride), panel_(panel) {
     panel_.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&ride_, &Ride::changed, this, [this] { panel_.rideLamp->setVisible(ride_.running()); });
     connect(&panel_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popUp(panel_.mapToGlobal(at)); });
 }
@@ -20,11 +21,9 @@ RideMenu::RideMenu(Ride& ride, frmCtl& panel) : QObject(&panel), ride_(ride), pa
 void RideMenu::popUp(const QPoint& global) {
     QMenu menu(&panel_);
     QMenu* startMenu = menu.addMenu(QStringLiteral("時刻表で自動運行"));
-    const std::pair<const char*, double> speeds[] = {
-        {"実時間（×1）", 1}, {"×10", 10}, {"×30", 30}, {"×60（1分を1秒で）", 60}};
-    for (const auto& [caption, speed] : speeds) {
-        const double s = speed;
-        connect(startMenu->addAction(QString::fromUtf8(caption)), &QAction::triggered, this, [this, s] { start(s); });
+    for (const protocol::SpeedPreset& preset : protocol::rideSpeedPresets()) {
+        const double s = preset.speed;
+        connect(startMenu->addAction(preset.caption), &QAction::triggered, this, [this, s] { start(s); });
     }
     QAction* loop = menu.addAction(QStringLiteral("終点で折り返して繰り返す"));
     loop->setCheckable(true);
@@ -42,16 +41,8 @@ void RideMenu::popUp(const QPoint& global) {
 }
 
 void RideMenu::start(double speed) {
-    // What is keyed in, else the route that is set.
     Ride::Options options;
-    options.route = panel_.Label2[0]->text();
-    options.section = panel_.Label2[2]->text();
-    if (options.route.isEmpty()) {
-        options.route = mdlOrv_000::state().RouteText;
-        options.section = QString::number(mdlOrv_000::state().StartSection);
-    }
-    if (options.section.isEmpty() || options.section == u"0") options.section = QStringLiteral("1");
-    if (options.route.isEmpty()) {
+    if (!ride_.takeRouteOfPanel(options)) {
         platform::MsgBox(QStringLiteral("自動運行する系統をテンキーで入力してください。"), platform::MsgButtons::Ok,
                          platform::MsgIcon::Exclamation, {}, &panel_);
         return;

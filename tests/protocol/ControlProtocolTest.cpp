@@ -80,6 +80,12 @@ TEST(ControlProtocol, RefusesWhatIsNotOursWithStatusAndCode) {
          403,
          "bad_origin"},
         {{"the page with a wrong token", "GET", "/?token=x", host(), {}, false}, 401, "bad_token"},
+        // The overlay shows the device: read as the state is.
+        {{"the overlay from the network", "GET", "/overlay", host(), {}, false}, 401, "token_required"},
+        {{"the strip from the network", "GET", "/strip.png", host(), {}, false}, 401, "token_required"},
+        {{"the overlay for another site", "GET", "/overlay", with(host(), "Origin", "http://evil.example")},
+         403,
+         "bad_origin"},
         {{"a key not on the pad", "GET", "/command/keypad?key=10" + t, host()}, 400, "bad_parameter"},
         {{"row with letters", "GET", "/command/goto?row=7x" + t, host()}, 400, "bad_parameter"},
         {{"row 0", "GET", "/command/goto?row=0" + t, host()}, 400, "bad_parameter"},
@@ -151,6 +157,12 @@ TEST(ControlProtocol, TakesRequestsInTheirForms) {
          Access::Command,
          {}},
         {{"watch", "GET", "/ws", with(host(), "upgrade", "WebSocket")}, Target::Events, Access::Watch, {}},
+        {{"the overlay here", "GET", "/overlay?part=strip&scale=2", host()}, Target::PageFile, Access::Watch, {}},
+        {{"the overlay with the token", "GET", "/overlay", with(host(), "Authorization", bearer), {}, false},
+         Target::PageFile,
+         Access::Command,
+         {}},
+        {{"the strip here", "GET", "/strip.png", host()}, Target::StripPicture, Access::Watch, {}},
         {{"route keeps zeros", "GET", "/command/route?route=00012&section=3&token=" + kToken, host()},
          Target::Command,
          Access::Command,
@@ -177,6 +189,13 @@ TEST(ControlProtocol, TakesRequestsInTheirForms) {
          Access::Command,
          {}},
     };
+    // Only a socket that draws the display asks for the strip's events.
+    for (const auto& [path, wanted] : {std::pair{"/ws?display=true", true}, std::pair{"/ws", false}}) {
+        const auto decoded = decodeHttpRequest(inputOf({"watch", "GET", path, with(host(), "upgrade", "websocket")}),
+                                               loopback());
+        ASSERT_TRUE(std::holds_alternative<Request>(decoded)) << path;
+        EXPECT_EQ(std::get<Request>(decoded).displayEvents, wanted) << path;
+    }
     for (const auto& c : cases) {
         const auto decoded = decodeHttpRequest(inputOf(c.request), loopback());
         const auto* r = std::get_if<Request>(&decoded);

@@ -7,6 +7,9 @@
 
 #include "remote/ControlService.h"
 #include "panel/frmCtl.h"
+
+#include <QLabel>
+#include <QLabel>
 #include "platform/ControlFile.h"
 #include "platform/Cp932.h"
 #include "route/FareDataFile.h"
@@ -201,6 +204,11 @@ TEST_F(RideTest, AfterAHandTheAnnouncementOfTheStopAhead) {
 
 TEST_F(RideTest, ARideThatCannotStartSaysWhy) {
     writeRoute(false);
+    const QVariantMap start{{QStringLiteral("do"), QStringLiteral("start")}};
+    // Nothing keyed in and no route set: no route to ride.
+    const panel::Outcome none = command(QStringLiteral("ride"), start);
+    ASSERT_TRUE(none.refusal);
+    EXPECT_EQ(none.refusal->code, QStringLiteral("missing_parameter"));
     // No such route, a section past the end: refused with the route
     // setting's reason on one line, and no ride.
     for (const auto& [route, section] : {std::pair{"77", "1"}, std::pair{"7", "9"}}) {
@@ -221,6 +229,13 @@ TEST_F(RideTest, ARideThatCannotStartSaysWhy) {
     EXPECT_FALSE(o.refusal);
     EXPECT_TRUE(program->panel().routeIsSet());
     EXPECT_TRUE(service->ride().running());
+    // The panel's lamp is lit while it runs.
+    EXPECT_FALSE(program->panel().rideLamp->isHidden());
+    command(QStringLiteral("ride"), {{QStringLiteral("do"), QStringLiteral("stop")}});
+    EXPECT_TRUE(program->panel().rideLamp->isHidden());
+    // Without a route, the one that is set.
+    EXPECT_FALSE(command(QStringLiteral("ride"), start).refusal);
+    EXPECT_EQ(service->ride().state().value(QStringLiteral("route")).toString(), QStringLiteral("7"));
 }
 
 TEST_F(RideTest, WithoutATimetableOneIntervalAndNoWaitLongerThanTheCap) {

@@ -103,6 +103,20 @@ export class Device {
     return `http://127.0.0.1:${this.port}/#token=${token}`;
   }
 
+  // The overlay page in `browser`, on this machine (no token), drawn;
+  // `prepare` has the page before it loads.
+  async openOverlay(browser, query = "", prepare = async () => {}) {
+    const page = await browser.newPage();
+    await prepare(page);
+    await page.setViewport({ width: 400, height: 900 });
+    const errors = [];
+    page.on("pageerror", (e) => errors.push(e.message));
+    page.errors = errors;
+    await page.goto(`http://127.0.0.1:${this.port}/overlay${query}`);
+    await page.waitForFunction(() => document.getElementById("device").width > 0, { timeout: 20000 });
+    return page;
+  }
+
   async state() {
     const r = await fetch(`http://127.0.0.1:${this.port}/state`, {
       headers: { Authorization: `Bearer ${this.token}` },
@@ -118,6 +132,88 @@ export class Device {
     });
     return r.json();
   }
+}
+
+// In the page: the strip as the device drew it in a picture it took (fetched
+// now), the moment it was taken, and where the page's strip stood then.
+export const stripNow = (page) => page.evaluate(async () => {
+  const bytes = new Uint8Array(await (await fetch("/display.png", { cache: "no-store" })).arrayBuffer());
+  // The picture's tEXt chunk "takenMs".
+  let taken = NaN;
+  for (let at = 8; at + 8 <= bytes.length;) {
+    const length = new DataView(bytes.buffer).getUint32(at);
+    const chunk = new TextDecoder("latin1").decode(bytes.subarray(at + 4, at + 8 + length));
+    if (chunk.startsWith("tEXttakenMs\0")) taken = Number(chunk.slice(12));
+    at += 12 + length;
+  }
+  const state = await (await fetch("/state", { cache: "no-store" })).json();
+  const s = state.display.strip;
+  const picture = await createImageBitmap(new Blob([bytes]));
+  const name = await createImageBitmap(await (await fetch("/strip.png", { cache: "no-store" })).blob());
+  const rows = (image, top, height) => {
+    const c = new OffscreenCanvas(s.width, height);
+    const g = c.getContext("2d");
+    g.drawImage(image, s.x, top, s.width, height, 0, 0, s.width, height);
+    const d = g.getImageData(0, 0, s.width, height).data;
+    const out = [];
+    for (let y = 0; y < height; y++) out.push(d.slice(y * s.width * 4, (y + 1) * s.width * 4).join(","));
+    return out;
+  };
+  const seen = rows(picture, s.y, s.height);
+  // The canvas laid on the strip's ground at every top it can stand at: the
+  // one that gives the pixels seen is where the PC's strip stood.
+  const c = new OffscreenCanvas(s.width, s.height);
+  const g = c.getContext("2d");
+  const found = [];
+  for (let top = -s.canvasHeight - s.viewportHeight; top <= s.viewportHeight; top++) {
+    g.fillStyle = s.background;
+    g.fillRect(0, 0, s.width, s.height);
+    g.drawImage(name, 0, top);
+    const d = g.getImageData(0, 0, s.width, s.height).data;
+    let same = true;
+    for (let y = 0; same && y < s.height; y++)
+      same = d.slice(y * s.width * 4, (y + 1) * s.width * 4).join(",") === seen[y];
+    if (same) found.push(top);
+  }
+  const blank = seen.every((r) => r === seen[0]);
+  return { taken, blank, found, page: window.ferrotabDisplay.nameTopAt(taken), phase: s.phase };
+});
+
+// In an overlay page: from a command sent (its path and query, with the
+// token) to the page's picture changing, in ms.
+export const msToShow = (page, token, command) => page.evaluate(async (token, command) => {
+  const shown = document.getElementById("device");
+  const pixels = () => new Uint32Array(shown.getContext("2d").getImageData(0, 0, shown.width, shown.height).data.buffer);
+  const before = pixels();
+  const same = (a) => a.length === before.length && a.every((v, i) => v === before[i]);
+  const t0 = performance.now();
+  await fetch(command, { method: "POST", headers: { Authorization: `Bearer ${token}` } });
+  while (same(pixels()) && performance.now() - t0 < 5000) await new Promise((r) => requestAnimationFrame(r));
+  return performance.now() - t0;
+}, token, command);
+
+// Straight to a stop; the state once the strip shows its name.
+export async function gotoRow(device, row) {
+  const before = (await device.state()).display.strip.canvas;
+  await device.command("goto", `row=${row}`);
+  for (let waited = 0; ; waited += 20) {
+    const s = await device.state();
+    if (s.display.strip.canvas !== before) return s;
+    if (waited > 20000) throw new Error(`the strip never showed row ${row}`);
+    await sleep(20);
+  }
+}
+
+// The row of the route set whose stop name is the longest (its strip's
+// canvas the tallest).
+export async function longestNameRow(device) {
+  const rows = (await device.state()).rows;
+  let longest = { row: 1, height: 0 };
+  for (let row = 1; row <= rows; row++) {
+    const h = (await gotoRow(device, row)).display.strip.canvasHeight;
+    if (h > longest.height) longest = { row, height: h };
+  }
+  return longest.row;
 }
 
 // Debian's Chromium, headless; null (with the reason) where it cannot start.

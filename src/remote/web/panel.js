@@ -25,7 +25,10 @@
   const status = $("status");
   const message = $("message");
   const picture = $("display");
-  const buttons = () => document.querySelectorAll("main button");
+  const display = FerrotabDisplay.create(picture, { token });
+  display.onResize(() => { picture.hidden = false; });
+  const buttons = () => document.querySelectorAll("main button, main select");
+  const STRIP_EVENT = "strip";
 
   let socket = null;
   let nextId = 1;
@@ -96,34 +99,13 @@
     $("late").setAttribute("aria-checked", String(Boolean(state.lateNight)));
     for (const b of document.querySelectorAll("[data-backlight]"))
       b.setAttribute("aria-checked", String(Number(b.dataset.backlight) === state.backlight));
+    const ride = state.ride || {};
+    $("ride").setAttribute("aria-checked", String(Boolean(ride.running)));
+    $("ride-next").textContent = ride.running && ride.nextStopName
+      ? `次は ${ride.nextStopName}` + (ride.nextStopTime ? `　${ride.nextStopTime}` : "")
+      : "";
     const speaking = Boolean(state.announcement && state.announcement.speaking);
     document.querySelector("[aria-labelledby='tape-caption']").classList.toggle("speaking", speaking);
-  }
-
-  // The fare display as a picture, fetched with the token (an <img> cannot
-  // send it as a header). One fetch at a time; an event during a fetch asks
-  // for one more after it.
-  let fetching = false;
-  let again = false;
-  async function refreshPicture() {
-    if (fetching) { again = true; return; }
-    fetching = true;
-    try {
-      do {
-        again = false;
-        const r = await fetch("/display.png", { headers: auth, cache: "no-store" });
-        if (!r.ok) break;
-        const url = URL.createObjectURL(await r.blob());
-        const old = picture.src;
-        picture.src = url;
-        picture.hidden = false;
-        if (old.startsWith("blob:")) URL.revokeObjectURL(old);
-      } while (again);
-    } catch (e) {
-      // The device went away; the socket's end tells the user.
-    } finally {
-      fetching = false;
-    }
   }
 
   // ---- talking to the device -------------------------------------------------------------
@@ -143,7 +125,8 @@
     if (msg.event) {
       if (msg.event === QUIT_EVENT) quitting = true;
       render(msg.state);
-      refreshPicture();
+      // The strip's motion alone the page moves itself.
+      display.update(msg.state, msg.event !== STRIP_EVENT);
       return;
     }
     // An answer: a refusal is said in the interface's own words.
@@ -181,14 +164,19 @@
     }
     if (r.status === 401) { tokenRefused(); return; }
     if (!r.ok) { retry(); return; }
-    try { render(await r.json()); } catch (e) { /* the socket's state follows */ }
-    refreshPicture();
+    try {
+      const state = await r.json();
+      render(state);
+      display.update(state, true);
+    } catch (e) {
+      // The socket's state follows.
+    }
     open();
   }
 
   function open() {
     const scheme = location.protocol === "https:" ? "wss:" : "ws:";
-    const ws = new WebSocket(`${scheme}//${location.host}/ws?token=${encodeURIComponent(token)}`);
+    const ws = new WebSocket(`${scheme}//${location.host}/ws?display=true&token=${encodeURIComponent(token)}`);
     socket = ws;
     ws.onopen = () => {
       retryMs = FIRST_RETRY_MS;
@@ -228,6 +216,17 @@
       press(b, "announce", () => ({ do: b.dataset.announce }));
     for (const b of document.querySelectorAll("[data-backlight]"))
       press(b, "backlight", () => ({ mode: b.dataset.backlight }));
+
+    // The ride of the route keyed in or set, at a speed of the panel's menu.
+    const speed = $("ride-speed");
+    const ride = commandOf("ride");
+    const speeds = ride ? (ride.parameters.find((p) => p.name === "speed") || {}).presets || [] : [];
+    for (const s of speeds) speed.add(new Option(s.caption, String(s.value)));
+    const rideSwitch = $("ride");
+    press(rideSwitch, "ride", () => rideSwitch.getAttribute("aria-checked") === "true"
+      ? { do: "stop" }
+      : { do: "start", speed: Number(speed.value || 1) });
+    if (rideSwitch.dataset.unknown === "true") speed.dataset.unknown = "true";
   }
 
   message.addEventListener("click", () => { message.hidden = true; });
