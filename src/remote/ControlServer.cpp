@@ -660,9 +660,6 @@ void ControlServer::picturePublished() {
     const std::vector<WaitingPicture> waiting = std::move(waitingPictures_);
     waitingPictures_.clear();
     for (const WaitingPicture& w : waiting) fulfil(w.id, w.serial, pictureAnswer().readableBy(w.cors));
-    // A page that follows the events fetches it right after the event:
-    // encoded now, it is ready then.
-    if (waiting.empty()) pictureAnswer();
 }
 
 ControlServer::Answer ControlServer::stripAnswer() {

@@ -12,6 +12,7 @@
 #include "remote/StateJson.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
@@ -33,8 +34,10 @@ constexpr qint64 kPictureWatchMs = 3000;
 // While a page has fetched the picture in the last minute, each change of
 // the state takes one at once, so the page's fetch after the event finds it
 // ready (a picture costs a few milliseconds; states change a few times a
-// minute).
+// minute), and no more often than every kPictureGapMs, so a burst of
+// commands does not become a burst of pictures.
 constexpr qint64 kPictureFollowMs = 60000;
+constexpr qint64 kPictureGapMs = 100;
 // How long the end of the program waits for the server's thread.
 constexpr int kServerEndMs = 5000;
 
@@ -174,7 +177,6 @@ ControlService::ControlService(frmCtl& panel, Form1& display, QString controlFil
     driver_.rideCommand = [this](const protocol::CommandCall& call) { return ride_.command(call); };
     connect(&ride_, &ride::Ride::changed, &driver_, &panel::PanelDriver::notify);
     pictureSoon_.setSingleShot(true);
-    pictureSoon_.setInterval(0);
     connect(&pictureSoon_, &QTimer::timeout, this, &ControlService::takePicture);
     pictureTimer_.setInterval(kPictureEveryMs);
     connect(&pictureTimer_, &QTimer::timeout, this, [this] {
@@ -273,9 +275,11 @@ std::shared_ptr<const StateSnapshot> ControlService::publish(bool picture) {
         published_.publishState(stateObject(panel_.panelState(), ride_.state(), activity_, displayObject()), picture);
     // While somebody looks at the picture, it follows the state, once the
     // device has painted what changed.
-    if (picture && published_.pictureWantedMs() >= 0 && nowMs() - published_.pictureWantedMs() <= kPictureFollowMs &&
-        activity_ == platform::Activity::None)
-        pictureSoon_.start();
+    if (picture && !pictureSoon_.isActive() && published_.pictureWantedMs() >= 0 &&
+        nowMs() - published_.pictureWantedMs() <= kPictureFollowMs && activity_ == platform::Activity::None) {
+        const qint64 since = lastPictureMs_ < 0 ? kPictureGapMs : nowMs() - lastPictureMs_;
+        pictureSoon_.start(int(std::max<qint64>(0, kPictureGapMs - since)));
+    }
     return snapshot;
 }
 
