@@ -4,7 +4,6 @@
 #include "platform/Seams.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTcpServer>
@@ -28,14 +27,9 @@ constexpr int kSweepMs = 100;
 // may be closed to make room for another.
 constexpr qint64 kGraceMs = 500;
 
-qint64 nowMs() {
-    static const QElapsedTimer clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return clock.elapsed();
-}
+// The machine's steady clock: the server and the device compare moments
+// they each noted (when a picture was last wanted).
+qint64 nowMs() { return platform::steadyMs(); }
 
 QByteArray compact(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); }
 

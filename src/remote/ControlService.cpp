@@ -13,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QMutex>
@@ -62,14 +61,9 @@ QJsonObject displayLayout(const Form1& display) {
             {QStringLiteral("strip"), rect(QRect(strip.mapTo(&display, QPoint()), strip.viewportSize()))}};
 }
 
-qint64 nowMs() {
-    static const QElapsedTimer clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return clock.elapsed();
-}
+// The machine's steady clock: the server and the device compare moments
+// they each noted (when a picture was last wanted).
+qint64 nowMs() { return platform::steadyMs(); }
 
 } // namespace
 
