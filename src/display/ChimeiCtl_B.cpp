@@ -8,6 +8,7 @@
 #include "platform_ui/QtColor.h"
 
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
@@ -21,9 +22,10 @@ ChimeiCanvas::ChimeiCanvas(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void ChimeiCanvas::paintEvent(QPaintEvent*) {
+void ChimeiCanvas::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.drawImage(0, 0, image);
+    p.fillRect(event->rect(), background);
+    p.drawImage(QPoint(0, top), image);
 }
 
 } // namespace display
@@ -98,10 +100,11 @@ void ChimeiCtl_B::setAppearance(std::int16_t appearance) {
         Picture2->resize(35, 185);
     else
         Picture2->resize(37, 195);
+    Picture1->resize(kCanvasWidth, Picture2->height());
 }
 
-int ChimeiCtl_B::canvasTop() const { return Picture1->y(); }
-int ChimeiCtl_B::canvasHeight() const { return Picture1->height(); }
+int ChimeiCtl_B::canvasTop() const { return Picture1->top; }
+int ChimeiCtl_B::canvasHeight() const { return Picture1->image.height(); }
 int ChimeiCtl_B::viewportHeight() const { return Picture2->height(); }
 QSize ChimeiCtl_B::viewportSize() const { return Picture2->size().boundedTo(size()); }
 const QImage& ChimeiCtl_B::canvasImage() const { return Picture1->image; }
@@ -126,8 +129,15 @@ void ChimeiCtl_B::setShownName(const QString& name) {
     if (name != accessibleDescription()) setAccessibleDescription(name);
 }
 
-void ChimeiCtl_B::setCanvasTop(int top) {
-    if (Picture1->y() != top) Picture1->move(Picture1->x(), top);
+void ChimeiCtl_B::setCanvasTop(int top, bool now) {
+    if (Picture1->top == top) return;
+    Picture1->top = top;
+    // The scroll loop paints its frame at once; a posted update would wake
+    // the event loop once more before the frame's wait.
+    if (now)
+        Picture1->repaint();
+    else
+        Picture1->update();
 }
 
 // ---- persistence --------------------------------------------------------------------
@@ -218,7 +228,6 @@ void ChimeiCtl_B::SetChimei(const QString& strText) {
 
     Picture1->image = QImage(kCanvasWidth, layout.canvasHeight, QImage::Format_RGB32);
     Picture1->image.fill(Picture1->background);
-    Picture1->resize(kCanvasWidth, layout.canvasHeight);
     // A scrolling name starts below the strip; a short one stands in it.
     setCanvasTop(layout.scrolls ? viewportHeight() : 0);
     for (const auto& placed : layout.units) {
@@ -327,7 +336,7 @@ void ChimeiCtl_B::runScrollLoop() {
                     }
                 }
                 if (stopFlag_ || restartLoop_) break;
-                if (!wrapped) setCanvasTop(topFor(pos));
+                if (!wrapped) setCanvasTop(topFor(pos), true);
                 const qint64 done = clock.monotonicNs();
                 nextFrame += frameNs;
                 if (nextFrame <= done) nextFrame = done + frameNs; // fell behind: no catching up in bursts

@@ -38,6 +38,10 @@ public:
     explicit ChimeiCanvas(QWidget* parent);
     QImage image;
     QColor background;
+    // Where the name's top stands in the strip. The canvas covers the strip
+    // and paints the name at this offset: moving a child widget instead
+    // would post an update and wake the event loop twice a frame.
+    int top = 0;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -163,7 +167,7 @@ private:
     void clearCanvas();
     void setMotion(Motion::Phase phase, bool newCanvas);
     void setShownName(const QString& name);
-    void setCanvasTop(int top);
+    void setCanvasTop(int top, bool now = false);
     void runScrollLoop();
     void startWait(platform::Waits& waits);
 

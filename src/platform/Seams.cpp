@@ -39,11 +39,11 @@ public:
         }
         // processEvents with WaitForMoreEvents sleeps in the event
         // dispatcher until something arrives; a single-shot timer bounds the
-        // sleep.
+        // sleep (its own event ends the wait; asking the loop to quit would
+        // also wake the dispatcher once more for nothing).
         QEventLoop loop;
         QTimer timer;
         timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         timer.start(milliseconds);
         loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         if (timer.isActive()) timer.stop();
