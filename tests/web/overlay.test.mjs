@@ -101,10 +101,11 @@ describe("the overlay", () => {
     assert.ok(phases.has("moving"), "the long name never scrolled");
     assert.ok(drawn.size >= 10, `the page drew only ${drawn.size} different strips`);
     assert.ok(compared >= 10);
-    // A loaded machine may draw the PC's strip a frame or two late; the page
-    // keeps the device's clock all the same.
-    assert.ok(far <= compared / 10, `${far} of ${compared} pictures more than 2 dot rows apart`);
-    assert.ok(worst <= 12, `the page's strip was ${worst} dot rows from the PC's`);
+    // A loaded machine may draw the PC's strip a few frames late (the page
+    // keeps the device's clock all the same); a page that moved otherwise
+    // would be off in most pictures.
+    assert.ok(far <= compared / 4, `${far} of ${compared} pictures more than 2 dot rows apart`);
+    assert.ok(worst <= 20, `the page's strip was ${worst} dot rows from the PC's`);
 
     // A short name stands at the top, on the PC and the page alike.
     for (let row = 1; row <= rows; row++)
