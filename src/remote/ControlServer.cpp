@@ -656,32 +656,30 @@ void ControlServer::picturePublished() {
     for (const WaitingPicture& w : waiting) fulfil(w.id, w.serial, pictureAnswer().readableBy(w.cors));
 }
 
+ControlServer::Answer ControlServer::pngAnswer(EncodedPng& cache, const std::shared_ptr<const void>& snapshot,
+                                               const QImage& image) {
+    if (image.isNull())
+        return Answer::refusal(refuse(RefusalKind::NoPicture, QStringLiteral("表示器の画像がまだありません")));
+    if (snapshot != cache.of) {
+        cache.png.clear();
+        QBuffer buffer(&cache.png);
+        buffer.open(QIODevice::WriteOnly);
+        // A lighter compression: half the time of the default for a few
+        // per cent more bytes, as a page waits for it after each change.
+        image.save(&buffer, "PNG", 75);
+        cache.of = snapshot;
+    }
+    return {200, "image/png", cache.png};
+}
+
 ControlServer::Answer ControlServer::stripAnswer() {
     const auto strip = published_.strip();
-    if (strip != encodedStrip_) {
-        encodedStripPng_.clear();
-        QBuffer buffer(&encodedStripPng_);
-        buffer.open(QIODevice::WriteOnly);
-        strip->image.save(&buffer, "PNG");
-        encodedStrip_ = strip;
-    }
-    return {200, "image/png", encodedStripPng_};
+    return pngAnswer(encodedStrip_, strip, strip->image);
 }
 
 ControlServer::Answer ControlServer::pictureAnswer() {
     const auto picture = published_.picture();
-    if (picture->image.isNull())
-        return Answer::refusal(refuse(RefusalKind::NoPicture, QStringLiteral("表示器の画像がまだありません")));
-    if (picture != encodedPicture_) {
-        encodedPng_.clear();
-        QBuffer buffer(&encodedPng_);
-        buffer.open(QIODevice::WriteOnly);
-        // A lighter compression: half the time of the default for a few
-        // per cent more bytes, as a page waits for it after each change.
-        picture->image.save(&buffer, "PNG", 75);
-        encodedPicture_ = picture;
-    }
-    return {200, "image/png", encodedPng_};
+    return pngAnswer(encodedPicture_, picture, picture->image);
 }
 
 void ControlServer::renew(quint64 id, quint64 serial) {

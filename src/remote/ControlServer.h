@@ -140,10 +140,14 @@ private:
         QByteArray cors;
     };
     std::vector<WaitingPicture> waitingPictures_;
-    std::shared_ptr<const PictureSnapshot> encodedPicture_;
-    QByteArray encodedPng_;
-    std::shared_ptr<const StripSnapshot> encodedStrip_;
-    QByteArray encodedStripPng_;
+    // A published picture as PNG, encoded once for the snapshot it is of.
+    struct EncodedPng {
+        std::shared_ptr<const void> of;
+        QByteArray png;
+    };
+    static Answer pngAnswer(EncodedPng& cache, const std::shared_ptr<const void>& snapshot, const QImage& image);
+    EncodedPng encodedPicture_;
+    EncodedPng encodedStrip_;
 };
 
 } // namespace remote

@@ -12,12 +12,11 @@
 #include "remote/StateJson.h"
 
 #include <QCoreApplication>
-#include <algorithm>
 #include <QLabel>
-#include <QPainter>
 #include <QMutex>
 #include <QSemaphore>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 
 namespace remote {
@@ -269,8 +268,7 @@ std::shared_ptr<const StateSnapshot> ControlService::publish(bool picture) {
         published_.publishState(stateObject(panel_.panelState(), ride_.state(), activity_, displayObject()), picture);
     // While somebody looks at the picture, it follows the state, once the
     // device has painted what changed.
-    if (picture && !pictureSoon_.isActive() && published_.pictureWantedMs() >= 0 &&
-        nowMs() - published_.pictureWantedMs() <= kPictureFollowMs && activity_ == platform::Activity::None) {
+    if (picture && !pictureSoon_.isActive() && pageFollows() && activity_ == platform::Activity::None) {
         const qint64 since = lastPictureMs_ < 0 ? kPictureGapMs : nowMs() - lastPictureMs_;
         pictureSoon_.start(int(std::max<qint64>(0, kPictureGapMs - since)));
     }
@@ -294,8 +292,16 @@ void ControlService::onActivity(platform::Activity activity) {
     else
         publish();
     // What the device shows while it stands still is the picture to serve
-    // meanwhile (the strip's start wait shows only a blank strip).
-    if (activity != platform::Activity::None) takePicture();
+    // meanwhile: always for the lamp test and a sound; for the strip's start
+    // wait (a blank strip under the new stop's fares) only while a page
+    // follows, as it comes with every scroll of a long name.
+    if (activity == platform::Activity::LampTest || activity == platform::Activity::Sound ||
+        (activity == platform::Activity::StripWait && pageFollows()))
+        takePicture();
+}
+
+bool ControlService::pageFollows() const {
+    return published_.pictureWantedMs() >= 0 && nowMs() - published_.pictureWantedMs() <= kPictureFollowMs;
 }
 
 void ControlService::pictureWanted() {

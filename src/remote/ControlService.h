@@ -80,6 +80,8 @@ private:
     // (not for the strip's motion alone, which the page moves itself).
     std::shared_ptr<const StateSnapshot> publish(bool picture = true);
     void publishEvent(const QString& event, bool picture = true);
+    // A page fetched the display's picture within the last minute.
+    bool pageFollows() const;
     void onActivity(platform::Activity activity);
     void pictureWanted();
     void takePicture();
