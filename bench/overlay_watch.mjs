@@ -11,22 +11,11 @@
 // Goals: CPU with an overlay within 1 % of a core of without, under 50 KB/s
 // while the name scrolls, the strip within 2 dot rows, a stop change shown
 // within 100 ms.
-import path from "node:path";
 import fs from "node:fs";
-import { createRequire } from "node:module";
-import { fileURLToPath } from "node:url";
+import { browser, device as harness } from "./web_bench.mjs";
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const web = path.join(here, "..", "tests", "web");
-const build = path.resolve(process.argv[2] || path.join(here, "..", "build"));
 const seconds = Number(process.argv[3] || 30);
-process.env.FERROTAB_PROGRAM ||= path.join(build, "src/app/ferrotab");
-process.env.FERROTAB_CTL ||= path.join(build, "tools/ferrotab-ctl");
-process.env.FERROTAB_SAMPLE ||= path.join(build, "data/sample");
-
-const require = createRequire(path.join(web, "package.json"));
-const puppeteer = (await import(require.resolve("puppeteer-core"))).default;
-const { Device, gotoRow, launchBrowser, longestNameRow, msToShow, stripNow } = await import(path.join(web, "device.mjs"));
+const { Device, gotoRow, longestNameRow, msToShow, stripNow } = harness;
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 const ticksPerSecond = 100; // Linux's USER_HZ
@@ -37,11 +26,6 @@ const cpuSeconds = (pid) => {
 };
 const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 
-const { browser, why } = await launchBrowser(puppeteer);
-if (!browser) {
-  console.error(`Chromium cannot start here: ${why}`);
-  process.exit(1);
-}
 const device = new Device();
 try {
   await device.start();

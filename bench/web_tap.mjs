@@ -11,27 +11,11 @@
 // characters or more) are counted apart: the strip's start wait blocks the
 // program before each pass, as it blocks a hand on the PC's panel, so such a
 // tap waits up to the start wait (1.5 s by default) whatever sent it.
-import path from "node:path";
-import { createRequire } from "node:module";
-import { fileURLToPath } from "node:url";
+import { browser, device as harness } from "./web_bench.mjs";
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const web = path.join(here, "..", "tests", "web");
-const build = path.resolve(process.argv[2] || path.join(here, "..", "build"));
 const taps = Number(process.argv[3] || 200);
-process.env.FERROTAB_PROGRAM ||= path.join(build, "src/app/ferrotab");
-process.env.FERROTAB_CTL ||= path.join(build, "tools/ferrotab-ctl");
-process.env.FERROTAB_SAMPLE ||= path.join(build, "data/sample");
+const { Device } = harness;
 
-const require = createRequire(path.join(web, "package.json"));
-const puppeteer = (await import(require.resolve("puppeteer-core"))).default;
-const { Device, launchBrowser } = await import(path.join(web, "device.mjs"));
-
-const { browser, why } = await launchBrowser(puppeteer);
-if (!browser) {
-  console.error(`Chromium cannot start: ${why}`);
-  process.exit(1);
-}
 const device = new Device();
 try {
   await device.start();
