@@ -110,9 +110,16 @@ describe("the overlay", () => {
     // A short name stands at the top, on the PC and the page alike.
     for (let row = 1; row <= rows; row++)
       if (!(await gotoRow(device, row)).display.strip.scrolls) break;
-    await new Promise((r) => setTimeout(r, 300));
+    // Once the page has the new name's picture (a loaded machine may take a
+    // while to fetch it), what it draws stays the same.
+    let still = await stripPixels(page);
+    for (let waited = 0; waited < WAIT.timeout; waited += 200) {
+      await new Promise((r) => setTimeout(r, 200));
+      const now = await stripPixels(page);
+      if (now === still) break;
+      still = now;
+    }
     const a = await stripNow(page);
-    const still = await stripPixels(page);
     await new Promise((r) => setTimeout(r, 1000));
     const b = await stripNow(page);
     assert.equal(await stripPixels(page), still);
